@@ -20,6 +20,6 @@ if ((${#missing[@]})); then
   sudo_cmd=()
   [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
   export DEBIAN_FRONTEND=noninteractive
-  "${sudo_cmd[@]}" apt-get update -q
-  "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+  "${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=600 update -q
+  "${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=600 install -y -q --no-install-recommends "${missing[@]}"
 fi
