@@ -50,7 +50,8 @@ void *registry_next(ObjectRegistry *registry, ObjectId *id);
 
 // ---------------------------------------------------------------------------
 // Text: zero-terminated 16-bit code units (UTF-16). Texts are values, so the
-// event-loop thread and a worker can build texts at the same time.
+// event-loop thread and a worker can build texts at the same time. A text ends
+// at its first 0 unit, whatever the string object holds beyond it.
 // ---------------------------------------------------------------------------
 
 using WideText = std::u16string;
@@ -95,5 +96,8 @@ void thread_shutdown();
 // Starts procedure(argument) on a new detached thread and returns at once.
 // Linux: the thread id; Windows: the thread number 1, 2, 3 ...; 0 on failure.
 std::intptr_t thread_create(ThreadProcedure procedure, std::intptr_t argument);
+// Threads started by thread_create whose records are still kept: on Linux
+// those whose procedure has not yet returned.
+std::int32_t thread_count();
 // Sleeps the calling thread; a negative value returns at once.
 void delay_ms(std::int32_t ms);
