@@ -1,0 +1,12 @@
+// Program entry of the memory-channel editor.
+#include "app/kalvo.h"
+#include "gui/gui.h"
+
+int main(int argc, char **argv) {
+    runtime_start(argc, argv);
+    app_start();
+    while (dispatch_event(event_wait())) {
+    }
+    app_finish();
+    return 0;
+}

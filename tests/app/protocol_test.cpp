@@ -1,0 +1,134 @@
+// Channel codes, row texts, radio commands and reply decoding.
+#include "app/channel_codes.h"
+#include "app/protocol.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <initializer_list>
+#include <string>
+
+namespace {
+
+std::string bytes_of(const WideText &command) {
+    unsigned char buffer[EXCHANGE_BUFFER_SIZE];
+    int length = command_to_bytes(command, buffer, EXCHANGE_BUFFER_SIZE);
+    return std::string(reinterpret_cast<char *>(buffer), length);
+}
+
+Channel decode(const std::string &reply) {
+    return decode_reply(reinterpret_cast<const unsigned char *>(reply.data()));
+}
+
+std::string reply(const std::string &digits, char mode, char preatt) {
+    std::string text = "MR0003" + digits + mode + preatt;
+    return text + std::string(REPLY_LENGTH - text.size(), '0');
+}
+
+const std::string TAIL = "0000000000000000000000        ;";
+
+} // namespace
+
+TEST(ChannelCodes, NamesAndCodesBothWays) {
+    const char *names[] = {"USB", "LSB", "CW ", "CWR", "DIG", "AM ", "FM "};
+    const char codes[] = {'2', '1', '3', '7', '2', '5', '4'};
+    for (int i = 0; i < MODE_NAME_COUNT; ++i) {
+        WideText name = text_from_utf8(names[i]);
+        EXPECT_EQ(MODE_NAMES[i], name);
+        EXPECT_EQ(mode_text_to_code(name), codes[i]) << names[i];
+        EXPECT_EQ(mode_combo_index(name), i) << names[i];
+    }
+    EXPECT_EQ(mode_code_to_text('2'), u"USB"); // never "DIG"
+    EXPECT_EQ(mode_code_to_text('4'), u"FM ");
+    for (int code : {48, 54, 56, 57, 2, -1, -128, 0}) EXPECT_EQ(mode_code_to_text(code), u"   ");
+    for (const char16_t *other : {u"CW", u"CW  ", u"cw ", u"", u"   "}) {
+        EXPECT_EQ(mode_text_to_code(other), '0');
+        EXPECT_EQ(mode_combo_index(other), -1);
+    }
+
+    EXPECT_EQ(preatt_text_to_code(u"---"), '0');
+    EXPECT_EQ(preatt_text_to_code(u"PRE"), '1');
+    EXPECT_EQ(preatt_text_to_code(u"ATT"), '2');
+    EXPECT_EQ(preatt_text_to_code(u"att"), '0');
+    EXPECT_EQ(preatt_text_to_code(u""), '0');
+    EXPECT_EQ(preatt_code_to_text('1'), u"PRE");
+    EXPECT_EQ(preatt_code_to_text('2'), u"ATT");
+    for (int code : {48, 51, 57, 0, -1}) EXPECT_EQ(preatt_code_to_text(code), u"---");
+    EXPECT_EQ(preatt_combo_index(u"ATT"), 2);
+    EXPECT_EQ(preatt_combo_index(u"ATT "), -1);
+}
+
+TEST(ChannelCodes, RowTexts) {
+    EXPECT_EQ(channel_row_text(7, Channel{7050000, '3', '2'}), u"7\n7050000\nCW \nATT");
+    EXPECT_EQ(channel_row_text(12, Channel{0, '3', '2'}), u"12");
+    EXPECT_EQ(channel_row_text(0, Channel{-5, '6', '9'}), u"0\n-5\n   \n---");
+    Channel cells = channel_from_cells(u"7050000abc", u"DIG", u"PRE");
+    EXPECT_EQ(cells.frequency, 7050000);
+    EXPECT_EQ(cells.mode_code, '2');
+    EXPECT_EQ(cells.preatt_code, '1');
+    Channel empty = channel_from_cells(u"", u"", u"");
+    EXPECT_EQ(empty.frequency, 0);
+    EXPECT_EQ(empty.mode_code, '0');
+    EXPECT_EQ(empty.preatt_code, '0');
+}
+
+TEST(Commands, ReadCommands) {
+    EXPECT_EQ(bytes_of(read_command(0)), "MR0000;");
+    EXPECT_EQ(bytes_of(read_command(7)), "MR0007;");
+    EXPECT_EQ(bytes_of(read_command(99)), "MR0099;");
+}
+
+TEST(Commands, WriteCommands) {
+    std::string channel3 =
+        bytes_of(write_command(3, channel_from_cells(u"7050000", u"CW ", u"ATT")));
+    EXPECT_EQ(channel3, "MW000300007050000" "3" "2" + TAIL);
+    EXPECT_EQ(channel3.size(), 50u);
+    EXPECT_EQ(bytes_of(write_command(12, channel_from_cells(u"7050000", u"LSB", u"PRE"))),
+              "MW001200007050000" "11" + TAIL);
+    EXPECT_EQ(bytes_of(write_command(5, channel_from_cells(u"7050000abc", u"DIG", u"---"))),
+              "MW000500007050000" "20" + TAIL);
+    EXPECT_EQ(bytes_of(write_command(99, channel_from_cells(u"", u"", u""))),
+              "MW009900000000000" "00" + TAIL);
+    // Values only a loaded file or a wild cell can give still make 50 bytes.
+    EXPECT_EQ(bytes_of(write_command(1, Channel{-5, '0', '0'})), "MW000199999999995" "00" + TAIL);
+    for (std::int64_t odd : std::initializer_list<std::int64_t>{INT64_MAX, INT64_MIN, -99999999995, 99999999999}) {
+        EXPECT_EQ(bytes_of(write_command(1, Channel{odd, '0', '0'})).size(), 50u) << odd;
+    }
+}
+
+TEST(Commands, CommandBytesStopAtTheBuffer) {
+    unsigned char buffer[8];
+    std::memset(buffer, 0xAA, sizeof buffer);
+    EXPECT_EQ(command_to_bytes(u"MR0000;xyz", buffer, 7), 7);
+    EXPECT_EQ(std::string(reinterpret_cast<char *>(buffer), 7), "MR0000;");
+    EXPECT_EQ(buffer[7], 0xAA);
+}
+
+TEST(Replies, Decoding) {
+    Channel record = decode(reply("00145500000", '4', '1'));
+    EXPECT_EQ(channel_row_text(4, record), u"4\n145500000\nFM \nPRE");
+    EXPECT_EQ(channel_row_text(3, decode(reply("00000000000", '3', '2'))), u"3");
+    EXPECT_EQ(channel_row_text(3, decode(reply("00007050000", '6', '9'))),
+              u"3\n7050000\n   \n---");
+    // A non-digit ends the number; a byte of 128 or more is a negative code.
+    EXPECT_EQ(decode(reply("0000705x000", '2', '0')).frequency, 705);
+    EXPECT_EQ(decode(reply("00007050000", '\xB2', '\xB1')).mode_code, -78);
+    EXPECT_EQ(channel_row_text(1, decode(reply("\xff" "0007050000", '\xB2', '\xB1'))), u"1");
+}
+
+TEST(Replies, AnyBytesDecodeSafely) {
+    // Every byte value in every examined position: decoding never fails and
+    // the row is either the number alone or four cells.
+    unsigned char bytes[REPLY_LENGTH];
+    for (int value = 0; value < 256; ++value) {
+        std::memset(bytes, '0', sizeof bytes);
+        for (int at = 6; at < 19; ++at) {
+            bytes[at] = static_cast<unsigned char>(value);
+            WideText row = channel_row_text(42, decode_reply(bytes));
+            auto cells = std::count(row.begin(), row.end(), u'\n');
+            EXPECT_TRUE(row == u"42" || cells == 3) << value << " at " << at;
+            bytes[at] = '0';
+        }
+    }
+}
