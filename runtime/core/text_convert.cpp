@@ -198,8 +198,10 @@ std::string text_to_utf8(const WideText &text)
     std::u16string_view units = text_units(text);
     auto count = static_cast<std::int64_t>(units.size());
     std::int64_t needed = text_encode(CODE_PAGE_UTF8, units.data(), count, nullptr, 0);
-    std::string result(static_cast<std::size_t>(needed), '\0');
-    std::int64_t written = text_encode(CODE_PAGE_UTF8, units.data(), count, result.data(), needed);
+    // Room for the terminator too, so the conversion reaches (and refuses) a
+    // leading surrogate that measuring stopped at.
+    std::string result(static_cast<std::size_t>(needed) + 1, '\0');
+    std::int64_t written = text_encode(CODE_PAGE_UTF8, units.data(), count, result.data(), needed + 1);
     result.resize(static_cast<std::size_t>(written));
     return result;
 }
