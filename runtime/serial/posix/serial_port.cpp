@@ -1,0 +1,159 @@
+// Numbered serial ports on POSIX terminal devices. Descriptors stay
+// non-blocking, so reads and writes never wait.
+#include "serial/serial.h"
+
+#include "serial/posix/serial_posix.h"
+
+#include <fcntl.h>
+#include <string>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::int32_t GROW_STEP = 16;
+
+ObjectRegistry *ports = nullptr;
+
+SerialPort *find_port(ObjectId port) {
+    return ports ? static_cast<SerialPort *>(registry_get(ports, port)) : nullptr;
+}
+
+int descriptor_of(ObjectId port) {
+    SerialPort *record = find_port(port);
+    return record ? static_cast<int>(record->descriptor) : -1;
+}
+
+// A record holding descriptor 0 would read as "no port", so a device that
+// opened as descriptor 0 (standard input closed) moves to another number.
+int open_device(const std::string &path) {
+    int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (fd == 0) {
+        int moved = fcntl(fd, F_DUPFD, 1);
+        close(fd);
+        fd = moved;
+    }
+    return fd;
+}
+
+// Sets or clears one modem line and reports whether it now has that state.
+// A device without modem lines (a pseudo-terminal) answers 0.
+std::int32_t set_modem_line(int fd, int line, bool on) {
+    int bits = 0;
+    if (ioctl(fd, TIOCMGET, &bits) != 0)
+        return 0;
+    bits = on ? (bits | line) : (bits & ~line);
+    if (ioctl(fd, TIOCMSET, &bits) != 0 || ioctl(fd, TIOCMGET, &bits) != 0)
+        return 0;
+    return ((bits & line) != 0) == on ? 1 : 0;
+}
+
+std::int32_t set_control_char(int fd, int index, std::int32_t value) {
+    termios settings{};
+    if (tcgetattr(fd, &settings) != 0)
+        return 0;
+    settings.c_cc[index] = static_cast<cc_t>(value & 0xff);
+    return tcsetattr(fd, TCSANOW, &settings) == 0 ? 1 : 0;
+}
+
+std::intptr_t queue_count(ObjectId port, unsigned long request) {
+    int fd = descriptor_of(port);
+    int count = 0;
+    if (fd >= 0)
+        ioctl(fd, request, &count);
+    return count;
+}
+
+} // namespace
+
+void serial_init() {
+    if (!ports)
+        ports = registry_create(sizeof(SerialPort), GROW_STEP, serial_close);
+}
+
+void serial_shutdown() {
+    if (ports)
+        registry_free_all(ports);
+}
+
+std::intptr_t serial_open(ObjectId number, const WideText &name, std::int32_t baud,
+                          std::int32_t parity, std::int32_t data_bits, float stop_bits,
+                          std::int32_t handshake, std::int32_t, std::int32_t) {
+    termios settings{};
+    if (!ports || number < ANY || name.empty() ||
+        !serial_make_termios(baud, parity, data_bits, stop_bits, handshake, settings))
+        return 0;
+    const std::string path = text_to_utf8(name);
+    // An embedded NUL would silently open a shorter path.
+    if (path.find('\0') != std::string::npos)
+        return 0;
+    int fd = open_device(path);
+    if (fd < 0)
+        return 0; // the registry is untouched: a port under this number stays open
+    tcflush(fd, TCIFLUSH);
+    tcsetattr(fd, TCSANOW, &settings);
+    // Closes a port still open under this number, now that the new one is.
+    auto *record = static_cast<SerialPort *>(registry_allocate(ports, number));
+    if (!record) {
+        close(fd);
+        return 0;
+    }
+    record->descriptor = fd;
+    return number == ANY ? reinterpret_cast<std::intptr_t>(record) : fd;
+}
+
+std::int32_t serial_set_line(ObjectId port, std::int32_t code, std::int32_t value) {
+    int fd = descriptor_of(port);
+    if (fd < 0)
+        return 0;
+    switch (code) {
+    case SERIAL_LINE_DTR:
+        return set_modem_line(fd, TIOCM_DTR, value != 0);
+    case SERIAL_LINE_RTS:
+        return set_modem_line(fd, TIOCM_RTS, value != 0);
+    case SERIAL_LINE_BREAK:
+        ioctl(fd, value ? TIOCSBRK : TIOCCBRK);
+        return 1;
+    case SERIAL_LINE_XON:
+        return set_control_char(fd, VSTART, value);
+    case SERIAL_LINE_XOFF:
+        return set_control_char(fd, VSTOP, value);
+    default:
+        return 0;
+    }
+}
+
+std::intptr_t serial_input_available(ObjectId port) { return queue_count(port, FIONREAD); }
+
+std::intptr_t serial_output_pending(ObjectId port) { return queue_count(port, TIOCOUTQ); }
+
+// A negative length would reach the system as a huge size, so it reads or
+// writes nothing instead.
+std::int32_t serial_read(ObjectId port, void *buffer, std::int32_t length) {
+    int fd = descriptor_of(port);
+    if (fd < 0 || !buffer || length <= 0)
+        return 0;
+    ssize_t count = read(fd, buffer, static_cast<std::size_t>(length));
+    return count > 0 ? static_cast<std::int32_t>(count) : 0;
+}
+
+std::int32_t serial_write(ObjectId port, const void *buffer, std::int32_t length) {
+    int fd = descriptor_of(port);
+    if (fd < 0 || !buffer || length <= 0)
+        return 0;
+    ssize_t count = write(fd, buffer, static_cast<std::size_t>(length));
+    return count > 0 ? static_cast<std::int32_t>(count) : 0;
+}
+
+void serial_close(ObjectId port) {
+    if (port == ANY) {
+        if (ports)
+            registry_free_all(ports);
+        return;
+    }
+    SerialPort *record = find_port(port);
+    if (!record)
+        return;
+    close(static_cast<int>(record->descriptor));
+    registry_free(ports, port);
+}
