@@ -43,6 +43,9 @@ void *registry_allocate(ObjectRegistry *registry, ObjectId id);
 void *registry_get(ObjectRegistry *registry, ObjectId id);
 void registry_free(ObjectRegistry *registry, ObjectId id);
 void registry_free_all(ObjectRegistry *registry);
+// Releases the registry with every record, without calling the free
+// callback: for registries whose objects own nothing else.
+void registry_destroy(ObjectRegistry *registry);
 void registry_iterate(ObjectRegistry *registry);
 // Next live record of the walk (numbers ascending, then dynamic records oldest
 // first) and its id; null at the end.

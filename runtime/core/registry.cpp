@@ -170,6 +170,20 @@ void registry_free_all(ObjectRegistry *registry)
     }
 }
 
+void registry_destroy(ObjectRegistry *registry)
+{
+    if (!registry)
+        return;
+    while (RegistryNode *head = registry->dynamic_list) {
+        registry->dynamic_list = head->next;
+        std::free(head);
+    }
+    for (std::intptr_t number = 0; number < registry->capacity; ++number)
+        std::free(registry->slots[number]);
+    std::free(registry->slots);
+    std::free(registry);
+}
+
 void registry_iterate(ObjectRegistry *registry)
 {
     if (!registry)

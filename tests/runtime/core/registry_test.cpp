@@ -38,6 +38,7 @@ protected:
         current = registry;
         ASSERT_NE(registry, nullptr);
     }
+    void TearDown() override { registry_destroy(registry); }
     ObjectRegistry *registry = nullptr;
 };
 
@@ -140,6 +141,7 @@ TEST(RegistryWithoutCallback, FreeAllLeavesObjectsInPlace)
     EXPECT_NE(registry_get(registry, a), nullptr);
     // Allocating a used number without a callback hands the record back untouched.
     EXPECT_EQ(static_cast<Thing *>(registry_allocate(registry, 4))->payload, 4);
+    registry_destroy(registry);
 }
 
 } // namespace
