@@ -1,0 +1,219 @@
+#include "file/file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class FileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        file_init();
+        dir = fs::temp_directory_path() / ("kalvo file " + std::to_string(getpid()));
+        fs::create_directories(dir);
+    }
+    void TearDown() override
+    {
+        file_close(ANY);
+        fs::remove_all(dir);
+    }
+    // A name with a space and a non-ASCII letter, as users pick them.
+    WideText name(const char *base) const { return text_from_utf8((dir / base).c_str()) + u" Kanäle.mem"; }
+    std::string path(const char *base) const { return text_to_utf8(name(base)); }
+    std::string contents(const char *base) const
+    {
+        std::ifstream in(path(base), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    void put(const char *base, const std::string &bytes) const
+    {
+        std::ofstream(path(base), std::ios::binary) << bytes;
+    }
+    fs::path dir;
+};
+
+TEST_F(FileTest, ChannelRecordsMakeExactly600LittleEndianBytes)
+{
+    ASSERT_NE(file_create(0, name("set")), 0);
+    for (int channel = 0; channel < 100; ++channel) {
+        EXPECT_EQ(file_write_long(0, channel == 7 ? -2 : 14070000 + channel), 4);
+        EXPECT_EQ(file_write_byte(0, '0' + channel % 10), 1);
+        EXPECT_EQ(file_write_byte(0, 0x131), 1);
+    }
+    EXPECT_EQ(file_close(0), 1);
+    EXPECT_EQ(file_size(name("set")), 600);
+    std::string bytes = contents("set");
+    EXPECT_EQ(bytes.substr(0, 6), std::string("\xF0\xB0\xD6\x00" "01", 6));
+    EXPECT_EQ(bytes.substr(42, 6), std::string("\xFE\xFF\xFF\xFF" "71", 6));
+
+    ASSERT_NE(file_open_read(0, name("set")), 0);
+    for (int channel = 0; channel < 100; ++channel) {
+        EXPECT_EQ(file_read_long(0), channel == 7 ? -2 : 14070000 + channel);
+        EXPECT_EQ(file_read_byte(0), '0' + channel % 10);
+        EXPECT_EQ(file_read_byte(0), '1');
+    }
+    EXPECT_EQ(file_read_long(0), 0);
+    EXPECT_EQ(file_close(0), 1);
+}
+
+TEST_F(FileTest, ReadsAreSignedAndShortTailsReadAsZero)
+{
+    put("tail", "\xFF\x7F\x01\x02");
+    ASSERT_NE(file_open_read(3, name("tail")), 0);
+    EXPECT_EQ(file_read_byte(3), -1);
+    EXPECT_EQ(file_read_byte(3), 127);
+    EXPECT_EQ(file_read_long(3), 0x0201);
+    EXPECT_EQ(file_read_long(3), 0);
+    EXPECT_EQ(file_read_byte(3), 0);
+    file_seek(3, 0);
+    EXPECT_EQ(file_read_long(3), 0x02017FFF);
+    EXPECT_EQ(file_write_byte(3, 1), 0);
+    EXPECT_EQ(file_write_long(3, 1), 0);
+    EXPECT_EQ(file_close(3), 1);
+    EXPECT_EQ(contents("tail"), "\xFF\x7F\x01\x02");
+}
+
+TEST_F(FileTest, SwitchingBetweenReadingAndWritingKeepsTheLogicalPosition)
+{
+    for (std::int32_t flags : {0, FILE_NO_BUFFER}) {
+        put("mix", "0123456789");
+        ObjectId file = file_open(ANY, name("mix"), flags);
+        ASSERT_NE(file, 0);
+        EXPECT_EQ(file_read_byte(file), '0');
+        EXPECT_EQ(file_read_byte(file), '1');
+        EXPECT_EQ(file_write_byte(file, 'a'), 1); // lands on '2', not after the read-ahead
+        EXPECT_EQ(file_read_byte(file), '3');     // the write reached the stream first
+        file_seek(file, 2, 1);                    // relative to the logical position
+        EXPECT_EQ(file_read_byte(file), '6');
+        EXPECT_EQ(file_write_long(file, 0x44434241), 4);
+        EXPECT_EQ(file_close(file), 1);
+        EXPECT_EQ(contents("mix"), "01a3456ABCD") << flags;
+        EXPECT_EQ(file_close(file), 0);
+    }
+}
+
+TEST_F(FileTest, OpenModesCreateTruncateKeepAndAppend)
+{
+    put("modes", "abcdef");
+    ASSERT_NE(file_open(1, name("modes")), 0);
+    EXPECT_EQ(file_write_byte(1, 'X'), 1);
+    EXPECT_EQ(file_close(1), 1);
+    EXPECT_EQ(contents("modes"), "Xbcdef");
+
+    ASSERT_NE(file_open(1, name("modes"), FILE_APPEND), 0);
+    EXPECT_EQ(file_write_byte(1, 'Z'), 1);
+    EXPECT_EQ(file_close(1), 1);
+    EXPECT_EQ(contents("modes"), "XbcdefZ");
+
+    ASSERT_NE(file_create(1, name("modes")), 0);
+    EXPECT_EQ(file_close(1), 1);
+    EXPECT_EQ(file_size(name("modes")), 0);
+
+    ASSERT_NE(file_open(1, name("fresh")), 0);
+    EXPECT_EQ(file_close(1), 1);
+    EXPECT_EQ(file_size(name("fresh")), 0);
+}
+
+TEST_F(FileTest, FailedOpenClosesWhatWasUnderTheNumber)
+{
+    ASSERT_NE(file_create(2, name("kept")), 0);
+    EXPECT_EQ(file_write_long(2, 0x01020304), 4);
+    EXPECT_EQ(file_open_read(2, name("missing")), 0);
+    EXPECT_EQ(contents("kept"), "\x04\x03\x02\x01");
+    EXPECT_EQ(file_read_byte(2), 0);
+    EXPECT_EQ(file_write_byte(2, 1), 0);
+    EXPECT_EQ(file_close(2), 0);
+    EXPECT_EQ(file_open_read(2, WideText()), 0);
+    EXPECT_EQ(file_create(2, name("no such folder/x")), 0);
+}
+
+TEST_F(FileTest, UnknownIdsAreHarmless)
+{
+    std::int32_t outsider[16] = {1, 2, 3};
+    auto foreign = reinterpret_cast<ObjectId>(outsider);
+    for (ObjectId id : {ObjectId{9}, ObjectId{500}, ObjectId{-7}, foreign}) {
+        EXPECT_EQ(file_read_long(id), 0);
+        EXPECT_EQ(file_write_long(id, 5), 0);
+        file_seek(id, 3);
+        EXPECT_EQ(file_close(id), 0);
+    }
+    EXPECT_EQ(outsider[0], 1);
+}
+
+TEST_F(FileTest, SizesOfFilesFoldersAndMissingNames)
+{
+    put("sized", "12345");
+    EXPECT_EQ(file_size(name("sized")), 5);
+    EXPECT_EQ(file_size(name("absent")), -1);
+    EXPECT_EQ(file_size(text_from_utf8(dir.c_str())), -2);
+    EXPECT_EQ(file_size(WideText()), -1);
+}
+
+TEST_F(FileTest, CloseAnyClosesEveryFileAndReportsTheOutcome)
+{
+    EXPECT_EQ(file_close(ANY), 0); // nothing open
+    ASSERT_NE(file_create(0, name("a")), 0);
+    ASSERT_NE(file_create(5, name("b")), 0);
+    ObjectId handle = file_create(ANY, name("c"));
+    ASSERT_NE(handle, 0);
+    for (ObjectId id : {ObjectId{0}, ObjectId{5}, handle})
+        EXPECT_EQ(file_write_byte(id, 'k'), 1);
+    EXPECT_EQ(file_close(ANY), 1);
+    EXPECT_EQ(contents("a") + contents("b") + contents("c"), "kkk");
+    EXPECT_EQ(file_write_byte(handle, 'k'), 0);
+
+    ASSERT_NE(file_create(0, name("a")), 0);
+    ASSERT_NE(file_create(1, WideText(u"/dev/full")), 0);
+    EXPECT_EQ(file_write_byte(1, 'k'), 1);
+    EXPECT_EQ(file_close(ANY), 0);
+}
+
+TEST_F(FileTest, CloseReportsBytesThatNeverReachedTheSystem)
+{
+    for (std::int32_t flags : {0, FILE_NO_BUFFER}) {
+        ASSERT_NE(file_create(0, u"/dev/full", flags), 0);
+        for (int i = 0; i < 150; ++i)
+            file_write_long(0, i);
+        EXPECT_EQ(file_close(0), 0) << flags;
+    }
+    // A refused flush while turning to reading is remembered too.
+    ASSERT_NE(file_create(0, u"/dev/full"), 0);
+    file_write_long(0, 1);
+    file_read_byte(0);
+    file_seek(0, 0);
+    EXPECT_EQ(file_close(0), 0);
+}
+
+TEST_F(FileTest, RenameReplacesAndDeleteRemoves)
+{
+    put("old", "old");
+    put("new", "new!");
+    EXPECT_EQ(file_rename(name("new"), name("old")), 1);
+    EXPECT_EQ(contents("old"), "new!");
+    EXPECT_EQ(file_size(name("new")), -1);
+    EXPECT_EQ(file_rename(name("new"), name("old")), 0);
+    EXPECT_EQ(file_delete(name("old")), 1);
+    EXPECT_EQ(file_delete(name("old")), 0);
+}
+
+TEST_F(FileTest, PositionsBeyondFourGigabytes)
+{
+    const std::int64_t far = 5LL << 30;
+    ASSERT_NE(file_create(0, name("sparse")), 0);
+    file_seek(0, far);
+    EXPECT_EQ(file_write_long(0, -1), 4);
+    file_seek(0, far + 2);
+    EXPECT_EQ(file_read_long(0), 0xFFFF);
+    EXPECT_EQ(file_close(0), 1);
+    EXPECT_EQ(file_size(name("sparse")), far + 4);
+}
+
+} // namespace
