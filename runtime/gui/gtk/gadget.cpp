@@ -1,0 +1,310 @@
+// Gadget core: the registry of gadgets, the creation path every kind shares,
+// the gadget list new gadgets go into, and the common operations, which
+// dispatch through each kind's operation table.
+#include "gtk_private.h"
+
+namespace {
+
+ObjectRegistry *gadget_registry = nullptr;
+
+constexpr std::intptr_t subtype_focus_in = 0x100;
+constexpr std::intptr_t subtype_focus_out = 0x200;
+constexpr std::intptr_t subtype_changed = 0x300;
+
+// Where new gadgets go: the layout of the current window. Each window keeps
+// its own copy under "kw_gadgetstack" so switching back restores it.
+struct GadgetList {
+    GtkWindow *window;
+    GtkWidget *container;
+};
+GadgetList current_list{};
+
+void gadget_list_forget(gpointer data) {
+    auto *saved = static_cast<GadgetList *>(data);
+    if (current_list.window == saved->window)
+        current_list = {};
+    delete saved;
+}
+
+void on_gadget_destroy(GtkWidget *widget, gpointer data) {
+    const ObjectId id = pointer_to_id(data);
+    GadgetRecord *record = gadget_lookup(id);
+    if (!record || record->widget != widget)
+        return;
+    event_purge(EVENT_GADGET, id, -1, -1);
+    if (record->gadget_class->free_state)
+        record->gadget_class->free_state(record);
+    registry_free(gadget_registry, id);
+}
+
+void gadget_free_one(ObjectId gadget) {
+    if (gadget == ANY) {
+        if (gadget_registry)
+            registry_free_all(gadget_registry);
+        return;
+    }
+    if (GadgetRecord *record = gadget_lookup(gadget))
+        gtk_widget_destroy(record->outer ? record->outer : record->widget);
+}
+
+// Runs a programmatic change with the queue suspended, so the signals it
+// raises reach no one. Only the change itself is covered: user input handled
+// by other iterations of the event loop is never dropped.
+template <class Fn> auto suspended(Fn &&fn) -> decltype(fn()) {
+    event_queue_suspend();
+    struct Resume {
+        ~Resume() { event_queue_resume(); }
+    } resume;
+    return fn();
+}
+
+// Looks the gadget up on the event-loop thread and runs fn with its record;
+// the empty value when the gadget or the kind's operation is missing.
+template <class Slot, class Fn>
+auto with_gadget(ObjectId gadget, Slot GadgetClass::*slot, Fn &&fn)
+    -> decltype(fn(std::declval<GadgetRecord *>())) {
+    using Result = decltype(fn(std::declval<GadgetRecord *>()));
+    return on_gui_thread([&]() -> Result {
+        GadgetRecord *record = gadget_lookup(gadget);
+        if (!record || !(record->gadget_class->*slot))
+            return Result();
+        return fn(record);
+    });
+}
+
+} // namespace
+
+WideText text_from_gtk(const char *utf8) {
+    if (!utf8)
+        return WideText();
+    if (g_utf8_validate(utf8, -1, nullptr))
+        return text_from_utf8(utf8);
+    GCharPtr valid(g_utf8_make_valid(utf8, -1));
+    return text_from_utf8(valid.get());
+}
+
+WideText text_from_gtk_owned(char *utf8) {
+    GCharPtr owned(utf8);
+    return text_from_gtk(owned.get());
+}
+
+void gadget_system_init() {
+    if (!gadget_registry)
+        gadget_registry = registry_create(sizeof(GadgetRecord), 16, gadget_free);
+    current_list = {};
+    // An empty provider for the whole screen, at the toolkit's own priority.
+    GtkCssProvider *provider = gtk_css_provider_new();
+    gtk_style_context_add_provider_for_screen(gdk_screen_get_default(),
+                                              GTK_STYLE_PROVIDER(provider), 600);
+    g_object_unref(provider);
+}
+
+GadgetRecord *gadget_lookup(ObjectId gadget) {
+    return gadget_registry ? static_cast<GadgetRecord *>(registry_get(gadget_registry, gadget))
+                           : nullptr;
+}
+
+GadgetRecord *gadget_place(ObjectId number, ObjectId *id, GtkWidget *main, GtkWidget *outer,
+                           const GadgetClass *gadget_class, std::int32_t x, std::int32_t y,
+                           std::int32_t width, std::int32_t height) {
+    GtkWidget *placed = outer ? outer : main;
+    auto *record = current_list.container && gadget_registry && number >= ANY
+                       ? static_cast<GadgetRecord *>(registry_allocate(gadget_registry, number))
+                       : nullptr;
+    // Freeing a gadget of the same number may have closed the list's window.
+    if (!record || !current_list.container) {
+        g_object_ref_sink(placed);
+        gtk_widget_destroy(placed);
+        g_object_unref(placed);
+        if (record)
+            registry_free(gadget_registry, number == ANY ? reinterpret_cast<ObjectId>(record) : number);
+        return nullptr;
+    }
+    *id = number == ANY ? reinterpret_cast<ObjectId>(record) : number;
+    gtk_widget_set_size_request(placed, width, height);
+    gtk_layout_put(GTK_LAYOUT(current_list.container), placed, x, y);
+    *record = {main, outer, gadget_class, 0, {}};
+    return record;
+}
+
+std::intptr_t gadget_finish(ObjectId number, ObjectId id, GadgetRecord *record) {
+    gtk_widget_realize(record->widget);
+    record->window = gadget_window_of(record->widget);
+    g_signal_connect(record->widget, "destroy", G_CALLBACK(on_gadget_destroy), id_to_pointer(id));
+    g_object_set_data(G_OBJECT(record->widget), "kw_id", id_to_pointer(id + 1));
+    GtkWidget *widget = record->widget;
+    toolkit_flush();
+    return number == ANY ? id : reinterpret_cast<std::intptr_t>(widget);
+}
+
+ObjectId gadget_window_of(GtkWidget *widget) {
+    GtkWidget *top = gtk_widget_get_toplevel(widget);
+    if (!top || !g_object_get_data(G_OBJECT(top), "Window"))
+        return -1;
+    return pointer_to_id(g_object_get_data(G_OBJECT(top), "kw_id"));
+}
+
+void gadget_post_event(GtkWidget *widget, std::intptr_t subtype) {
+    // A click that races the close box is not reported after it.
+    if (event_peek_type() == EVENT_CLOSE_WINDOW)
+        return;
+    const ObjectId id = pointer_to_id(g_object_get_data(G_OBJECT(widget), "kw_id")) - 1;
+    event_post(EVENT_GADGET, id, gadget_window_of(widget), subtype);
+}
+
+gboolean gadget_on_focus_in(GtkWidget *widget, GdkEvent *, gpointer id) {
+    event_post(EVENT_GADGET, pointer_to_id(id), gadget_window_of(widget), subtype_focus_in);
+    return FALSE;
+}
+
+gboolean gadget_on_focus_out(GtkWidget *widget, GdkEvent *, gpointer id) {
+    event_post(EVENT_GADGET, pointer_to_id(id), gadget_window_of(widget), subtype_focus_out);
+    return FALSE;
+}
+
+void gadget_on_changed(GtkWidget *widget, gpointer id) {
+    event_post(EVENT_GADGET, pointer_to_id(id), gadget_window_of(widget), subtype_changed);
+}
+
+void gadget_list_use(GtkWindow *window) {
+    if (current_list.window) {
+        auto *saved = static_cast<GadgetList *>(
+            g_object_get_data(G_OBJECT(current_list.window), "kw_gadgetstack"));
+        if (saved)
+            *saved = current_list;
+    }
+    if (!window)
+        return;
+    auto *layout = static_cast<GtkWidget *>(g_object_get_data(G_OBJECT(window), "kw_gadgetlist"));
+    if (!layout) {
+        layout = gtk_layout_new(nullptr, nullptr);
+        gtk_widget_show(layout);
+        GtkWidget *box = gtk_bin_get_child(GTK_BIN(window));
+        gtk_box_pack_start(GTK_BOX(box), layout, TRUE, TRUE, 0);
+        g_object_set_data(G_OBJECT(window), "kw_gadgetlist", layout);
+    }
+    if (auto *saved = static_cast<GadgetList *>(g_object_get_data(G_OBJECT(window), "kw_gadgetstack"))) {
+        current_list = *saved;
+        return;
+    }
+    current_list = {window, layout};
+    g_object_set_data_full(G_OBJECT(window), "kw_gadgetstack", new GadgetList(current_list),
+                           gadget_list_forget);
+}
+
+std::int32_t gadget_width(GadgetRecord *record) {
+    int width = -1, height = -1;
+    gtk_widget_get_size_request(record->outer ? record->outer : record->widget, &width, &height);
+    if (width == -1 && height == -1 && record->outer)
+        gtk_widget_get_size_request(record->widget, &width, &height);
+    return width;
+}
+
+std::int32_t gadget_height(GadgetRecord *record) {
+    int width = -1, height = -1;
+    gtk_widget_get_size_request(record->outer ? record->outer : record->widget, &width, &height);
+    if (width == -1 && height == -1 && record->outer)
+        gtk_widget_get_size_request(record->widget, &width, &height);
+    return height;
+}
+
+StoreRecord *store_record_new(GtkListStore *store) {
+    return new StoreRecord{store, nullptr, 0, 0, nullptr};
+}
+
+void store_record_free(StoreRecord *record) {
+    if (!record)
+        return;
+    g_list_free(record->columns);
+    delete record;
+}
+
+bool store_row(GtkListStore *store, std::intptr_t row, GtkTreeIter *iter) {
+    return row >= 0 && row <= G_MAXINT &&
+           gtk_tree_model_iter_nth_child(GTK_TREE_MODEL(store), iter, nullptr, static_cast<int>(row));
+}
+
+GtkListStore *gadget_store(GadgetRecord *record) {
+    return reinterpret_cast<StoreRecord *>(record->word[3])->store;
+}
+
+// ---------------------------------------------------------------------------
+// Common operations
+// ---------------------------------------------------------------------------
+
+void gadget_free(ObjectId gadget) {
+    on_gui_thread([&] { gadget_free_one(gadget); });
+}
+
+std::int32_t gadget_kind(ObjectId gadget) {
+    return on_gui_thread([&] {
+        GadgetRecord *record = gadget_lookup(gadget);
+        return record ? record->gadget_class->kind : 0;
+    });
+}
+
+void *gadget_native_handle(ObjectId gadget) {
+    return on_gui_thread([&]() -> void * {
+        GadgetRecord *record = gadget_lookup(gadget);
+        return record ? record->widget : nullptr;
+    });
+}
+
+void gadget_disable(ObjectId gadget, std::int32_t state) {
+    on_gui_thread([&] {
+        if (GadgetRecord *record = gadget_lookup(gadget))
+            gtk_widget_set_sensitive(record->widget, state == 0);
+    });
+}
+
+WideText gadget_get_text(ObjectId gadget) {
+    return with_gadget(gadget, &GadgetClass::get_text,
+                       [](GadgetRecord *record) { return record->gadget_class->get_text(record); });
+}
+
+void gadget_set_text(ObjectId gadget, const WideText &text) {
+    with_gadget(gadget, &GadgetClass::set_text, [&](GadgetRecord *record) {
+        const std::string utf8 = text_to_utf8(text);
+        suspended([&] { record->gadget_class->set_text(record, utf8.c_str()); });
+    });
+}
+
+std::intptr_t gadget_get_state(ObjectId gadget) {
+    return with_gadget(gadget, &GadgetClass::get_state,
+                       [](GadgetRecord *record) { return record->gadget_class->get_state(record); });
+}
+
+void gadget_set_state(ObjectId gadget, std::intptr_t state) {
+    with_gadget(gadget, &GadgetClass::set_state, [&](GadgetRecord *record) {
+        suspended([&] { record->gadget_class->set_state(record, state); });
+    });
+}
+
+std::intptr_t gadget_add_item(ObjectId gadget, std::intptr_t position, const WideText &text) {
+    return with_gadget(gadget, &GadgetClass::add_item, [&](GadgetRecord *record) {
+        const std::string utf8 = text_to_utf8(text);
+        return suspended([&] {
+            return record->gadget_class->add_item(record, position, utf8.c_str(), nullptr);
+        });
+    });
+}
+
+void gadget_remove_item(ObjectId gadget, std::intptr_t item) {
+    with_gadget(gadget, &GadgetClass::remove_item, [&](GadgetRecord *record) {
+        suspended([&] { record->gadget_class->remove_item(record, item); });
+    });
+}
+
+WideText gadget_get_item_text(ObjectId gadget, std::intptr_t item, std::int32_t column) {
+    return with_gadget(gadget, &GadgetClass::get_item_text, [&](GadgetRecord *record) {
+        return suspended([&] { return record->gadget_class->get_item_text(record, item, column); });
+    });
+}
+
+std::intptr_t gadget_add_column(ObjectId gadget, std::int32_t position, const WideText &title,
+                                std::int32_t width) {
+    return with_gadget(gadget, &GadgetClass::add_column, [&](GadgetRecord *record) {
+        const std::string utf8 = text_to_utf8(title);
+        return record->gadget_class->add_column(record, position, utf8.c_str(), width);
+    });
+}

@@ -1,0 +1,395 @@
+// Multi-column lists with a header row (kind 12): a tree view over a list
+// store in a scrolled window. Every gadget column owns a triple of model
+// columns (text, text colour, background colour); a row's text arrives as one
+// text with the columns separated by line feeds.
+#include "gtk_private.h"
+
+#include <dlfcn.h>
+
+#include <cstring>
+
+namespace {
+
+constexpr std::int32_t multiple_selection = 0x1;
+constexpr std::int32_t grid_lines = 0x4;
+constexpr std::int32_t reorderable_columns = 0x10;
+
+constexpr int data_column = 0;
+constexpr int checked_column = 1;
+constexpr int image_column = 3;
+constexpr int first_triple = 4;
+
+constexpr std::intptr_t subtype_changed = 0x300;
+constexpr std::intptr_t subtype_drag = 0x800;
+
+enum Pending { none = 0, left_press = 1, right_press = 2, left_double = 3, right_double = 4 };
+
+using SetGridLines = void (*)(GtkTreeView *, int);
+SetGridLines set_grid_lines = nullptr;
+
+// Kind words: 4 the store record, 5 the spare model-column triples.
+StoreRecord *list_store_record(GadgetRecord *record) {
+    return reinterpret_cast<StoreRecord *>(record->word[3]);
+}
+GList *spare_triples(GadgetRecord *record) { return reinterpret_cast<GList *>(record->word[4]); }
+void set_spare_triples(GadgetRecord *record, GList *spare) {
+    record->word[4] = reinterpret_cast<std::intptr_t>(spare);
+}
+GtkTreeView *list_view(GadgetRecord *record) { return GTK_TREE_VIEW(record->widget); }
+
+int model_column_of(StoreRecord *store, std::int32_t column) {
+    return GPOINTER_TO_INT(g_list_nth_data(store->columns, static_cast<guint>(column)));
+}
+
+// Gives the store one more triple: a new, wider store with every row copied.
+int widen_store(GadgetRecord *record) {
+    StoreRecord *store = list_store_record(record);
+    GtkTreeModel *old_model = GTK_TREE_MODEL(store->store);
+    const int old_count = gtk_tree_model_get_n_columns(old_model);
+    std::vector<GType> types(old_count + 3);
+    for (int c = 0; c < old_count; ++c)
+        types[c] = gtk_tree_model_get_column_type(old_model, c);
+    types[old_count] = G_TYPE_STRING;
+    types[old_count + 1] = GDK_TYPE_COLOR;
+    types[old_count + 2] = GDK_TYPE_COLOR;
+    GtkListStore *wider = gtk_list_store_newv(old_count + 3, types.data());
+    if (!wider)
+        return 0;
+    GtkTreeIter from, to;
+    for (bool more = gtk_tree_model_get_iter_first(old_model, &from); more;
+         more = gtk_tree_model_iter_next(old_model, &from)) {
+        gtk_list_store_append(wider, &to);
+        for (int c = 0; c < old_count; ++c) {
+            GValue value = G_VALUE_INIT;
+            gtk_tree_model_get_value(old_model, &from, c, &value);
+            gtk_list_store_set_value(wider, &to, c, &value);
+            g_value_unset(&value);
+        }
+    }
+    gtk_tree_view_set_model(list_view(record), GTK_TREE_MODEL(wider));
+    g_object_unref(wider);   // the view holds it; the old store goes with its last reference
+    store->store = wider;
+    return old_count;
+}
+
+int take_triple(GadgetRecord *record) {
+    GList *spare = spare_triples(record);
+    if (!spare)
+        return widen_store(record);
+    const int triple = GPOINTER_TO_INT(spare->data);
+    set_spare_triples(record, g_list_delete_link(spare, spare));
+    return triple;
+}
+
+std::intptr_t list_add_column(GadgetRecord *record, std::int32_t position, const char *title,
+                              std::int32_t width) {
+    const int triple = take_triple(record);
+    if (!triple)
+        return 0;
+    StoreRecord *store = list_store_record(record);
+    if (position < 0 || position > store->column_count)
+        position = store->column_count;
+    const auto flags = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(record->widget), "kw_gadget_flags"));
+    GtkTreeViewColumn *column = gtk_tree_view_column_new();
+    gtk_tree_view_column_set_title(column, title);
+    gtk_tree_view_column_set_sizing(column, GTK_TREE_VIEW_COLUMN_FIXED);
+    gtk_tree_view_column_set_fixed_width(column, width > 0 ? width : 1);
+    gtk_tree_view_column_set_resizable(column, TRUE);
+    gtk_tree_view_column_set_reorderable(column, (flags & reorderable_columns) != 0);
+    GtkCellRenderer *text = gtk_cell_renderer_text_new();
+    gtk_tree_view_column_pack_end(column, text, TRUE);
+    gtk_tree_view_column_set_attributes(column, text, "text", triple, "foreground-gdk", triple + 1,
+                                        "cell-background-gdk", triple + 2, nullptr);
+    if (position == 0)
+        gtk_tree_view_set_search_column(list_view(record), triple);
+    gtk_tree_view_insert_column(list_view(record), column, position);
+    store->columns = g_list_insert(store->columns, GINT_TO_POINTER(triple), position);
+    ++store->column_count;
+    return 1;
+}
+
+std::intptr_t list_add_item(GadgetRecord *record, std::intptr_t position, const char *text,
+                            void *image) {
+    StoreRecord *store = list_store_record(record);
+    const int rows = gtk_tree_model_iter_n_children(GTK_TREE_MODEL(store->store), nullptr);
+    const int row = position < 0 || position > rows ? rows : static_cast<int>(position);
+    GtkTreeIter iter;
+    gtk_list_store_insert(store->store, &iter, row);
+    gtk_list_store_set(store->store, &iter, checked_column, FALSE, data_column, 0, -1);
+    // One piece per column, in column order; extra pieces are dropped.
+    const char *piece = text;
+    for (GList *column = store->columns; column; column = column->next) {
+        const char *end = std::strchr(piece, '\n');
+        const std::string cell = end ? std::string(piece, end) : std::string(piece);
+        gtk_list_store_set(store->store, &iter, GPOINTER_TO_INT(column->data), cell.c_str(), -1);
+        if (!end)
+            break;
+        piece = end + 1;
+    }
+    if (image)
+        gtk_list_store_set(store->store, &iter, image_column, image, -1);
+    return 1;
+}
+
+void list_remove_item(GadgetRecord *record, std::intptr_t item) {
+    GtkListStore *store = list_store_record(record)->store;
+    GtkTreeIter iter;
+    if (store_row(store, item, &iter))
+        gtk_list_store_remove(store, &iter);
+}
+
+WideText cell_text(GadgetRecord *record, std::intptr_t item, std::int32_t column) {
+    StoreRecord *store = list_store_record(record);
+    if (column < 0 || column >= store->column_count)
+        return WideText();
+    if (item == -1) {
+        GtkTreeViewColumn *header = gtk_tree_view_get_column(list_view(record), column);
+        return header ? text_from_gtk(gtk_tree_view_column_get_title(header)) : WideText();
+    }
+    GtkTreeIter iter;
+    if (!store_row(store->store, item, &iter))
+        return WideText();
+    char *text = nullptr;
+    gtk_tree_model_get(GTK_TREE_MODEL(store->store), &iter, model_column_of(store, column), &text, -1);
+    return text_from_gtk_owned(text);
+}
+
+std::intptr_t list_get_state(GadgetRecord *record) {
+    GList *rows = gtk_tree_selection_get_selected_rows(list_store_record(record)->selection, nullptr);
+    std::intptr_t first = -1;
+    for (GList *row = rows; row; row = row->next) {
+        const int index = gtk_tree_path_get_indices(static_cast<GtkTreePath *>(row->data))[0];
+        if (first == -1 || index < first)
+            first = index;
+    }
+    g_list_free_full(rows, reinterpret_cast<GDestroyNotify>(gtk_tree_path_free));
+    return first;
+}
+
+void list_set_state(GadgetRecord *record, std::intptr_t row) {
+    StoreRecord *store = list_store_record(record);
+    GtkTreeIter iter;
+    if (row < 0) {
+        gtk_tree_selection_unselect_all(store->selection);
+        return;
+    }
+    if (!store_row(store->store, row, &iter))
+        return;
+    GtkTreePath *path = gtk_tree_model_get_path(GTK_TREE_MODEL(store->store), &iter);
+    GtkTreeView *view = list_view(record);
+    gtk_tree_selection_unselect_all(store->selection);
+    gtk_tree_view_expand_to_path(view, path);
+    gtk_tree_selection_select_path(store->selection, path);
+    gtk_tree_view_set_cursor(view, path, gtk_tree_view_get_column(view, 0), FALSE);
+    gtk_tree_view_scroll_to_cell(view, path, nullptr, TRUE, 0.5f, 0.0f);
+    gtk_tree_path_free(path);
+}
+
+WideText list_get_text(GadgetRecord *record) {
+    const std::intptr_t row = list_get_state(record);
+    return row < 0 ? WideText() : cell_text(record, row, 0);
+}
+
+void list_free(GadgetRecord *record) {
+    store_record_free(list_store_record(record));
+    g_list_free(spare_triples(record));
+    record->word[3] = record->word[4] = 0;
+}
+
+const GadgetClass *list_class() {
+    static const GadgetClass table = [] {
+        GadgetClass c{};
+        c.size = sizeof(GadgetClass);
+        c.kind = GADGET_LIST_ICON;
+        c.free_state = list_free;
+        c.get_state = list_get_state;
+        c.set_state = list_set_state;
+        c.get_text = list_get_text;
+        c.add_item = list_add_item;
+        c.remove_item = list_remove_item;
+        c.get_item_text = cell_text;
+        c.add_column = list_add_column;
+        return c;
+    }();
+    return &table;
+}
+
+// ---------------------------------------------------------------------------
+// Clicks, selection changes and drags
+// ---------------------------------------------------------------------------
+
+int pending_click(GtkWidget *view) {
+    return GPOINTER_TO_INT(g_object_get_data(G_OBJECT(view), "kw_gadget_eventtype"));
+}
+
+void set_pending_click(GtkWidget *view, int pending) {
+    g_object_set_data(G_OBJECT(view), "kw_gadget_eventtype", GINT_TO_POINTER(pending));
+}
+
+// The event's position relative to the view's own window.
+void position_in_view(GtkWidget *view, GdkEventButton *event, int *x, int *y) {
+    int event_x = 0, event_y = 0, view_x = 0, view_y = 0;
+    gdk_window_get_origin(event->window, &event_x, &event_y);
+    gdk_window_get_origin(gtk_widget_get_window(view), &view_x, &view_y);
+    *x = static_cast<int>(event->x) + event_x - view_x;
+    *y = static_cast<int>(event->y) + event_y - view_y;
+}
+
+void report_release(GtkWidget *view, GdkEventButton *event, ObjectId id) {
+    GadgetRecord *record = gadget_lookup(id);
+    const int pending = pending_click(view);
+    set_pending_click(view, none);
+    if (!record)
+        return;
+    int x = 0, y = 0;
+    position_in_view(view, event, &x, &y);
+    const bool inside = x >= 0 && x < gadget_width(record) && y >= 0 && y < gadget_height(record);
+    const bool left = event->button == 1 && (pending == left_press || pending == left_double);
+    const bool right = event->button == 3 && (pending == right_press || pending == right_double);
+    if (inside && (left || right))
+        event_post(EVENT_GADGET, id, gadget_window_of(view), pending - 1);
+}
+
+gboolean on_list_button(GtkWidget *view, GdkEventButton *event, gpointer id) {
+    switch (event->type) {
+    case GDK_BUTTON_PRESS:
+        if (event->button == 1)
+            set_pending_click(view, left_press);
+        if (event->button == 3) {
+            set_pending_click(view, right_press);
+            return TRUE;   // a right click leaves the selection alone
+        }
+        return FALSE;
+    case GDK_2BUTTON_PRESS:
+        if (event->button == 1)
+            set_pending_click(view, left_double);
+        if (event->button == 3) {
+            set_pending_click(view, right_double);
+            return TRUE;
+        }
+        return FALSE;
+    case GDK_BUTTON_RELEASE:
+        report_release(view, event, pointer_to_id(id));
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+void on_selection_changed(GtkTreeSelection *, gpointer view) {
+    const ObjectId id = pointer_to_id(g_object_get_data(G_OBJECT(view), "kw_id")) - 1;
+    event_post(EVENT_GADGET, id, gadget_window_of(GTK_WIDGET(view)), subtype_changed);
+}
+
+struct DragWatch {
+    ObjectId gadget;
+    std::int32_t pressed;
+    std::int32_t reported;
+    std::int32_t x, y;
+};
+
+gboolean on_drag_press(GtkWidget *view, GdkEventButton *event, gpointer data) {
+    auto *drag = static_cast<DragWatch *>(data);
+    if (event->button == 1 && event->window == gtk_tree_view_get_bin_window(GTK_TREE_VIEW(view)))
+        *drag = {drag->gadget, 1, 0, static_cast<std::int32_t>(event->x),
+                 static_cast<std::int32_t>(event->y)};
+    return FALSE;
+}
+
+gboolean on_drag_release(GtkWidget *, GdkEventButton *, gpointer data) {
+    static_cast<DragWatch *>(data)->pressed = 0;
+    return FALSE;
+}
+
+gboolean on_drag_motion(GtkWidget *view, GdkEventMotion *event, gpointer data) {
+    auto *drag = static_cast<DragWatch *>(data);
+    const auto buttons = event->state & (GDK_BUTTON1_MASK | GDK_BUTTON2_MASK | GDK_BUTTON3_MASK |
+                                         GDK_BUTTON4_MASK | GDK_BUTTON5_MASK);
+    if (drag->pressed && !drag->reported && buttons == GDK_BUTTON1_MASK &&
+        gtk_drag_check_threshold(view, drag->x, drag->y, static_cast<int>(event->x),
+                                 static_cast<int>(event->y))) {
+        event_post(EVENT_GADGET, drag->gadget, gadget_window_of(view), subtype_drag);
+        drag->reported = 1;
+    }
+    return FALSE;
+}
+
+void install_drag_watch(GtkWidget *view, ObjectId id) {
+    gtk_widget_add_events(view, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
+                                    GDK_BUTTON_MOTION_MASK);
+    auto *drag = new DragWatch{id, 0, 0, 0, 0};
+    g_signal_connect(view, "button-press-event", G_CALLBACK(on_drag_press), drag);
+    g_signal_connect(view, "button-release-event", G_CALLBACK(on_drag_release), drag);
+    g_signal_connect_data(view, "motion-notify-event", G_CALLBACK(on_drag_motion), drag,
+                          [](gpointer data, GClosure *) { delete static_cast<DragWatch *>(data); },
+                          GConnectFlags(0));
+}
+
+void on_scrolled(GtkAdjustment *, gpointer view) { gtk_widget_queue_draw(GTK_WIDGET(view)); }
+
+void set_up_view(GtkWidget *view, GtkWidget *scrolled, ObjectId id, std::int32_t flags) {
+    GtkTreeSelection *selection = gtk_tree_view_get_selection(GTK_TREE_VIEW(view));
+    gtk_tree_selection_set_mode(selection, flags & multiple_selection ? GTK_SELECTION_MULTIPLE
+                                                                      : GTK_SELECTION_SINGLE);
+    if ((flags & grid_lines) && set_grid_lines) {
+        set_grid_lines(GTK_TREE_VIEW(view), GTK_TREE_VIEW_GRID_LINES_BOTH);
+        GtkAdjustment *vertical = gtk_scrolled_window_get_vadjustment(GTK_SCROLLED_WINDOW(scrolled));
+        g_signal_connect(vertical, "value-changed", G_CALLBACK(on_scrolled), view);
+    }
+    g_object_set_data(G_OBJECT(view), "kw_gadget_flags", GINT_TO_POINTER(flags));
+    g_signal_connect(view, "button-press-event", G_CALLBACK(on_list_button), id_to_pointer(id));
+    g_signal_connect(view, "button-release-event", G_CALLBACK(on_list_button), id_to_pointer(id));
+    g_signal_connect(selection, "changed", G_CALLBACK(on_selection_changed), view);
+    install_drag_watch(view, id);
+}
+
+GtkListStore *initial_store() {
+    return gtk_list_store_new(7, G_TYPE_INT, G_TYPE_BOOLEAN, G_TYPE_BOOLEAN, GDK_TYPE_PIXBUF,
+                              G_TYPE_STRING, GDK_TYPE_COLOR, GDK_TYPE_COLOR);
+}
+
+std::intptr_t create_list(ObjectId number, std::int32_t x, std::int32_t y, std::int32_t width,
+                          std::int32_t height, const WideText &title, std::int32_t title_width,
+                          std::int32_t flags) {
+    static const bool looked_up = [] {
+        // Older GTK releases have no grid lines; then the list simply shows none.
+        set_grid_lines = reinterpret_cast<SetGridLines>(dlsym(RTLD_DEFAULT, "gtk_tree_view_set_grid_lines"));
+        return true;
+    }();
+    (void)looked_up;
+    GtkListStore *store = initial_store();
+    GtkWidget *scrolled = gtk_scrolled_window_new(nullptr, nullptr);
+    if (!store || !scrolled)
+        return 0;
+    GtkWidget *view = gtk_tree_view_new_with_model(GTK_TREE_MODEL(store));
+    g_object_unref(store);
+    gtk_tree_view_set_headers_visible(GTK_TREE_VIEW(view), TRUE);
+    gtk_tree_view_set_headers_clickable(GTK_TREE_VIEW(view), FALSE);
+    ObjectId id = 0;
+    GadgetRecord *record = gadget_place(number, &id, view, scrolled, list_class(), x, y, width, height);
+    if (!record)
+        return 0;
+    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_AUTOMATIC,
+                                   GTK_POLICY_AUTOMATIC);
+    gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(scrolled), GTK_SHADOW_ETCHED_IN);
+    gtk_container_add(GTK_CONTAINER(scrolled), view);
+    set_up_view(view, scrolled, id, flags);
+    auto *store_record = store_record_new(store);
+    store_record->selection = gtk_tree_view_get_selection(GTK_TREE_VIEW(view));
+    record->word[3] = reinterpret_cast<std::intptr_t>(store_record);
+    set_spare_triples(record, g_list_append(nullptr, GINT_TO_POINTER(first_triple)));
+    const std::intptr_t result = gadget_finish(number, id, record);
+    list_add_column(record, 0, text_to_utf8(title).c_str(), title_width);
+    gtk_widget_show_all(scrolled);
+    return result;
+}
+
+} // namespace
+
+std::intptr_t gadget_create_list_icon(ObjectId number, std::int32_t x, std::int32_t y,
+                                      std::int32_t width, std::int32_t height,
+                                      const WideText &title, std::int32_t title_width,
+                                      std::int32_t flags) {
+    return on_gui_thread(
+        [&] { return create_list(number, x, y, width, height, title, title_width, flags); });
+}

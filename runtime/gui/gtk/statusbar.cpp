@@ -1,0 +1,157 @@
+// Status bars: a row of framed fields below a window's gadgets. A field shows
+// a label until the first progress call turns it into a progress bar.
+#include "gtk_private.h"
+
+namespace {
+
+struct StatusBarRecord {
+    GtkWidget *box;   // non-null while the status bar exists
+};
+
+ObjectRegistry *statusbar_registry = nullptr;
+
+// Where statusbar_add_field adds: the newest status bar.
+GtkWidget *current_box = nullptr;
+
+constexpr std::int32_t raised_border = 0x1;
+constexpr std::int32_t no_border = 0x2;
+
+void on_box_destroy(GtkWidget *box, gpointer data) {
+    if (box == current_box)
+        current_box = nullptr;
+    const ObjectId id = pointer_to_id(data);
+    auto *record = static_cast<StatusBarRecord *>(registry_get(statusbar_registry, id));
+    if (record && record->box == box)
+        registry_free(statusbar_registry, id);
+}
+
+std::intptr_t create_on_gui_thread(ObjectId number, void *window) {
+    if (!statusbar_registry || number < ANY || !window_find_native(window, nullptr))
+        return 0;
+    auto *vbox = static_cast<GtkWidget *>(g_object_get_data(G_OBJECT(window), "kw_vbox"));
+    GtkWidget *box = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
+    if (!vbox || !box)
+        return 0;
+    auto *record = static_cast<StatusBarRecord *>(registry_allocate(statusbar_registry, number));
+    if (!record) {
+        g_object_ref_sink(box);
+        g_object_unref(box);
+        return 0;
+    }
+    const ObjectId id = number == ANY ? reinterpret_cast<ObjectId>(record) : number;
+    gtk_widget_show(box);
+    gtk_box_pack_start(GTK_BOX(vbox), box, FALSE, FALSE, 2);
+    gtk_box_reorder_child(GTK_BOX(vbox), box, 3);
+    g_signal_connect(box, "destroy", G_CALLBACK(on_box_destroy), id_to_pointer(id));
+    record->box = box;
+    current_box = box;
+    return number == ANY ? id : reinterpret_cast<std::intptr_t>(box);
+}
+
+void add_field_on_gui_thread(std::int32_t width) {
+    if (!current_box)
+        return;
+    GtkWidget *label = gtk_label_new("");
+    gtk_widget_show(label);
+    GtkWidget *frame = gtk_frame_new(nullptr);
+    GtkRequisition minimum{};
+    gtk_widget_get_preferred_size(label, &minimum, nullptr);
+    const int height = (minimum.height < 16 ? 16 : minimum.height) + 6;
+    const bool rest = width == NOT_GIVEN;
+    gtk_widget_set_size_request(frame, rest ? -1 : (width > 8192 ? 8192 : width), height);
+    g_object_set_data(G_OBJECT(frame), "kw_statusbar_min", GINT_TO_POINTER(0));
+    g_object_set_data(G_OBJECT(frame), "kw_statusbar_max", GINT_TO_POINTER(100));
+    gtk_container_add(GTK_CONTAINER(frame), label);
+    gtk_label_set_xalign(GTK_LABEL(label), 0.0f);
+    gtk_label_set_yalign(GTK_LABEL(label), 0.5f);
+    gtk_frame_set_shadow_type(GTK_FRAME(frame), GTK_SHADOW_IN);
+    gtk_widget_show(frame);
+    gtk_box_pack_start(GTK_BOX(current_box), frame, rest, rest, 2);
+}
+
+// A stored limit, or the new one when it is given.
+int limit(GtkWidget *frame, const char *key, std::int32_t given) {
+    if (given == NOT_GIVEN)
+        return GPOINTER_TO_INT(g_object_get_data(G_OBJECT(frame), key));
+    g_object_set_data(G_OBJECT(frame), key, GINT_TO_POINTER(given));
+    return given;
+}
+
+GtkWidget *progress_bar_of(GtkWidget *frame) {
+    GtkWidget *child = gtk_bin_get_child(GTK_BIN(frame));
+    if (child && GTK_IS_PROGRESS_BAR(child))
+        return child;
+    GtkWidget *bar = gtk_progress_bar_new();
+    if (!bar)
+        return nullptr;
+    if (child)
+        gtk_widget_destroy(child);
+    gtk_container_add(GTK_CONTAINER(frame), bar);
+    gtk_widget_show(bar);
+    return bar;
+}
+
+void progress_on_gui_thread(ObjectId statusbar, std::int32_t field, std::int32_t value,
+                            std::int32_t flags, std::int32_t min, std::int32_t max) {
+    auto *record = statusbar_registry
+                       ? static_cast<StatusBarRecord *>(registry_get(statusbar_registry, statusbar))
+                       : nullptr;
+    if (!record || field < 0)
+        return;
+    GList *fields = gtk_container_get_children(GTK_CONTAINER(record->box));
+    auto *frame = static_cast<GtkWidget *>(g_list_nth_data(fields, static_cast<guint>(field)));
+    g_list_free(fields);
+    if (!frame || !GTK_IS_FRAME(frame))
+        return;
+    if (GtkWidget *bar = progress_bar_of(frame)) {
+        const int low = limit(frame, "kw_statusbar_min", min);
+        const int high = limit(frame, "kw_statusbar_max", max);
+        double fraction = 0.0;
+        if (value >= high)
+            fraction = 1.0;
+        else if (value > low)
+            fraction = (static_cast<double>(value) - low) / (static_cast<double>(high) - low);
+        gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(bar), fraction);
+    }
+    const GtkShadowType shadow = flags & no_border       ? GTK_SHADOW_NONE
+                                 : flags & raised_border ? GTK_SHADOW_OUT
+                                                         : GTK_SHADOW_IN;
+    gtk_frame_set_shadow_type(GTK_FRAME(frame), shadow);
+}
+
+} // namespace
+
+void statusbar_system_init() {
+    if (!statusbar_registry)
+        statusbar_registry = registry_create(sizeof(StatusBarRecord), 16, statusbar_free);
+}
+
+std::intptr_t statusbar_create(ObjectId number, void *window) {
+    return on_gui_thread([&] { return create_on_gui_thread(number, window); });
+}
+
+void statusbar_add_field(std::int32_t width) {
+    on_gui_thread([&] { add_field_on_gui_thread(width); });
+}
+
+void statusbar_progress(ObjectId statusbar, std::int32_t field, std::int32_t value) {
+    statusbar_progress_ex(statusbar, field, value, 0, NOT_GIVEN, NOT_GIVEN);
+}
+
+void statusbar_progress_ex(ObjectId statusbar, std::int32_t field, std::int32_t value,
+                           std::int32_t flags, std::int32_t min, std::int32_t max) {
+    on_gui_thread([&] { progress_on_gui_thread(statusbar, field, value, flags, min, max); });
+}
+
+void statusbar_free(ObjectId statusbar) {
+    on_gui_thread([&] {
+        if (!statusbar_registry)
+            return;
+        if (statusbar == ANY) {
+            registry_free_all(statusbar_registry);
+            return;
+        }
+        if (auto *record = static_cast<StatusBarRecord *>(registry_get(statusbar_registry, statusbar)))
+            gtk_widget_destroy(record->box);
+    });
+}

@@ -1,0 +1,70 @@
+// Static text labels (kind 3): a label in an event box in a horizontal box,
+// optionally framed. They raise no events.
+#include "gtk_private.h"
+
+namespace {
+
+constexpr std::int32_t align_right = 0x1;
+constexpr std::int32_t align_center = 0x2;
+constexpr std::int32_t border = 0x4;
+
+WideText text_get_text(GadgetRecord *record) {
+    return text_from_gtk(gtk_label_get_text(GTK_LABEL(record->widget)));
+}
+
+void text_set_text(GadgetRecord *record, const char *text) {
+    gtk_label_set_text(GTK_LABEL(record->widget), text);
+}
+
+const GadgetClass *text_class() {
+    static const GadgetClass table = [] {
+        GadgetClass c{};
+        c.size = sizeof(GadgetClass);
+        c.kind = GADGET_TEXT;
+        c.get_text = text_get_text;
+        c.set_text = text_set_text;
+        return c;
+    }();
+    return &table;
+}
+
+std::intptr_t create_text(ObjectId number, std::int32_t x, std::int32_t y, std::int32_t width,
+                          std::int32_t height, const WideText &text, std::int32_t flags) {
+    GtkWidget *label = gtk_label_new("");
+    GtkWidget *box = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
+    GtkWidget *event_box = gtk_event_box_new();
+    if (!label || !box || !event_box)
+        return 0;
+    gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
+    gtk_event_box_set_visible_window(GTK_EVENT_BOX(event_box), FALSE);
+    // The event box fills the row so the label's alignment takes effect.
+    gtk_box_pack_start(GTK_BOX(box), event_box, TRUE, TRUE, 0);
+    if (flags & border) {
+        GtkWidget *frame = gtk_frame_new(nullptr);
+        gtk_frame_set_shadow_type(GTK_FRAME(frame), GTK_SHADOW_IN);
+        gtk_container_add(GTK_CONTAINER(event_box), frame);
+        gtk_container_add(GTK_CONTAINER(frame), label);
+    } else {
+        gtk_container_add(GTK_CONTAINER(event_box), label);
+    }
+    ObjectId id = 0;
+    GadgetRecord *record = gadget_place(number, &id, label, box, text_class(), x, y, width, height);
+    if (!record)
+        return 0;
+    record->word[4] = reinterpret_cast<std::intptr_t>(event_box);
+    const float x_align = flags & align_right ? 1.0f : flags & align_center ? 0.5f : 0.0f;
+    gtk_label_set_xalign(GTK_LABEL(label), x_align);
+    gtk_label_set_yalign(GTK_LABEL(label), 0.0f);
+    if (!text.empty())
+        text_set_text(record, text_to_utf8(text).c_str());
+    gtk_widget_show_all(box);
+    return gadget_finish(number, id, record);
+}
+
+} // namespace
+
+std::intptr_t gadget_create_text(ObjectId number, std::int32_t x, std::int32_t y,
+                                 std::int32_t width, std::int32_t height, const WideText &text,
+                                 std::int32_t flags) {
+    return on_gui_thread([&] { return create_text(number, x, y, width, height, text, flags); });
+}

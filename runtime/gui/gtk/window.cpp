@@ -1,0 +1,364 @@
+// Numbered top-level windows. Each holds a vertical box with the GtkLayout the
+// gadgets are put into; its signals become window events in the queue.
+#include "gtk_private.h"
+
+namespace {
+
+ObjectRegistry *window_registry = nullptr;
+
+constexpr std::int32_t open_invisible = 0x1;
+constexpr std::int32_t sizeable = 0x2;
+constexpr std::int32_t system_menu = 0x4;
+constexpr std::int32_t maximize_gadget = 0x10;
+constexpr std::int32_t minimize_gadget = 0x20;
+constexpr std::int32_t screen_centered = 0x40;
+constexpr std::int32_t borderless = 0x80;
+constexpr std::int32_t window_centered = 0x100;
+constexpr std::int32_t open_maximized = 0x200;
+constexpr std::int32_t open_minimized = 0x400;
+constexpr std::int32_t tool_window = 0x800;
+constexpr std::int32_t keep_gadget_list = 0x1000;
+constexpr std::int32_t no_activate = 0x2000;
+
+constexpr std::int32_t event_close = 2;
+constexpr std::int32_t event_repaint = 4;
+constexpr std::int32_t event_moved = 5;
+constexpr std::int32_t event_resized = 6;
+constexpr std::int32_t event_activated = 7;
+constexpr std::int32_t event_deactivated = 8;
+constexpr std::int32_t event_minimized = 12;
+constexpr std::int32_t event_maximized = 13;
+constexpr std::int32_t event_restored = 14;
+constexpr std::int32_t event_right_click = 16;
+constexpr std::int32_t event_left_click = 17;
+constexpr std::int32_t event_left_double_click = 18;
+constexpr std::int32_t event_mouse_moved = 24;
+
+const char window_css[] =
+    "button, entry {min-height: 20px;} tab {min-height: 20px;} button, scale {padding-bottom: "
+    "2px; padding-left: 2px; padding-right: 2px; padding-top: 2px} ";
+
+void post(std::int32_t code, gpointer window) { event_post(code, 0, pointer_to_id(window), 0); }
+
+std::intptr_t get_int(GtkWidget *window, const char *key) {
+    return reinterpret_cast<std::intptr_t>(g_object_get_data(G_OBJECT(window), key));
+}
+
+void set_int(GtkWidget *window, const char *key, std::intptr_t value) {
+    g_object_set_data(G_OBJECT(window), key, reinterpret_cast<gpointer>(value));
+}
+
+gboolean on_delete(GtkWidget *, GdkEvent *, gpointer window) {
+    post(event_close, window);
+    return TRUE;   // the application decides when the window goes
+}
+
+gboolean on_configure(GtkWidget *widget, GdkEventConfigure *event, gpointer window) {
+    int width = 0, height = 0;
+    gtk_window_get_size(GTK_WINDOW(widget), &width, &height);
+    if (width != get_int(widget, "kw_previous_width") ||
+        height != get_int(widget, "kw_previous_height")) {
+        set_int(widget, "kw_previous_width", width);
+        set_int(widget, "kw_previous_height", height);
+        post(event_resized, window);
+    }
+    if (std::intptr_t pending = get_int(widget, "kw_window_state_event")) {
+        post(static_cast<std::int32_t>(pending), window);
+        set_int(widget, "kw_window_state_event", 0);
+    }
+    if (event->x != get_int(widget, "kw_previous_x") ||
+        event->y != get_int(widget, "kw_previous_y")) {
+        set_int(widget, "kw_previous_x", event->x);
+        set_int(widget, "kw_previous_y", event->y);
+        post(event_moved, window);
+    }
+    return FALSE;
+}
+
+gboolean on_window_state(GtkWidget *widget, GdkEventWindowState *event, gpointer window) {
+    const GdkWindowState state = event->new_window_state;
+    const bool iconified = state & GDK_WINDOW_STATE_ICONIFIED;
+    const bool maximized = state & GDK_WINDOW_STATE_MAXIMIZED;
+    if (event->changed_mask & GDK_WINDOW_STATE_ICONIFIED) {
+        if (iconified)
+            post(event_minimized, window);
+        else if (!maximized)
+            post(event_restored, window);
+        else   // reported with the configure-event that follows
+            set_int(widget, "kw_window_state_event", event_maximized);
+    } else if (event->changed_mask & GDK_WINDOW_STATE_MAXIMIZED) {
+        if (!maximized)
+            post(event_restored, window);
+        else
+            set_int(widget, "kw_window_state_event", event_maximized);
+    }
+    return FALSE;
+}
+
+gboolean on_focus_in(GtkWidget *, GdkEvent *, gpointer window) {
+    post(event_activated, window);
+    return FALSE;
+}
+
+gboolean on_focus_out(GtkWidget *, GdkEvent *, gpointer window) {
+    post(event_deactivated, window);
+    return FALSE;
+}
+
+gboolean on_motion(GtkWidget *, GdkEvent *, gpointer window) {
+    post(event_mouse_moved, window);
+    return FALSE;
+}
+
+gboolean on_layout_draw(GtkWidget *layout, cairo_t *, gpointer window) {
+    post(event_repaint, window);
+    GtkWidget *top = gtk_widget_get_toplevel(layout);
+    if (get_int(top, "kw_restore_focus")) {
+        // A window opened without taking focus may take it once it is drawn.
+        set_int(top, "kw_restore_focus", 0);
+        g_timeout_add(50, [](gpointer w) -> gboolean {
+            gtk_window_set_accept_focus(GTK_WINDOW(w), TRUE);
+            return G_SOURCE_REMOVE;
+        }, top);
+    }
+    return FALSE;
+}
+
+gboolean on_layout_button(GtkWidget *, GdkEventButton *event, gpointer window) {
+    if (event->type == GDK_BUTTON_RELEASE && event->button == 1)
+        post(event_left_click, window);
+    else if (event->type == GDK_BUTTON_RELEASE && event->button == 3)
+        post(event_right_click, window);
+    else if (event->type == GDK_2BUTTON_PRESS && event->button == 1)
+        post(event_left_double_click, window);
+    return FALSE;
+}
+
+void on_destroy(GtkWidget *widget, gpointer window) {
+    ObjectId id = pointer_to_id(window);
+    auto *record = static_cast<WindowRecord *>(registry_get(window_registry, id));
+    if (!record || record->widget != widget)
+        return;
+    g_object_unref(record->accelerators);
+    gtk_style_context_remove_provider_for_screen(gtk_widget_get_screen(widget),
+                                                 GTK_STYLE_PROVIDER(record->style));
+    g_object_unref(record->style);
+    event_purge_window(id);
+    registry_free(window_registry, id);
+}
+
+std::int32_t effective_flags(std::int32_t x, std::int32_t y, std::int32_t flags) {
+    if (x == NOT_GIVEN || y == NOT_GIVEN)
+        flags |= screen_centered;
+    if (flags & tool_window)
+        flags &= ~(maximize_gadget | minimize_gadget | open_maximized | open_minimized);
+    return flags;
+}
+
+bool is_resizable(std::int32_t flags) {
+    return flags & (sizeable | maximize_gadget | open_maximized);
+}
+
+void set_decorations(GtkWidget *window, std::int32_t flags) {
+    GdkWindow *native = gtk_widget_get_window(window);
+    const bool resizable = is_resizable(flags);
+    int decorations = 0;
+    if (!(flags & borderless)) {
+        decorations = GDK_DECOR_BORDER | GDK_DECOR_TITLE;
+        if (resizable)
+            decorations |= GDK_DECOR_RESIZEH;
+        if (flags & system_menu)
+            decorations |= GDK_DECOR_MENU;
+        if (flags & minimize_gadget)
+            decorations |= GDK_DECOR_MINIMIZE;
+        if (flags & maximize_gadget)
+            decorations |= GDK_DECOR_MAXIMIZE;
+    }
+    int functions = GDK_FUNC_MOVE | GDK_FUNC_CLOSE;
+    if (resizable)
+        functions |= GDK_FUNC_RESIZE;
+    if (flags & minimize_gadget)
+        functions |= GDK_FUNC_MINIMIZE;
+    if (flags & maximize_gadget)
+        functions |= GDK_FUNC_MAXIMIZE;
+    gdk_window_set_decorations(native, static_cast<GdkWMDecoration>(decorations));
+    gdk_window_set_functions(native, static_cast<GdkWMFunction>(functions));
+}
+
+// Centres on the screen; a parent window is never given in this program.
+void window_center(GtkWidget *window, std::int32_t flags) {
+    if (!(flags & screen_centered))
+        return;
+    GdkScreen *screen = gtk_widget_get_screen(window);
+    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+    const int area_width = gdk_screen_get_width(screen);
+    const int area_height = gdk_screen_get_height(screen);
+    G_GNUC_END_IGNORE_DEPRECATIONS
+    const auto width = static_cast<int>(get_int(window, "kw_previous_width"));
+    const auto height = static_cast<int>(get_int(window, "kw_previous_height"));
+    gtk_window_move(GTK_WINDOW(window), area_width / 2 - width / 2, area_height / 2 - height / 2);
+}
+
+void build_content(GtkWidget *window, gpointer id) {
+    GtkWidget *vbox = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+    gtk_container_add(GTK_CONTAINER(window), vbox);
+    g_object_set_data(G_OBJECT(window), "kw_vbox", vbox);
+    GtkWidget *layout = gtk_layout_new(nullptr, nullptr);
+    gtk_box_pack_start(GTK_BOX(vbox), layout, TRUE, TRUE, 0);
+    g_object_set_data(G_OBJECT(window), "kw_gadgetlist_container", layout);
+    g_object_set_data(G_OBJECT(window), "kw_gadgetlist", layout);
+    gtk_widget_add_events(layout, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK);
+    g_signal_connect(layout, "draw", G_CALLBACK(on_layout_draw), id);
+    g_signal_connect(layout, "button-press-event", G_CALLBACK(on_layout_button), id);
+    g_signal_connect(layout, "button-release-event", G_CALLBACK(on_layout_button), id);
+    gtk_widget_show_all(vbox);
+}
+
+void connect_window(GtkWidget *window, ObjectId number) {
+    gpointer id = id_to_pointer(number);
+    g_signal_connect(window, "destroy", G_CALLBACK(on_destroy), id);
+    g_signal_connect(window, "configure-event", G_CALLBACK(on_configure), id);
+    g_signal_connect(window, "window-state-event", G_CALLBACK(on_window_state), id);
+    g_object_set_data(G_OBJECT(window), "kw_id", id);
+    g_signal_connect(window, "delete-event", G_CALLBACK(on_delete), id);
+    g_signal_connect(window, "focus-in-event", G_CALLBACK(on_focus_in), id);
+    g_signal_connect(window, "focus-out-event", G_CALLBACK(on_focus_out), id);
+    g_signal_connect(window, "motion-notify-event", G_CALLBACK(on_motion), id);
+}
+
+GtkCssProvider *add_window_style(GtkWidget *window) {
+    GtkCssProvider *style = gtk_css_provider_new();
+    gtk_css_provider_load_from_data(style, window_css, -1, nullptr);
+    gtk_style_context_add_provider_for_screen(gtk_widget_get_screen(window),
+                                              GTK_STYLE_PROVIDER(style), 600);
+    return style;
+}
+
+void window_set_state(GtkWidget *window, std::int32_t state) {
+    if (state == 512) {
+        gtk_window_maximize(GTK_WINDOW(window));
+        gtk_window_deiconify(GTK_WINDOW(window));
+    } else if (state == 1024) {
+        gtk_window_iconify(GTK_WINDOW(window));
+    } else {
+        gtk_window_unmaximize(GTK_WINDOW(window));
+        gtk_window_deiconify(GTK_WINDOW(window));
+    }
+}
+
+std::intptr_t open_on_gui_thread(ObjectId number, std::int32_t x, std::int32_t y,
+                                 std::int32_t width, std::int32_t height, const WideText &title,
+                                 std::int32_t flags) {
+    if (!window_registry || number < ANY)
+        return 0;
+    auto *record = static_cast<WindowRecord *>(registry_allocate(window_registry, number));
+    if (!record)
+        return 0;
+    const ObjectId id = number == ANY ? reinterpret_cast<ObjectId>(record) : number;
+    GtkWidget *window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    if (!window) {
+        registry_free(window_registry, id);
+        return 0;
+    }
+    flags = effective_flags(x, y, flags);
+    g_object_set_data(G_OBJECT(window), "Window", window);
+    gtk_window_set_title(GTK_WINDOW(window), text_to_utf8(title).c_str());
+    gtk_window_set_default_size(GTK_WINDOW(window), width, height);
+    set_int(window, "kw_previous_width", width);
+    set_int(window, "kw_previous_height", height);
+    if (!(flags & (screen_centered | window_centered)))
+        gtk_window_move(GTK_WINDOW(window), x, y);
+    if (is_resizable(flags)) {
+        gtk_widget_set_size_request(window, 30, 30);
+    } else {
+        gtk_window_set_resizable(GTK_WINDOW(window), FALSE);
+        gtk_widget_set_size_request(window, width, height);
+    }
+    gtk_widget_realize(window);
+    if (flags & tool_window) {
+        gtk_window_set_type_hint(GTK_WINDOW(window), GDK_WINDOW_TYPE_HINT_UTILITY);
+        gtk_window_set_skip_taskbar_hint(GTK_WINDOW(window), FALSE);
+        gtk_window_set_skip_pager_hint(GTK_WINDOW(window), FALSE);
+    }
+    set_decorations(window, flags);
+    window_center(window, flags);
+    build_content(window, id_to_pointer(id));
+    connect_window(window, id);
+
+    *record = {window, nullptr, gtk_accel_group_new(), flags, add_window_style(window)};
+    g_object_set_data(G_OBJECT(window), "kw_accelerators", record->accelerators);
+    gtk_window_add_accel_group(GTK_WINDOW(window), record->accelerators);
+    if (flags & open_maximized)
+        window_set_state(window, 512);
+    else if (flags & open_minimized)
+        window_set_state(window, 1024);
+    if (!(flags & open_invisible)) {
+        if (flags & no_activate) {
+            gtk_window_set_accept_focus(GTK_WINDOW(window), FALSE);
+            set_int(window, "kw_restore_focus", 1);
+        }
+        gtk_widget_show_now(window);
+    }
+    toolkit_flush();
+    if (!(flags & keep_gadget_list))
+        gadget_list_use(GTK_WINDOW(window));
+    return number == ANY ? id : reinterpret_cast<std::intptr_t>(window);
+}
+
+WindowRecord *window_lookup(ObjectId window) {
+    return window_registry ? static_cast<WindowRecord *>(registry_get(window_registry, window))
+                           : nullptr;
+}
+
+} // namespace
+
+void window_system_init() {
+    if (!window_registry)
+        window_registry = registry_create(sizeof(WindowRecord), 16, window_close);
+}
+
+WindowRecord *window_find_native(void *gtk_window, ObjectId *id) {
+    if (!window_registry || !gtk_window)
+        return nullptr;
+    registry_iterate(window_registry);
+    ObjectId found = 0;
+    while (void *record = registry_next(window_registry, &found)) {
+        auto *window = static_cast<WindowRecord *>(record);
+        if (window->widget == gtk_window) {
+            if (id)
+                *id = found;
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+std::intptr_t window_open(ObjectId number, std::int32_t x, std::int32_t y, std::int32_t width,
+                          std::int32_t height, const WideText &title, std::int32_t flags) {
+    return on_gui_thread([&] { return open_on_gui_thread(number, x, y, width, height, title, flags); });
+}
+
+void *window_native_handle(ObjectId window) {
+    return on_gui_thread([&]() -> void * {
+        WindowRecord *record = window_lookup(window);
+        return record ? record->widget : nullptr;
+    });
+}
+
+void window_close(ObjectId window) {
+    on_gui_thread([&] {
+        if (window == ANY) {
+            if (window_registry)
+                registry_free_all(window_registry);
+            return;
+        }
+        WindowRecord *record = window_lookup(window);
+        if (!record)
+            return;
+        gtk_widget_destroy(record->widget);   // the destroy handler frees the record
+        toolkit_flush();
+        event_purge_window(window);
+    });
+}
+
+void window_close_all() { window_close(ANY); }
