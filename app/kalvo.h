@@ -42,7 +42,6 @@ struct AppState {
 extern AppState app;
 
 inline constexpr ObjectId EXCHANGE_PORT = 0;
-inline constexpr ObjectId MEMORY_FILE = 0;
 
 // Start-up after runtime_start: buffers, main window, port discovery, rows
 // and edit controls.
