@@ -6,6 +6,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdint>
+#include <pthread.h>
 
 namespace {
 
@@ -36,26 +37,30 @@ TEST(Threads, RecordsVanishWhenProceduresReturn)
     EXPECT_EQ(thread_create(nullptr, 0), 0);
 }
 
-std::atomic<std::intptr_t> seen_id{0};
+std::atomic<std::intptr_t> own_id{0};
+std::atomic<int> records_at_start{0};
 std::atomic<bool> release{false};
 
 void hold(std::intptr_t)
 {
-    seen_id = thread_count();
+    records_at_start = thread_count();
+    own_id = static_cast<std::intptr_t>(pthread_self());
     while (!release.load())
         delay_ms(1);
 }
 
-TEST(Threads, ProcedureStartsWithItsRecordCompleteAndShutdownDoesNotWait)
+TEST(Threads, WorkerRunsWithItsRecordListedAndShutdownDoesNotWait)
 {
     thread_init();
     release = false;
-    seen_id = 0;
-    EXPECT_NE(thread_create(hold, 0), 0);
-    while (seen_id.load() == 0)
+    own_id = 0;
+    std::intptr_t id = thread_create(hold, 0);
+    EXPECT_NE(id, 0);
+    while (own_id.load() == 0)
         delay_ms(1);
-    EXPECT_EQ(seen_id.load(), 1);
-    // A worker started survives SIGUSR1 (the pause handler is installed).
+    EXPECT_EQ(own_id.load(), id);
+    EXPECT_EQ(records_at_start.load(), 1);
+    // Once a worker has started, SIGUSR1 no longer ends the process.
     std::raise(SIGUSR1);
     auto start = Clock::now();
     thread_shutdown();
