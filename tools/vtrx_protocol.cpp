@@ -38,16 +38,24 @@ std::string build_message(char letter, int channel, const Channel &value, int le
 
 } // namespace
 
+void store_record(MemBytes &bytes, int channel, const Channel &value) {
+    // The editor sends a negative frequency f as the 11 digits of f + 10^11;
+    // such values go back into the file as f, anything else as its low 32 bits.
+    std::int64_t frequency = value.frequency;
+    if (frequency >= FREQUENCY_MODULUS - (std::int64_t{1} << 31) && frequency < FREQUENCY_MODULUS)
+        frequency -= FREQUENCY_MODULUS;
+    auto low = static_cast<std::uint32_t>(frequency);
+    std::uint8_t *record = &bytes[channel * MEM_RECORD_SIZE];
+    for (int b = 0; b < 4; ++b)
+        record[b] = static_cast<std::uint8_t>(low >> (8 * b));
+    record[4] = value.mode;
+    record[5] = value.preamp;
+}
+
 MemBytes Memory::to_mem() const {
     MemBytes bytes{};
-    for (int c = 0; c < CHANNEL_COUNT; ++c) {
-        auto low = static_cast<std::uint32_t>(channels[c].frequency);
-        std::uint8_t *record = &bytes[c * MEM_RECORD_SIZE];
-        for (int b = 0; b < 4; ++b)
-            record[b] = static_cast<std::uint8_t>(low >> (8 * b));
-        record[4] = channels[c].mode;
-        record[5] = channels[c].preamp;
-    }
+    for (int c = 0; c < CHANNEL_COUNT; ++c)
+        store_record(bytes, c, channels[c]);
     return bytes;
 }
 

@@ -41,6 +41,9 @@ struct Memory {
     void from_mem(const MemBytes &bytes);
 };
 
+// Puts one channel into its 6-byte record of a .mem image.
+void store_record(MemBytes &bytes, int channel, const Channel &value);
+
 // Reads a file of exactly 600 bytes; false for any other size or error.
 bool load_mem_file(const std::string &path, Memory &memory);
 // Writes through a temporary file in the same folder and renames it over the

@@ -83,11 +83,7 @@ std::intptr_t serial_open(ObjectId number, const WideText &name, std::int32_t ba
     if (!ports || number < ANY || name.empty() ||
         !serial_make_termios(baud, parity, data_bits, stop_bits, handshake, settings))
         return 0;
-    const std::string path = text_to_utf8(name);
-    // An embedded NUL would silently open a shorter path.
-    if (path.find('\0') != std::string::npos)
-        return 0;
-    int fd = open_device(path);
+    int fd = open_device(text_to_utf8(name));
     if (fd < 0)
         return 0; // the registry is untouched: a port under this number stays open
     tcflush(fd, TCIFLUSH);
