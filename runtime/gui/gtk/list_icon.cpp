@@ -131,11 +131,35 @@ std::intptr_t list_add_item(GadgetRecord *record, std::intptr_t position, const 
     return 1;
 }
 
+// Removing the row under the cursor makes GTK move the cursor to the next row
+// and select it; the list instead keeps exactly the other selected rows.
 void list_remove_item(GadgetRecord *record, std::intptr_t item) {
-    GtkListStore *store = list_store_record(record)->store;
+    StoreRecord *store = list_store_record(record);
     GtkTreeIter iter;
-    if (store_row(store, item, &iter))
-        gtk_list_store_remove(store, &iter);
+    if (!store_row(store->store, item, &iter))
+        return;
+    if (!gtk_tree_selection_iter_is_selected(store->selection, &iter)) {
+        gtk_list_store_remove(store->store, &iter);
+        return;
+    }
+    GtkTreeModel *model = GTK_TREE_MODEL(store->store);
+    GList *selected = gtk_tree_selection_get_selected_rows(store->selection, nullptr);
+    std::vector<GtkTreeRowReference *> kept;
+    for (GList *row = selected; row; row = row->next) {
+        auto *path = static_cast<GtkTreePath *>(row->data);
+        if (gtk_tree_path_get_indices(path)[0] != item)
+            kept.push_back(gtk_tree_row_reference_new(model, path));
+    }
+    g_list_free_full(selected, reinterpret_cast<GDestroyNotify>(gtk_tree_path_free));
+    gtk_list_store_remove(store->store, &iter);
+    gtk_tree_selection_unselect_all(store->selection);
+    for (GtkTreeRowReference *reference : kept) {
+        if (GtkTreePath *path = gtk_tree_row_reference_get_path(reference)) {
+            gtk_tree_selection_select_path(store->selection, path);
+            gtk_tree_path_free(path);
+        }
+        gtk_tree_row_reference_free(reference);
+    }
 }
 
 WideText cell_text(GadgetRecord *record, std::intptr_t item, std::int32_t column) {

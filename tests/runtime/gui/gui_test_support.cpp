@@ -1,0 +1,90 @@
+// Shared by the toolkit suites: starts the runtime once per test program on
+// the main thread, after making sure an X display is there.
+#include "gui_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+class ToolkitEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        const char *display = std::getenv("DISPLAY");
+        Display *probe = display ? XOpenDisplay(display) : nullptr;
+        if (!probe) {
+            std::fprintf(stderr, "These tests need an X display: none answers at DISPLAY=%s.\n"
+                                 "Run them through scripts/test.sh, or start Xvfb "
+                                 "(scripts/xvfb.sh: kalvo_display) first.\n",
+                         display ? display : "(unset)");
+            std::exit(2);
+        }
+        XCloseDisplay(probe);
+        // Keep GTK's settings (file chooser state) out of the user's store.
+        setenv("GSETTINGS_BACKEND", "memory", 1);
+        static char name[] = "gui_test";
+        static char *args[] = {name, nullptr};
+        runtime_start(1, args);
+        // Scrolling then lands at once instead of over several frames.
+        g_object_set(gtk_settings_get_default(), "gtk-enable-animations", FALSE, nullptr);
+    }
+};
+
+[[maybe_unused]] testing::Environment *const environment =
+    testing::AddGlobalTestEnvironment(new ToolkitEnvironment);
+
+} // namespace
+
+std::vector<SeenEvent> pump_events(int ms) {
+    std::vector<SeenEvent> seen;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < end) {
+        const std::int32_t code = event_wait_timeout(5);
+        if (code > 0)
+            seen.push_back({code, event_gadget(), event_type()});
+    }
+    return seen;
+}
+
+void drain_events() {
+    for (int i = 0; i < 10000 && event_wait_timeout(0) != 0; ++i) {
+    }
+}
+
+std::vector<std::intptr_t> subtypes_of(const std::vector<SeenEvent> &events, std::intptr_t gadget) {
+    std::vector<std::intptr_t> subtypes;
+    for (const SeenEvent &event : events)
+        if (event.code == EVENT_GADGET && event.gadget == gadget)
+            subtypes.push_back(event.subtype);
+    return subtypes;
+}
+
+GtkWidget *find_toplevel(GType type) {
+    GList *windows = gtk_window_list_toplevels();
+    GtkWidget *found = nullptr;
+    for (GList *w = windows; w && !found; w = w->next)
+        if (G_TYPE_CHECK_INSTANCE_TYPE(w->data, type) && gtk_widget_get_visible(GTK_WIDGET(w->data)))
+            found = GTK_WIDGET(w->data);
+    g_list_free(windows);
+    return found;
+}
+
+void answer_when_shown(GType type, std::function<void(GtkWidget *)> answer) {
+    struct Watch {
+        GType type;
+        std::function<void(GtkWidget *)> answer;
+    };
+    g_timeout_add_full(G_PRIORITY_DEFAULT, 20, [](gpointer data) -> gboolean {
+        auto *watch = static_cast<Watch *>(data);
+        GtkWidget *dialog = find_toplevel(watch->type);
+        if (!dialog)
+            return G_SOURCE_CONTINUE;
+        watch->answer(dialog);
+        return G_SOURCE_REMOVE;
+    }, new Watch{type, std::move(answer)}, [](gpointer data) { delete static_cast<Watch *>(data); });
+}
