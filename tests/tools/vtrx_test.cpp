@@ -81,7 +81,7 @@ TEST_F(VtrxTest, PacesBothDirectionsAtTheLineRate) {
     const auto elapsed = Clock::now() - begin;
     EXPECT_EQ(waiting, 50);
     EXPECT_GE(elapsed, milliseconds(59));
-    EXPECT_LT(elapsed, milliseconds(90));
+    EXPECT_LT(elapsed, milliseconds(200)); // generous: shared, loaded machines
 }
 
 TEST_F(VtrxTest, SurvivesNoiseAndAnswersTheNextCommand) {
@@ -137,7 +137,7 @@ TEST_F(VtrxTest, FaultsGarbleOrDelayTheReply) {
     const auto begin = Clock::now();
     EXPECT_TRUE(read_channel(1));
     EXPECT_GE(Clock::now() - begin, milliseconds(200));
-    EXPECT_LT(Clock::now() - begin, milliseconds(400));
+    EXPECT_LT(Clock::now() - begin, milliseconds(600));
 }
 
 TEST_F(VtrxTest, HangsUpAndComesBackUnderTheLink) {

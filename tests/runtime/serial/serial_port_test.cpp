@@ -23,6 +23,12 @@ public:
         if (master_ >= 0 && grantpt(master_) == 0 && unlockpt(master_) == 0)
             path_ = ptsname(master_);
         fcntl(master_, F_SETFL, O_NONBLOCK);
+        // Raw from the start: a fresh terminal would echo input sent before
+        // the port is opened back to this end.
+        termios raw{};
+        tcgetattr(master_, &raw);
+        cfmakeraw(&raw);
+        tcsetattr(master_, TCSANOW, &raw);
     }
     ~Pty() { close(master_); }
     WideText name() const { return text_from_utf8(path_.c_str()); }
