@@ -7,6 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   libgtk-3-dev
   googletest
+  clang libclang-rt-14-dev
   xvfb xdotool x11-utils imagemagick socat
 )
 
