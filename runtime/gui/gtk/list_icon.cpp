@@ -2,11 +2,11 @@
 // store in a scrolled window. Every gadget column owns a triple of model
 // columns (text, text colour, background colour); a row's text arrives as one
 // text with the columns separated by line feeds.
+#include "cell_text.h"
 #include "gtk_private.h"
 
 #include <dlfcn.h>
 
-#include <cstring>
 
 namespace {
 
@@ -117,14 +117,11 @@ std::intptr_t list_add_item(GadgetRecord *record, std::intptr_t position, const 
     gtk_list_store_insert(store->store, &iter, row);
     gtk_list_store_set(store->store, &iter, checked_column, FALSE, data_column, 0, -1);
     // One piece per column, in column order; extra pieces are dropped.
-    const char *piece = text;
-    for (GList *column = store->columns; column; column = column->next) {
-        const char *end = std::strchr(piece, '\n');
-        const std::string cell = end ? std::string(piece, end) : std::string(piece);
+    const std::vector<std::string> cells = split_row_cells(text, g_list_length(store->columns));
+    GList *column = store->columns;
+    for (const std::string &cell : cells) {
         gtk_list_store_set(store->store, &iter, GPOINTER_TO_INT(column->data), cell.c_str(), -1);
-        if (!end)
-            break;
-        piece = end + 1;
+        column = column->next;
     }
     if (image)
         gtk_list_store_set(store->store, &iter, image_column, image, -1);
