@@ -1,0 +1,229 @@
+#include "tests/app/editor_harness.h"
+
+#include "gui/gui.h"
+
+#include <gtk/gtk.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <utility>
+
+namespace {
+
+std::deque<std::string> file_answers;
+std::deque<int> question_answers;
+std::vector<SeenRequester> seen;
+bool messages_held = false;
+
+GtkWidget *widget_of(std::intptr_t gadget) {
+    return static_cast<GtkWidget *>(gadget_native_handle(gadget));
+}
+
+// A file chooser may turn down a response while it is still loading a folder,
+// so its answer is kept on the dialog and given again until it closes.
+void answer_file_chooser(GtkWidget *dialog) {
+    auto *path = static_cast<std::string *>(g_object_get_data(G_OBJECT(dialog), "kalvo_test_path"));
+    if (!path) {
+        seen.push_back({gtk_window_get_title(GTK_WINDOW(dialog)) ?: "", "file chooser"});
+        path = new std::string;
+        if (!file_answers.empty()) {
+            *path = file_answers.front();
+            file_answers.pop_front();
+        }
+        g_object_set_data_full(G_OBJECT(dialog), "kalvo_test_path", path,
+                               [](gpointer p) { delete static_cast<std::string *>(p); });
+        GtkFileChooser *chooser = GTK_FILE_CHOOSER(dialog);
+        std::filesystem::path target(*path);
+        if (path->empty()) {
+        } else if (gtk_file_chooser_get_action(chooser) == GTK_FILE_CHOOSER_ACTION_SAVE) {
+            gtk_file_chooser_set_current_folder(chooser, target.parent_path().c_str());
+            gtk_file_chooser_set_current_name(chooser, target.filename().c_str());
+        } else {
+            gtk_file_chooser_set_filename(chooser, path->c_str());
+        }
+        return; // answered on the next tick, once the chooser took the name
+    }
+    gtk_dialog_response(GTK_DIALOG(dialog),
+                        path->empty() ? GTK_RESPONSE_CANCEL : GTK_RESPONSE_ACCEPT);
+}
+
+void answer_message(GtkWidget *dialog) {
+    gchar *text = nullptr;
+    g_object_get(dialog, "text", &text, nullptr);
+    seen.push_back({gtk_window_get_title(GTK_WINDOW(dialog)) ?: "", text ? text : ""});
+    g_free(text);
+    int response = GTK_RESPONSE_OK;
+    if (gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), GTK_RESPONSE_YES)) {
+        response = GTK_RESPONSE_YES;
+        if (!question_answers.empty()) {
+            response = question_answers.front();
+            question_answers.pop_front();
+        }
+    }
+    gtk_dialog_response(GTK_DIALOG(dialog), response);
+}
+
+// Runs inside whichever loop is turning: the event loop or a requester's own.
+gboolean answer_requesters(gpointer) {
+    GList *windows = gtk_window_list_toplevels();
+    for (GList *item = windows; item; item = item->next) {
+        GtkWidget *window = GTK_WIDGET(item->data);
+        if (!gtk_widget_get_mapped(window) || !GTK_IS_DIALOG(window)) continue;
+        if (GTK_IS_FILE_CHOOSER(window)) {
+            answer_file_chooser(window);
+            continue;
+        }
+        if (g_object_get_data(G_OBJECT(window), "kalvo_test_answered")) continue;
+        g_object_set_data(G_OBJECT(window), "kalvo_test_answered", window);
+        if (GTK_IS_MESSAGE_DIALOG(window)) {
+            if (messages_held) {
+                g_object_set_data(G_OBJECT(window), "kalvo_test_answered", nullptr);
+                continue;
+            }
+            answer_message(window);
+        }
+    }
+    g_list_free(windows);
+    return G_SOURCE_CONTINUE;
+}
+
+} // namespace
+
+void harness_start() {
+    static bool started = false;
+    if (started) return;
+    started = true;
+    // The file choosers keep their settings in memory, not in the user's dconf.
+    setenv("GSETTINGS_BACKEND", "memory", 1);
+    static char name[] = "kalvo-test";
+    static char *argv[] = {name, nullptr};
+    runtime_start(1, argv);
+    app_start();
+    g_timeout_add(20, answer_requesters, nullptr);
+}
+
+bool run_events_until(const std::function<bool()> &done, int timeout_ms) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        if (!dispatch_event(event_wait_timeout(5))) return false;
+    }
+    return true;
+}
+
+void run_events_for(int ms) {
+    run_events_until([] { return false; }, ms);
+}
+
+void click(std::intptr_t button) {
+    gtk_button_clicked(GTK_BUTTON(widget_of(button)));
+}
+
+void choose_combo_item(std::intptr_t combo, int index) {
+    gtk_combo_box_set_active(GTK_COMBO_BOX(widget_of(combo)), index);
+}
+
+void type_text(std::intptr_t field, const std::string &text) {
+    gtk_entry_set_text(GTK_ENTRY(widget_of(field)), text.c_str());
+}
+
+void select_row(int row) {
+    GtkTreeView *view = GTK_TREE_VIEW(widget_of(app.channel_list));
+    GtkTreePath *path = gtk_tree_path_new_from_indices(row, -1);
+    gtk_tree_view_set_cursor(view, path, nullptr, FALSE);
+    gtk_tree_path_free(path);
+    // A row that was already selected (GTK moves the selection when the
+    // selected row is replaced) raises no selection event; a mouse click
+    // would still post one on release, so post it as the click would.
+    event_post(EVENT_GADGET, app.channel_list, app.main_window, 0);
+}
+
+bool is_enabled(std::intptr_t gadget) {
+    return gtk_widget_get_sensitive(widget_of(gadget));
+}
+
+std::string cell(int row, int column) {
+    return text_to_utf8(gadget_get_item_text(app.channel_list, row, column));
+}
+
+std::string text_of(std::intptr_t gadget) {
+    return text_to_utf8(gadget_get_text(gadget));
+}
+
+void reset_rows() {
+    for (int row = 0; row < CHANNEL_COUNT; ++row) {
+        gadget_remove_item(app.channel_list, row);
+        gadget_add_item(app.channel_list, row, text_str(row));
+    }
+}
+
+GtkWidget *find_progress_bar(GtkWidget *widget) {
+    if (GTK_IS_PROGRESS_BAR(widget)) return widget;
+    if (!GTK_IS_CONTAINER(widget)) return nullptr;
+    GList *children = gtk_container_get_children(GTK_CONTAINER(widget));
+    GtkWidget *found = nullptr;
+    for (GList *child = children; child && !found; child = child->next) {
+        found = find_progress_bar(GTK_WIDGET(child->data));
+    }
+    g_list_free(children);
+    return found;
+}
+
+double progress_fraction() {
+    GtkWidget *bar = find_progress_bar(static_cast<GtkWidget *>(window_native_handle(app.main_window)));
+    return bar ? gtk_progress_bar_get_fraction(GTK_PROGRESS_BAR(bar)) : 0.0;
+}
+
+bool choose_port(const std::string &name) {
+    for (int index = 0;; ++index) {
+        std::string item = text_to_utf8(gadget_get_item_text(app.port_combo, index));
+        if (item.empty()) return false;
+        if (item == name) {
+            choose_combo_item(app.port_combo, index);
+            return true;
+        }
+    }
+}
+
+void queue_file_answer(const std::string &path) {
+    file_answers.push_back(path);
+}
+
+void queue_question_answer(int response) {
+    question_answers.push_back(response);
+}
+
+void hold_messages(bool hold) {
+    messages_held = hold;
+}
+
+bool message_on_screen(const std::string &text) {
+    GList *windows = gtk_window_list_toplevels();
+    bool found = false;
+    for (GList *item = windows; item && !found; item = item->next) {
+        GtkWidget *window = GTK_WIDGET(item->data);
+        if (!GTK_IS_MESSAGE_DIALOG(window) || !gtk_widget_get_mapped(window)) continue;
+        gchar *shown = nullptr;
+        g_object_get(window, "text", &shown, nullptr);
+        found = shown && text == shown;
+        g_free(shown);
+    }
+    g_list_free(windows);
+    return found;
+}
+
+std::string free_port_name() {
+    // High numbers first: they are the least likely to be a real adapter.
+    for (int n = 99; n >= 0; --n) {
+        std::string name = "/dev/ttyUSB" + std::to_string(n);
+        std::error_code error;
+        if (!std::filesystem::exists(std::filesystem::symlink_status(name, error))) return name;
+    }
+    return "";
+}
+
+std::vector<SeenRequester> take_seen_requesters() {
+    return std::exchange(seen, {});
+}
