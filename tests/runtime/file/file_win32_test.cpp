@@ -1,0 +1,80 @@
+// What only the Win32 back-end does: exclusive opens, emptying files that
+// refuse to be replaced, and the size rules for drives, folders and odd names.
+#include "tests/runtime/file/file_fixture.h"
+
+#include <windows.h>
+
+namespace {
+
+LPCWSTR wide(const WideText &text) { return reinterpret_cast<LPCWSTR>(text.c_str()); }
+
+TEST_F(FileTest, OpenFilesAreExclusive)
+{
+    put("busy", "abc");
+    ASSERT_NE(file_open_read(0, name("busy")), 0);
+    EXPECT_EQ(file_open_read(1, name("busy")), 0);
+    EXPECT_EQ(file_create(1, name("busy")), 0);
+    EXPECT_EQ(file_delete(name("busy")), 0);
+    EXPECT_EQ(file_close(0), 1);
+    EXPECT_NE(file_open(1, name("busy")), 0);
+    EXPECT_EQ(file_close(1), 1);
+}
+
+// Windows refuses to replace a hidden file; emptying it in place keeps it hidden.
+TEST_F(FileTest, CreateEmptiesHiddenFiles)
+{
+    put("hidden", "old contents");
+    ASSERT_TRUE(SetFileAttributesW(wide(name("hidden")), FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_NE(file_create(0, name("hidden")), 0);
+    EXPECT_EQ(file_write_long(0, 0x64636261), 4);
+    EXPECT_EQ(file_close(0), 1);
+    EXPECT_EQ(contents("hidden"), "abcd");
+    EXPECT_TRUE(GetFileAttributesW(wide(name("hidden"))) & FILE_ATTRIBUTE_HIDDEN);
+}
+
+TEST_F(FileTest, ReadOnlyFilesOpenOnlyForReading)
+{
+    put("locked", "keep");
+    ASSERT_TRUE(SetFileAttributesW(wide(name("locked")), FILE_ATTRIBUTE_READONLY));
+    HANDLE probe = CreateFileW(wide(name("locked")), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (probe != INVALID_HANDLE_VALUE) {
+        CloseHandle(probe);
+        SetFileAttributesW(wide(name("locked")), FILE_ATTRIBUTE_NORMAL);
+        GTEST_SKIP() << "this system lets us write read-only files (wine run by root)";
+    }
+    EXPECT_EQ(file_create(0, name("locked")), 0);
+    EXPECT_EQ(file_open(0, name("locked")), 0);
+    EXPECT_NE(file_open_read(0, name("locked")), 0);
+    EXPECT_EQ(file_read_long(0), 0x7065656B);
+    EXPECT_EQ(file_close(0), 1);
+    EXPECT_EQ(contents("locked"), "keep");
+    SetFileAttributesW(wide(name("locked")), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(FileTest, SizesOfDrivesFoldersAndOddNames)
+{
+    put("data", "12345");
+    const WideText folder = dir.u16string();
+    WCHAR system_folder[MAX_PATH] = {};
+    ASSERT_GT(GetSystemDirectoryW(system_folder, MAX_PATH), 2u);
+    const WideText system_drive(reinterpret_cast<char16_t *>(system_folder), 2);
+    WCHAR unused_drive[] = L"A:";
+    for (DWORD drives = GetLogicalDrives(); drives & (1u << (unused_drive[0] - L'A'));)
+        ++unused_drive[0];
+
+    EXPECT_EQ(file_size(system_drive), -2);
+    EXPECT_EQ(file_size(system_drive + u"\\"), -2);
+    EXPECT_EQ(file_size(reinterpret_cast<char16_t *>(unused_drive)), -1);
+    EXPECT_EQ(file_size(u""), -1);
+    EXPECT_EQ(file_size(folder + u"\\\\//"), -2);
+    EXPECT_EQ(file_size(name("data") + u"\\"), 5);
+    EXPECT_EQ(file_size(u"\\\\?\\" + name("data")), 5);
+    EXPECT_EQ(file_size(u".."), -2);
+    EXPECT_EQ(file_size(folder + u"\\*"), -1); // wildcards name no file
+    EXPECT_EQ(file_size(folder + u"\\data?Kan*"), -1);
+    EXPECT_EQ(file_size(u"\\\\no-such-host\\share"), -1);
+    // A name beyond the usual limit is looked up whole, never cut to another name.
+    EXPECT_EQ(file_size(name("data") + WideText(300, u'x')), -1);
+}
+
+} // namespace
