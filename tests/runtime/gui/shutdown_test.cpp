@@ -1,0 +1,51 @@
+#include "gui_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace {
+
+TEST(Shutdown, ReleasesWaitingWorkersAndDismissesTheirRequesters) {
+    const std::intptr_t window = window_open(ANY, 0, 0, 300, 200, u"shutdown", 0x64);
+    const std::intptr_t combo = gadget_create_combo(ANY, 10, 10, 80, 25);
+    gadget_add_item(combo, -1, u"USB");
+    gadget_set_state(combo, 0);
+
+    std::atomic<std::intptr_t> answer{-1};
+    std::atomic<bool> stop{false};
+    std::atomic<int> read_ok{0}, read_empty{0};
+    std::thread asker([&] { answer = requester_message(u"Error", u"TRX not responding!", 8); });
+    std::thread reader([&] {
+        while (!stop)
+            (gadget_get_text(combo) == u"USB" ? read_ok : read_empty)++;
+    });
+    for (int tries = 0; tries < 100 && !find_toplevel(GTK_TYPE_MESSAGE_DIALOG); ++tries)
+        pump_events(20);
+    ASSERT_NE(find_toplevel(GTK_TYPE_MESSAGE_DIALOG), nullptr);
+    pump_events(50);
+    EXPECT_GT(read_ok, 0);
+    EXPECT_EQ(read_empty, 0);
+
+    // From here on the event loop never runs again: waiting callers must come
+    // back on their own.
+    toolkit_shutdown_begin();
+    asker.join();
+    EXPECT_EQ(answer, 0);
+    EXPECT_EQ(find_toplevel(GTK_TYPE_MESSAGE_DIALOG), nullptr);
+    for (int tries = 0; tries < 200 && read_empty == 0; ++tries)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    stop = true;
+    reader.join();
+    EXPECT_GT(read_empty, 0);
+
+    // The event-loop thread itself still works, and the runtime stops cleanly.
+    EXPECT_EQ(gadget_get_text(combo), u"USB");
+    runtime_stop();
+    EXPECT_EQ(window_native_handle(window), nullptr);
+    EXPECT_EQ(gadget_kind(combo), 0);
+}
+
+} // namespace
