@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
 struct AppState {
     std::intptr_t main_window = 0;
@@ -29,8 +30,9 @@ struct AppState {
     std::intptr_t clear_button = 0;
     ObjectId status_bar = 0;
     // Used by the exchange worker alone while it runs.
-    unsigned char rx_buffer[EXCHANGE_BUFFER_SIZE] = {};
-    unsigned char tx_buffer[EXCHANGE_BUFFER_SIZE] = {};
+    // Allocated at start-up, EXCHANGE_BUFFER_SIZE bytes each, zero-filled.
+    std::unique_ptr<unsigned char[]> rx_buffer;
+    std::unique_ptr<unsigned char[]> tx_buffer;
     WideText port_base;
     // Set on the main thread when an exchange is started, cleared by the
     // worker as its very last step: at most one exchange runs at a time.

@@ -84,6 +84,8 @@ void discover_ports() {
 
 void app_start() {
     app.port_base = PORT_BASE;
+    app.rx_buffer = std::make_unique<unsigned char[]>(EXCHANGE_BUFFER_SIZE);
+    app.tx_buffer = std::make_unique<unsigned char[]>(EXCHANGE_BUFFER_SIZE);
     app.exchange_running = false;
     app.stop_requested = false;
     build_main_window(0, 0, 530, 310);

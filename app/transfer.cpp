@@ -37,7 +37,7 @@ void discard_stale_input() {
     while (waiting > 0) {
         std::int32_t piece = waiting < EXCHANGE_BUFFER_SIZE ? static_cast<std::int32_t>(waiting)
                                                             : EXCHANGE_BUFFER_SIZE;
-        if (serial_read(EXCHANGE_PORT, app.rx_buffer, piece) <= 0) break;
+        if (serial_read(EXCHANGE_PORT, app.rx_buffer.get(), piece) <= 0) break;
         waiting -= piece;
     }
 }
@@ -59,8 +59,8 @@ bool open_exchange_port() {
 }
 
 void send_command(const WideText &command) {
-    int length = command_to_bytes(command, app.tx_buffer, EXCHANGE_BUFFER_SIZE);
-    serial_write(EXCHANGE_PORT, app.tx_buffer, length);
+    int length = command_to_bytes(command, app.tx_buffer.get(), EXCHANGE_BUFFER_SIZE);
+    serial_write(EXCHANGE_PORT, app.tx_buffer.get(), length);
 }
 
 // Returns false when the exchange must end (time-out reported, or exit).
@@ -74,8 +74,8 @@ bool read_channel(int channel) {
     PollResult result =
         poll_until([] { return serial_input_available(EXCHANGE_PORT) == REPLY_LENGTH; });
     if (!exchange_ok(result)) return false;
-    serial_read(EXCHANGE_PORT, app.rx_buffer, REPLY_LENGTH);
-    WideText row = channel_row_text(channel, decode_reply(app.rx_buffer));
+    serial_read(EXCHANGE_PORT, app.rx_buffer.get(), REPLY_LENGTH);
+    WideText row = channel_row_text(channel, decode_reply(app.rx_buffer.get()));
     gadget_remove_item(app.channel_list, channel);
     gadget_add_item(app.channel_list, channel, row);
     return true;
