@@ -1,0 +1,164 @@
+// Drop-down combo boxes (kind 8) on the "ComboBox" control: a plain
+// drop-down list, or with flag 0x2 (CBS_DROPDOWN) an editable one. The closed
+// combo is exactly as high as asked, whatever the font.
+#include "win32_private.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// WS_CHILD, WS_VISIBLE, WS_BORDER, WS_VSCROLL, WS_GROUP.
+constexpr DWORD combo_style = 0x50A20000;
+constexpr std::int32_t editable_flag = CBS_DROPDOWN;
+// CBS_DROPDOWNLIST and WS_TABSTOP for the plain drop-down list.
+constexpr DWORD list_style = 0x10003;
+// Height of the drop-down part without visual styles.
+constexpr int unthemed_height = 350;
+constexpr int probe_field_height = 15;
+
+// Frame and border around the selection field, measured at the latest
+// combo creation; one value for every combo.
+int closed_overhead = 0;
+
+bool is_editable(HWND combo) {
+    return (GetWindowLongPtrW(combo, GWL_STYLE) & 0x3) == CBS_DROPDOWN;
+}
+
+int window_height(HWND hwnd) {
+    RECT outer;
+    GetWindowRect(hwnd, &outer);
+    return outer.bottom - outer.top;
+}
+
+void set_field_height(HWND combo, int height) {
+    SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), std::max(height, 1));
+}
+
+// Makes the closed combo exactly height pixels high.
+void apply_closed_height(HWND combo, int height) {
+    set_field_height(combo, probe_field_height);
+    closed_overhead = window_height(combo) - probe_field_height;
+    set_field_height(combo, height - closed_overhead);
+}
+
+WideText item_text(HWND combo, std::intptr_t item) {
+    const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(item), 0);
+    if (length == CB_ERR || length < 0)
+        return WideText();
+    std::vector<wchar_t> buffer(static_cast<std::size_t>(length) + 1, L'\0');
+    SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(buffer.data()));
+    return from_wide(buffer.data());
+}
+
+LRESULT combo_message(GadgetRecord *record, HWND, UINT message, WPARAM wparam, LPARAM) {
+    if (message != WM_COMMAND)
+        return NOT_HANDLED;
+    switch (HIWORD(wparam)) {
+    case CBN_SELCHANGE:
+    case CBN_EDITCHANGE:
+        gadget_post_event(record->handle, SUBTYPE_CHANGED);
+        break;
+    case CBN_SETFOCUS:
+    case CBN_KILLFOCUS:
+        if (is_editable(record->handle))
+            gadget_post_event(record->handle, HIWORD(wparam) == CBN_SETFOCUS ? SUBTYPE_FOCUS_IN
+                                                                             : SUBTYPE_FOCUS_OUT);
+        break;
+    default:
+        break;
+    }
+    return 0;   // every other notification ends here as well
+}
+
+std::intptr_t combo_get_state(GadgetRecord *record) {
+    const LRESULT selected = SendMessageW(record->handle, CB_GETCURSEL, 0, 0);
+    if (selected < 0 || !is_editable(record->handle))
+        return selected < 0 ? -1 : selected;
+    // Typed text that is no item leaves nothing chosen.
+    const WideText typed = window_text(record->handle);
+    const LRESULT found = SendMessageW(record->handle, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(wide(typed)));
+    return found == selected ? selected : -1;
+}
+
+void combo_set_state(GadgetRecord *record, std::intptr_t state) {
+    SendMessageW(record->handle, CB_SETCURSEL, static_cast<WPARAM>(state), 0);
+}
+
+WideText combo_get_text(GadgetRecord *record) {
+    if (is_editable(record->handle))
+        return window_text(record->handle);
+    const LRESULT selected = SendMessageW(record->handle, CB_GETCURSEL, 0, 0);
+    return selected < 0 ? WideText() : item_text(record->handle, selected);
+}
+
+void combo_set_text(GadgetRecord *record, const WideText &text) {
+    if (is_editable(record->handle)) {
+        SetWindowTextW(record->handle, wide(text));
+        return;
+    }
+    if (text.c_str()[0] == 0) {
+        SendMessageW(record->handle, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        return;
+    }
+    const LRESULT found = SendMessageW(record->handle, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(wide(text)));
+    if (found >= 0)
+        SendMessageW(record->handle, CB_SETCURSEL, static_cast<WPARAM>(found), 0);
+}
+
+std::intptr_t combo_add_item(GadgetRecord *record, std::intptr_t position, const WideText &text,
+                             HANDLE) {
+    if (position < -1)
+        return 0;
+    SendMessageW(record->handle, CB_INSERTSTRING, static_cast<WPARAM>(position),
+                 reinterpret_cast<LPARAM>(wide(text)));
+    set_field_height(record->handle, window_height(record->handle) - closed_overhead);
+    return 1;
+}
+
+void combo_remove_item(GadgetRecord *record, std::intptr_t item) {
+    if (SendMessageW(record->handle, CB_DELETESTRING, static_cast<WPARAM>(item), 0) != CB_ERR)
+        InvalidateRect(record->handle, nullptr, TRUE);
+}
+
+WideText combo_get_item_text(GadgetRecord *record, std::intptr_t item, std::int32_t) {
+    return item < 0 ? WideText() : item_text(record->handle, item);
+}
+
+constexpr GadgetClass combo_class{
+    .kind = GADGET_COMBO,
+    .size = sizeof(GadgetClass),
+    .message = combo_message,
+    .get_state = combo_get_state,
+    .set_state = combo_set_state,
+    .get_text = combo_get_text,
+    .set_text = combo_set_text,
+    .add_item = combo_add_item,
+    .remove_item = combo_remove_item,
+    .get_item_text = combo_get_item_text,
+};
+
+} // namespace
+
+std::intptr_t gadget_create_combo(ObjectId number, std::int32_t x, std::int32_t y,
+                                  std::int32_t width, std::int32_t height, std::int32_t flags) {
+    return on_gui_thread([&] {
+        const bool editable = (flags & editable_flag) != 0;
+        DWORD style = static_cast<DWORD>(flags) | combo_style;
+        if (!editable)
+            style |= list_style;
+        const int open_height = common_controls_check().visual_styles ? height + 30 : unthemed_height;
+        ObjectId id = 0;
+        GadgetRecord *record = gadget_create(number, &id, &combo_class, L"ComboBox", WideText(),
+                                             style, 0, x, y, width, open_height);
+        if (!record)
+            return std::intptr_t{0};
+        if (editable)
+            if (HWND edit = FindWindowExW(record->handle, nullptr, L"Edit", nullptr))
+                SetWindowLongPtrW(edit, GWL_STYLE, GetWindowLongPtrW(edit, GWL_STYLE) | WS_TABSTOP);
+        apply_closed_height(record->handle, height);
+        return gadget_result(number, id, record);
+    });
+}

@@ -1,0 +1,88 @@
+// Open and save file requesters on the system's common dialogs.
+#include "win32_private.h"
+
+#include <commdlg.h>
+
+#include <vector>
+
+namespace {
+
+constexpr std::size_t path_units = 260;
+// OFN_EXPLORER, OFN_PATHMUSTEXIST, OFN_NOCHANGEDIR, OFN_HIDEREADONLY.
+constexpr DWORD dialog_flags = 0x8080C;
+
+std::int32_t selected_pattern = 0;
+
+bool usable_file_name(const std::wstring &name) {
+    if (name.empty())
+        return false;
+    for (wchar_t c : name)
+        if (c < 32 || std::wstring_view(L"\"*/:<>?\\|").find(c) != std::wstring_view::npos)
+            return false;
+    return true;
+}
+
+WideText run_file_requester(bool save, const WideText &title, const WideText &file,
+                            const WideText &pattern, std::int32_t pattern_index) {
+    std::vector<wchar_t> buffer(path_units, L'\0');
+    const DefaultFile start = split_default_file(file);
+    start.name.copy(buffer.data(), path_units - 1);
+    const std::wstring filter = file_filter_text(pattern);
+    OPENFILENAMEW dialog{};
+    // The size without the later extension fields: every Windows version takes it.
+    dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
+    dialog.hwndOwner = requester_owner();
+    dialog.lpstrFilter = filter[0] ? filter.c_str() : nullptr;
+    dialog.nFilterIndex = static_cast<DWORD>(pattern_index + 1);
+    dialog.lpstrFile = buffer.data();
+    dialog.nMaxFile = static_cast<DWORD>(path_units);
+    dialog.lpstrInitialDir = start.directory.empty() ? nullptr : start.directory.c_str();
+    dialog.lpstrTitle = wide(title);
+    dialog.Flags = dialog_flags;
+    modal_begin();
+    const BOOL chosen = save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
+    modal_end();
+    selected_pattern = dialog.nFilterIndex > 0 ? static_cast<std::int32_t>(dialog.nFilterIndex) - 1 : 0;
+    buffer.back() = L'\0';
+    return chosen ? from_wide(buffer.data()) : WideText();
+}
+
+} // namespace
+
+std::wstring file_filter_text(const WideText &pattern) {
+    std::wstring filter = wide(pattern);
+    for (wchar_t &c : filter)
+        if (c == L'|')
+            c = L'\0';
+    filter.append(2, L'\0');   // with the string's own terminator: at least two zero units
+    return filter;
+}
+
+DefaultFile split_default_file(const WideText &file) {
+    const std::wstring path = wide(file);
+    DefaultFile split;
+    const std::size_t slash = path.rfind(L'\\');
+    if (slash != std::wstring::npos && slash > 0) {
+        split.directory = path.substr(0, slash);
+        split.name = path.substr(slash + 1, path_units - 1);
+    } else {
+        split.name = path.substr(0, path_units - 1);
+    }
+    if (!usable_file_name(split.name))
+        split.name.clear();
+    return split;
+}
+
+WideText requester_open_file(const WideText &title, const WideText &file, const WideText &pattern,
+                             std::int32_t pattern_index) {
+    return on_gui_thread([&] { return run_file_requester(false, title, file, pattern, pattern_index); });
+}
+
+WideText requester_save_file(const WideText &title, const WideText &file, const WideText &pattern,
+                             std::int32_t pattern_index) {
+    return on_gui_thread([&] { return run_file_requester(true, title, file, pattern, pattern_index); });
+}
+
+std::int32_t requester_selected_pattern() {
+    return on_gui_thread([] { return selected_pattern; });
+}

@@ -1,0 +1,272 @@
+// Gadget core: the registry of gadgets, the creation path every kind shares,
+// the replacement window procedure of every control, the gadget list new
+// gadgets go into, and the common operations, which dispatch through each
+// kind's operation table.
+#include "win32_private.h"
+
+#include <shlwapi.h>
+
+namespace {
+
+ObjectRegistry *gadget_registry = nullptr;
+// Parent of new gadgets: the client area of the current window.
+HWND gadget_list = nullptr;
+HFONT default_font = nullptr;
+
+const wchar_t id_property[] = L"KW_ID";
+
+// The message font of the desktop; the 500-byte structure is the one every
+// Windows version accepts.
+HFONT create_default_font() {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = 500;
+    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, 500, &metrics, 0))
+        if (HFONT font = CreateFontIndirectW(&metrics.lfMessageFont))
+            return font;
+    return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+template <class Function> Function library_function(const wchar_t *library, const char *name) {
+    HMODULE module = LoadLibraryW(library);
+    return module ? reinterpret_cast<Function>(reinterpret_cast<void *>(GetProcAddress(module, name)))
+                  : nullptr;
+}
+
+CommonControls measure_common_controls() {
+    CommonControls found{1, false};
+    using GetVersion = HRESULT(CALLBACK *)(DLLVERSIONINFO *);
+    if (auto get_version = library_function<GetVersion>(L"COMCTL32.DLL", "DllGetVersion")) {
+        DLLVERSIONINFO info{};
+        info.cbSize = sizeof info;
+        if (SUCCEEDED(get_version(&info)))
+            found.version = static_cast<std::int32_t>(info.dwMajorVersion << 16 | info.dwMinorVersion);
+    }
+    using IsAppThemed = BOOL(WINAPI *)();
+    auto is_themed = library_function<IsAppThemed>(L"uxtheme.dll", "IsAppThemed");
+    found.visual_styles = is_themed && is_themed() && found.version > 0x5FFFF;
+    return found;
+}
+
+void destroy_gadget(ObjectId gadget) {
+    if (!gadget_registry)
+        return;
+    if (gadget == ANY) {
+        registry_free_all(gadget_registry);
+        return;
+    }
+    if (GadgetRecord *record = gadget_lookup(gadget))
+        DestroyWindow(record->handle);
+}
+
+// Runs a programmatic change with the queue suspended, so the notifications
+// it raises reach no one. This runs on the windows' thread, so only the change
+// itself is covered and the user's own input is never dropped.
+template <class Fn> auto suspended(Fn &&fn) -> decltype(fn()) {
+    event_queue_suspend();
+    struct Resume {
+        ~Resume() { event_queue_resume(); }
+    } resume;
+    return fn();
+}
+
+// Looks the gadget up on the windows' thread and runs fn with its record;
+// the empty value when the gadget is not in use.
+template <class Fn>
+auto on_gadget(ObjectId gadget, Fn &&fn) -> decltype(fn(std::declval<GadgetRecord *>())) {
+    using Result = decltype(fn(std::declval<GadgetRecord *>()));
+    return on_gui_thread([&]() -> Result {
+        GadgetRecord *record = gadget_lookup(gadget);
+        return record ? fn(record) : Result();
+    });
+}
+
+// Same, for a kind's operation: the empty value when the kind has none.
+template <class Slot, class Fn>
+auto with_gadget(ObjectId gadget, Slot GadgetClass::*slot, Fn &&fn)
+    -> decltype(fn(std::declval<GadgetRecord *>())) {
+    using Result = decltype(fn(std::declval<GadgetRecord *>()));
+    return on_gadget(gadget, [&](GadgetRecord *record) -> Result {
+        return record->gadget_class->*slot ? fn(record) : Result();
+    });
+}
+
+} // namespace
+
+void gadget_system_init() {
+    if (!gadget_registry)
+        gadget_registry = registry_create(sizeof(GadgetRecord), 50, gadget_free);
+    gadget_list = nullptr;
+    if (!default_font)
+        default_font = create_default_font();
+}
+
+CommonControls common_controls_check() {
+    static const CommonControls measured = measure_common_controls();
+    return measured;
+}
+
+HFONT gadget_default_font() { return default_font; }
+
+GadgetRecord *gadget_lookup(ObjectId gadget) {
+    return gadget_registry ? static_cast<GadgetRecord *>(registry_get(gadget_registry, gadget))
+                           : nullptr;
+}
+
+GadgetRecord *gadget_of_control(HWND hwnd) {
+    if (!hwnd)
+        return nullptr;
+    const auto id = static_cast<ObjectId>(GetWindowLongPtrW(hwnd, GWLP_ID));
+    if (id == -1)
+        return nullptr;
+    GadgetRecord *record = gadget_lookup(id);
+    return record && record->handle == hwnd ? record : nullptr;
+}
+
+GadgetRecord *gadget_create(ObjectId number, ObjectId *id, const GadgetClass *gadget_class,
+                            const wchar_t *class_name, const WideText &text, DWORD style,
+                            DWORD extended_style, std::int32_t x, std::int32_t y,
+                            std::int32_t width, std::int32_t height) {
+    if (!gadget_registry || number < ANY || !gadget_list)
+        return nullptr;
+    HWND control = CreateWindowExW(extended_style, class_name, wide(text), style, x, y, width,
+                                   height, gadget_list, reinterpret_cast<HMENU>(-1),
+                                   GetModuleHandleW(nullptr), nullptr);
+    if (!control)
+        return nullptr;
+    auto *record = static_cast<GadgetRecord *>(registry_allocate(gadget_registry, number));
+    if (!record) {
+        DestroyWindow(control);
+        return nullptr;
+    }
+    *id = number == ANY ? reinterpret_cast<ObjectId>(record) : number;
+    *record = {control, gadget_class, 0, nullptr, {}};
+    record->previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gadget_procedure)));
+    SetWindowLongPtrW(control, GWLP_ID, *id);
+    SetPropW(control, id_property, reinterpret_cast<HANDLE>(*id));
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(default_font), TRUE);
+    return record;
+}
+
+std::intptr_t gadget_result(ObjectId number, ObjectId id, GadgetRecord *record) {
+    if (!record)
+        return 0;
+    return number == ANY ? id : reinterpret_cast<std::intptr_t>(record->handle);
+}
+
+LRESULT CALLBACK gadget_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    GadgetRecord *record = gadget_of_control(hwnd);
+    if (!record)
+        return DefWindowProcW(hwnd, message, wparam, lparam);
+    const LRESULT result = CallWindowProcW(record->previous, hwnd, message, wparam, lparam);
+    if (message == WM_NCDESTROY) {
+        const auto id = static_cast<ObjectId>(GetWindowLongPtrW(hwnd, GWLP_ID));
+        if (record->gadget_class->release)
+            record->gadget_class->release(record);
+        RemovePropW(hwnd, id_property);
+        SetWindowLongPtrW(hwnd, GWLP_ID, -1);
+        event_purge(EVENT_GADGET, id, -1, -1);
+        registry_free(gadget_registry, id);
+    }
+    return result;
+}
+
+LRESULT gadget_message(HWND control, HWND parent, UINT message, WPARAM wparam, LPARAM lparam) {
+    GadgetRecord *record = gadget_of_control(control);
+    if (!record || !record->gadget_class->message)
+        return NOT_HANDLED;
+    return record->gadget_class->message(record, parent, message, wparam, lparam);
+}
+
+void gadget_post_event(HWND control, std::intptr_t subtype) {
+    const auto id = static_cast<ObjectId>(GetWindowLongPtrW(control, GWLP_ID));
+    if (id != -1)
+        event_post_full(EVENT_GADGET, id, window_number_of(control), subtype, nullptr, nullptr, 0);
+}
+
+HWND gadget_list_use(HWND window) {
+    HWND previous = gadget_list;
+    if (window)
+        gadget_list = window;
+    return previous;
+}
+
+void gadget_list_forget(HWND window) {
+    if (gadget_list == window)
+        gadget_list = nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Common operations
+// ---------------------------------------------------------------------------
+
+void gadget_free(ObjectId gadget) {
+    on_gui_thread([&] { destroy_gadget(gadget); });
+}
+
+std::int32_t gadget_kind(ObjectId gadget) {
+    return on_gadget(gadget, [](GadgetRecord *record) { return record->gadget_class->kind; });
+}
+
+void *gadget_native_handle(ObjectId gadget) {
+    return on_gadget(gadget, [](GadgetRecord *record) -> void * { return record->handle; });
+}
+
+void gadget_disable(ObjectId gadget, std::int32_t state) {
+    on_gadget(gadget, [&](GadgetRecord *record) { EnableWindow(record->handle, state == 0); });
+}
+
+WideText gadget_get_text(ObjectId gadget) {
+    return on_gadget(gadget, [](GadgetRecord *record) {
+        if (record->gadget_class->get_text)
+            return record->gadget_class->get_text(record);
+        return window_text(record->handle);
+    });
+}
+
+void gadget_set_text(ObjectId gadget, const WideText &text) {
+    on_gadget(gadget, [&](GadgetRecord *record) {
+        suspended([&] {
+            if (record->gadget_class->set_text)
+                record->gadget_class->set_text(record, text);
+            else
+                SetWindowTextW(record->handle, wide(text));
+        });
+    });
+}
+
+std::intptr_t gadget_get_state(ObjectId gadget) {
+    return with_gadget(gadget, &GadgetClass::get_state,
+                       [](GadgetRecord *record) { return record->gadget_class->get_state(record); });
+}
+
+void gadget_set_state(ObjectId gadget, std::intptr_t state) {
+    with_gadget(gadget, &GadgetClass::set_state, [&](GadgetRecord *record) {
+        suspended([&] { record->gadget_class->set_state(record, state); });
+    });
+}
+
+std::intptr_t gadget_add_item(ObjectId gadget, std::intptr_t position, const WideText &text) {
+    return with_gadget(gadget, &GadgetClass::add_item, [&](GadgetRecord *record) {
+        return suspended([&] { return record->gadget_class->add_item(record, position, text, nullptr); });
+    });
+}
+
+void gadget_remove_item(ObjectId gadget, std::intptr_t item) {
+    with_gadget(gadget, &GadgetClass::remove_item, [&](GadgetRecord *record) {
+        suspended([&] { record->gadget_class->remove_item(record, item); });
+    });
+}
+
+WideText gadget_get_item_text(ObjectId gadget, std::intptr_t item, std::int32_t column) {
+    return with_gadget(gadget, &GadgetClass::get_item_text, [&](GadgetRecord *record) {
+        return record->gadget_class->get_item_text(record, item, column);
+    });
+}
+
+std::intptr_t gadget_add_column(ObjectId gadget, std::int32_t position, const WideText &title,
+                                std::int32_t width) {
+    return with_gadget(gadget, &GadgetClass::add_column, [&](GadgetRecord *record) {
+        return record->gadget_class->add_column(record, position, title, width);
+    });
+}

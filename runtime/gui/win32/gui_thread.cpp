@@ -1,0 +1,108 @@
+// Hand-over of toolkit calls to the thread that owns the windows. A call from
+// any other thread is posted to the post-event window as a small record; the
+// owner runs it while it dispatches messages (inside event_wait or a modal
+// loop), and the caller sleeps until it has run. The owner thus raises and
+// lowers the queue's suspension counter itself, around the programmatic
+// change only, and never drops the user's own events. Once shut-down begins,
+// waiting callers are woken and later calls return at once.
+#include "win32_private.h"
+
+namespace {
+
+DWORD owner_thread = 0;   // written before any worker exists
+
+SRWLOCK handover_lock = SRWLOCK_INIT;
+CONDITION_VARIABLE handover_signal = CONDITION_VARIABLE_INIT;
+bool shutting_down = false;   // guarded by handover_lock
+
+enum class CallState { queued, running, done, dropped };
+
+// Shared by the caller and the posted message; whoever lets go last frees it.
+struct GuiCall {
+    void (*call)(void *);
+    void *context;
+    CallState state;   // guarded by handover_lock
+    int references;    // guarded by handover_lock
+};
+
+struct Locked {
+    Locked() { AcquireSRWLockExclusive(&handover_lock); }
+    ~Locked() { ReleaseSRWLockExclusive(&handover_lock); }
+    Locked(const Locked &) = delete;
+    Locked &operator=(const Locked &) = delete;
+};
+
+// Drops one reference; the caller holds the lock. True when it was the last.
+bool release(GuiCall *call) { return --call->references == 0; }
+
+} // namespace
+
+void gui_thread_bind() { owner_thread = GetCurrentThreadId(); }
+
+bool gui_thread_is_current() {
+    // Before start-up there is no message loop to hand anything to.
+    return owner_thread == 0 || GetCurrentThreadId() == owner_thread;
+}
+
+DWORD gui_thread_id() { return owner_thread; }
+
+void gui_thread_shutdown_begin() {
+    {
+        Locked lock;
+        shutting_down = true;
+    }
+    WakeAllConditionVariable(&handover_signal);
+}
+
+bool gui_thread_shutting_down() {
+    Locked lock;
+    return shutting_down;
+}
+
+bool run_on_gui_thread(void (*call)(void *), void *context) {
+    if (gui_thread_shutting_down())
+        return false;
+    auto *record = new GuiCall{call, context, CallState::queued, 2};
+    if (!PostMessageW(post_event_window(), WM_KW_CALL, 0, reinterpret_cast<LPARAM>(record))) {
+        delete record;
+        return false;
+    }
+    bool done = false;
+    bool last = false;
+    {
+        Locked lock;
+        while (record->state != CallState::done &&
+               !(shutting_down && record->state == CallState::queued))
+            SleepConditionVariableSRW(&handover_signal, &handover_lock, INFINITE, 0);
+        done = record->state == CallState::done;
+        if (!done)
+            record->state = CallState::dropped;
+        last = release(record);
+    }
+    if (last)
+        delete record;
+    return done;
+}
+
+void gui_thread_run_posted(LPARAM posted) {
+    auto *record = reinterpret_cast<GuiCall *>(posted);
+    bool run = false;
+    {
+        Locked lock;
+        run = record->state == CallState::queued;   // else its caller gave up at shut-down
+        if (run)
+            record->state = CallState::running;
+    }
+    if (run)
+        record->call(record->context);
+    bool last = false;
+    {
+        Locked lock;
+        if (run)
+            record->state = CallState::done;
+        last = release(record);
+    }
+    WakeAllConditionVariable(&handover_signal);
+    if (last)
+        delete record;
+}

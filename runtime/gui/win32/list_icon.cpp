@@ -1,0 +1,427 @@
+// Multi-column lists (kind 12) on the "SysListView32" control in report view.
+// A row's text arrives as one text with the cells separated by line feeds.
+// Grid lines are drawn by the list itself after each paint, so they look the
+// same with and without visual styles.
+#include "win32_private.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// WS_CHILD, WS_VISIBLE, WS_TABSTOP, LVS_REPORT, LVS_SINGLESEL, LVS_SHAREIMAGELISTS.
+constexpr DWORD list_style = 0x50010045;
+// The same with multiple selection.
+constexpr DWORD multiple_style = 0x50010041;
+constexpr std::int32_t multiple_flag = 0x4;
+constexpr std::int32_t check_boxes_flag = 0x1;
+constexpr std::int32_t grid_lines_flag = 0x10000;
+constexpr std::int32_t header_drag_flag = 0x10000000;
+constexpr std::int32_t full_row_flag = 0x40000000;
+
+// Kind word 4 flags.
+constexpr std::intptr_t has_grid_lines = 0x4;
+
+const wchar_t last_selected_property[] = L"KW_LastSelected";
+const wchar_t rect_top_property[] = L"KW_RectTop";
+const wchar_t rect_bottom_property[] = L"KW_RectBottom";
+
+// Kind words: 1 longest cell text ever set, 3 grid colour (-1 = button face), 4 flags.
+std::intptr_t &longest_text(GadgetRecord *record) { return record->word[0]; }
+std::intptr_t grid_colour(GadgetRecord *record) { return record->word[2]; }
+std::intptr_t list_flags(GadgetRecord *record) { return record->word[3]; }
+
+int row_count(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
+
+int column_count(HWND list) {
+    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    return header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+}
+
+bool valid_row(HWND list, std::intptr_t row) { return row >= 0 && row < row_count(list); }
+
+// The row of the last selection; -1 once it was lost (stored plus one, so an
+// absent property means -1).
+std::intptr_t last_selected(HWND list) {
+    return reinterpret_cast<std::intptr_t>(GetPropW(list, last_selected_property)) - 1;
+}
+void set_last_selected(HWND list, std::intptr_t row) {
+    SetPropW(list, last_selected_property, reinterpret_cast<HANDLE>(row + 1));
+}
+
+int first_selected(HWND list) {
+    return static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+void set_cell(HWND list, int row, int column, const std::wstring &text) {
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = const_cast<wchar_t *>(text.c_str());
+    SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+// Piece n of the text (split at line feeds) goes to column start + n; a line
+// feed at the end clears the next column, an empty text the start column.
+void set_cells(GadgetRecord *record, int row, int start, const WideText &text) {
+    const std::wstring all = wide(text);
+    std::size_t from = 0;
+    for (int column = start;; ++column) {
+        const std::size_t end = all.find(L'\n', from);
+        const std::wstring piece = all.substr(from, end == std::wstring::npos ? end : end - from);
+        set_cell(record->handle, row, column, piece);
+        longest_text(record) = std::max(longest_text(record), static_cast<std::intptr_t>(piece.size()));
+        if (end == std::wstring::npos)
+            return;
+        from = end + 1;
+    }
+}
+
+WideText header_text(HWND list, std::int32_t column) {
+    std::vector<wchar_t> buffer(4096, L'\0');
+    HDITEMW item{};
+    item.mask = HDI_TEXT;
+    item.pszText = buffer.data();
+    item.cchTextMax = static_cast<int>(buffer.size());
+    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    if (!header || !SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item)))
+        return WideText();
+    return from_wide(buffer.data());
+}
+
+// ---------------------------------------------------------------------------
+// Grid lines
+// ---------------------------------------------------------------------------
+
+// Top and bottom of row 0; on an empty list those of a row inserted for the
+// measurement, kept until the font changes.
+bool row_geometry(HWND list, int *top, int *bottom) {
+    RECT row{};
+    if (row_count(list) > 0) {
+        row.left = LVIR_BOUNDS;
+        SendMessageW(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+        *top = row.top;
+        *bottom = row.bottom;
+        return *bottom > *top;
+    }
+    if (GetPropW(list, rect_bottom_property)) {
+        *top = static_cast<int>(reinterpret_cast<std::intptr_t>(GetPropW(list, rect_top_property)));
+        *bottom = static_cast<int>(reinterpret_cast<std::intptr_t>(GetPropW(list, rect_bottom_property)));
+        return *bottom > *top;
+    }
+    LVITEMW probe{};
+    probe.mask = LVIF_TEXT;
+    probe.pszText = const_cast<wchar_t *>(L" ");
+    const auto index = SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&probe));
+    if (index < 0)
+        return false;
+    row.left = LVIR_BOUNDS;
+    SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&row));
+    SendMessageW(list, LVM_DELETEITEM, static_cast<WPARAM>(index), 0);
+    *top = row.top;
+    *bottom = row.bottom;
+    SetPropW(list, rect_top_property, reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(row.top)));
+    SetPropW(list, rect_bottom_property, reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(row.bottom)));
+    return *bottom > *top;
+}
+
+// x of every column boundary after horizontal scrolling: the left edge of
+// each later column that has a width, and the right edge of the whole row.
+std::vector<int> column_edges(HWND list) {
+    std::vector<int> edges;
+    const int columns = column_count(list);
+    if (row_count(list) > 0) {
+        RECT bounds{};
+        bounds.left = LVIR_BOUNDS;
+        SendMessageW(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&bounds));
+        for (int column = 1; column < columns; ++column) {
+            if (SendMessageW(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0) <= 0)
+                continue;
+            RECT cell{};
+            cell.top = column;
+            cell.left = LVIR_BOUNDS;
+            SendMessageW(list, LVM_GETSUBITEMRECT, 0, reinterpret_cast<LPARAM>(&cell));
+            edges.push_back(cell.left);
+        }
+        edges.push_back(bounds.right);
+        return edges;
+    }
+    int x = -GetScrollPos(list, SB_HORZ);
+    for (int column = 0; column < columns; ++column) {
+        const auto width = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+        if (column > 0 && width > 0)
+            edges.push_back(x);
+        x += width;
+    }
+    edges.push_back(x);
+    return edges;
+}
+
+void line(HDC dc, int x1, int y1, int x2, int y2) {
+    MoveToEx(dc, x1, y1, nullptr);
+    LineTo(dc, x2, y2);
+}
+
+int header_bottom(HWND list) {
+    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    if (!header || !IsWindowVisible(header))
+        return 0;
+    RECT rect;
+    GetWindowRect(header, &rect);
+    MapWindowPoints(nullptr, list, reinterpret_cast<POINT *>(&rect), 2);
+    return rect.bottom;
+}
+
+void draw_grid(GadgetRecord *record, HDC dc) {
+    HWND list = record->handle;
+    int top = 0, bottom = 0;
+    if (!row_geometry(list, &top, &bottom))
+        return;
+    RECT client;
+    GetClientRect(list, &client);
+    const int below_header = header_bottom(list);
+    const COLORREF colour = grid_colour(record) == -1 ? GetSysColor(COLOR_BTNFACE)
+                                                       : static_cast<COLORREF>(grid_colour(record));
+    HPEN pen = CreatePen(PS_SOLID, 0, colour);
+    HGDIOBJ old_pen = SelectObject(dc, pen);
+    const int height = bottom - top;
+    int y = bottom - 1;
+    if (y < below_header)
+        y += (below_header - y + height - 1) / height * height;   // rows scrolled out of view
+    for (; y < client.bottom; y += height)
+        line(dc, 0, y, client.right, y);
+    for (int x : column_edges(list))
+        line(dc, x - 1, below_header, x - 1, client.bottom);
+    if (common_controls_check().version < 0x60000) {
+        // Older lists draw a line of their own under the header; cover it.
+        HPEN background = CreatePen(PS_SOLID, 0, static_cast<COLORREF>(SendMessageW(list, LVM_GETBKCOLOR, 0, 0)));
+        SelectObject(dc, background);
+        line(dc, 0, below_header, client.right, below_header);
+        line(dc, 0, below_header + 1, client.right, below_header + 1);
+        SelectObject(dc, pen);
+        DeleteObject(background);
+    }
+    SelectObject(dc, old_pen);
+    DeleteObject(pen);
+}
+
+LRESULT custom_draw(GadgetRecord *record, NMLVCUSTOMDRAW *draw) {
+    const bool grid = list_flags(record) & has_grid_lines;
+    switch (draw->nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+        return grid && IsWindowEnabled(record->handle) ? CDRF_NOTIFYPOSTPAINT : CDRF_DODEFAULT;
+    case CDDS_POSTPAINT:
+        if (grid)
+            draw_grid(record, draw->nmcd.hdc);
+        return CDRF_DODEFAULT;
+    default:
+        return CDRF_DODEFAULT;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Notifications
+// ---------------------------------------------------------------------------
+
+void on_item_changed(GadgetRecord *record, const NMLISTVIEW *change) {
+    if (!(change->uChanged & LVIF_STATE))
+        return;
+    const UINT changed = change->uOldState ^ change->uNewState;
+    if (!(changed & (LVIS_SELECTED | LVIS_STATEIMAGEMASK)))
+        return;
+    if ((changed & LVIS_SELECTED) && (change->uNewState & LVIS_SELECTED))
+        set_last_selected(record->handle, change->iItem);
+    gadget_post_event(record->handle, SUBTYPE_CHANGED);
+}
+
+// A click into empty space takes the selection away: reported once.
+void note_lost_selection(GadgetRecord *record) {
+    if (first_selected(record->handle) < 0 && last_selected(record->handle) != -1) {
+        set_last_selected(record->handle, -1);
+        gadget_post_event(record->handle, SUBTYPE_CHANGED);
+    }
+}
+
+LRESULT list_message(GadgetRecord *record, HWND, UINT message, WPARAM, LPARAM lparam) {
+    if (message != WM_NOTIFY)
+        return NOT_HANDLED;
+    auto *header = reinterpret_cast<NMHDR *>(lparam);
+    switch (header->code) {
+    case LVN_ITEMCHANGED:
+        on_item_changed(record, reinterpret_cast<NMLISTVIEW *>(lparam));
+        return 0;
+    case NM_CLICK:
+        note_lost_selection(record);
+        if (first_selected(record->handle) >= 0)
+            gadget_post_event(record->handle, SUBTYPE_CLICK);
+        return 0;
+    case NM_RCLICK:
+        note_lost_selection(record);
+        gadget_post_event(record->handle, SUBTYPE_RIGHT_CLICK);
+        return 0;
+    case NM_DBLCLK:
+        gadget_post_event(record->handle, SUBTYPE_DOUBLE_CLICK);
+        return 0;
+    case NM_RDBLCLK:
+        gadget_post_event(record->handle, SUBTYPE_RIGHT_DOUBLE_CLICK);
+        return 0;
+    case LVN_BEGINDRAG:
+        gadget_post_event(record->handle, SUBTYPE_DRAG);
+        return 0;
+    case NM_CUSTOMDRAW:
+        return custom_draw(record, reinterpret_cast<NMLVCUSTOMDRAW *>(lparam));
+    default:
+        return NOT_HANDLED;
+    }
+}
+
+LRESULT CALLBACK list_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_LBUTTONUP:
+        gadget_post_event(hwnd, SUBTYPE_CLICK);
+        break;
+    case WM_SETFONT:
+    case WM_NCDESTROY:
+        RemovePropW(hwnd, rect_top_property);
+        RemovePropW(hwnd, rect_bottom_property);
+        if (message == WM_NCDESTROY)
+            RemovePropW(hwnd, last_selected_property);
+        break;
+    default:
+        break;
+    }
+    return gadget_procedure(hwnd, message, wparam, lparam);
+}
+
+// ---------------------------------------------------------------------------
+// Operations
+// ---------------------------------------------------------------------------
+
+std::intptr_t list_get_state(GadgetRecord *record) { return first_selected(record->handle); }
+
+void list_set_state(GadgetRecord *record, std::intptr_t row) {
+    HWND list = record->handle;
+    if (row != -1 && !valid_row(list, row))
+        return;
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    for (int selected = first_selected(list); selected >= 0; selected = first_selected(list))
+        SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(&item));
+    if (row == -1)
+        return;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), TRUE);
+}
+
+WideText list_get_item_text(GadgetRecord *record, std::intptr_t row, std::int32_t column) {
+    HWND list = record->handle;
+    if (column < 0 || column >= column_count(list))
+        return WideText();
+    if (row == -1)
+        return header_text(list, column);
+    if (!valid_row(list, row))
+        return WideText();
+    // No cell holds more than the longest text ever set.
+    std::vector<wchar_t> buffer(static_cast<std::size_t>(longest_text(record)) + 1, L'\0');
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = buffer.data();
+    item.cchTextMax = static_cast<int>(buffer.size());
+    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return from_wide(buffer.data());
+}
+
+WideText list_get_text(GadgetRecord *record) {
+    const int row = first_selected(record->handle);
+    return row < 0 ? WideText() : list_get_item_text(record, row, 0);
+}
+
+void list_set_text(GadgetRecord *record, const WideText &text) {
+    const int row = first_selected(record->handle);
+    if (row >= 0)
+        set_cells(record, row, 0, text);
+}
+
+std::intptr_t list_add_item(GadgetRecord *record, std::intptr_t position, const WideText &text,
+                            HANDLE) {
+    HWND list = record->handle;
+    if (position < -1)
+        return 0;
+    const int rows = row_count(list);
+    LVITEMW item{};
+    item.mask = LVIF_TEXT | LVIF_PARAM;
+    item.iItem = position == -1 || position > rows ? rows : static_cast<int>(position);
+    item.pszText = const_cast<wchar_t *>(L"");
+    const auto row = static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    if (row >= 0)
+        set_cells(record, row, 0, text);
+    return 0;
+}
+
+void list_remove_item(GadgetRecord *record, std::intptr_t row) {
+    if (valid_row(record->handle, row))
+        SendMessageW(record->handle, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+}
+
+std::intptr_t list_add_column(GadgetRecord *record, std::int32_t position, const WideText &title,
+                              std::int32_t width) {
+    const int columns = column_count(record->handle);
+    if (position < 0 || position > columns)
+        position = columns;
+    LVCOLUMNW column{};
+    column.mask = LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.cx = width;
+    column.pszText = const_cast<wchar_t *>(wide(title));
+    column.iSubItem = position;
+    return SendMessageW(record->handle, LVM_INSERTCOLUMNW, static_cast<WPARAM>(position),
+                        reinterpret_cast<LPARAM>(&column)) >= 0;
+}
+
+constexpr GadgetClass list_class{
+    .kind = GADGET_LIST_ICON,
+    .size = sizeof(GadgetClass),
+    .message = list_message,
+    .get_state = list_get_state,
+    .set_state = list_set_state,
+    .get_text = list_get_text,
+    .set_text = list_set_text,
+    .add_item = list_add_item,
+    .remove_item = list_remove_item,
+    .get_item_text = list_get_item_text,
+    .add_column = list_add_column,
+};
+
+DWORD extended_list_style(std::int32_t flags) {
+    DWORD style = LVS_EX_DOUBLEBUFFER;
+    if (flags & full_row_flag)
+        style |= LVS_EX_FULLROWSELECT;
+    if (flags & header_drag_flag)
+        style |= LVS_EX_HEADERDRAGDROP;
+    if (flags & check_boxes_flag)
+        style |= LVS_EX_CHECKBOXES;
+    return style;
+}
+
+} // namespace
+
+std::intptr_t gadget_create_list_icon(ObjectId number, std::int32_t x, std::int32_t y,
+                                      std::int32_t width, std::int32_t height,
+                                      const WideText &title, std::int32_t title_width,
+                                      std::int32_t flags) {
+    return on_gui_thread([&] {
+        const auto bits = static_cast<DWORD>(flags);
+        const DWORD style = flags & multiple_flag ? (bits & ~list_style) | multiple_style : bits | list_style;
+        ObjectId id = 0;
+        GadgetRecord *record = gadget_create(number, &id, &list_class, WC_LISTVIEWW, WideText(),
+                                             style, WS_EX_CLIENTEDGE, x, y, width, height);
+        if (!record)
+            return std::intptr_t{0};
+        const DWORD extended = extended_list_style(flags);
+        SendMessageW(record->handle, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
+        SetWindowLongPtrW(record->handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(list_procedure));
+        record->word[2] = -1;
+        record->word[3] = flags & grid_lines_flag ? has_grid_lines : 0;
+        list_add_column(record, 0, title, title_width);
+        return gadget_result(number, id, record);
+    });
+}

@@ -1,0 +1,135 @@
+// Message requesters on MessageBoxW, with the program's other windows kept
+// out of reach while one is up. A requester asked for by a worker thread is
+// shown on that thread and blocks only it; at shut-down it is ended.
+#include "win32_private.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// One visible top-level window of a thread that shows a requester.
+struct ModalEntry {
+    DWORD thread;
+    HWND window;
+    bool was_topmost;
+    bool disabled;
+};
+
+SRWLOCK requester_lock = SRWLOCK_INIT;
+std::vector<ModalEntry> modal_entries;   // guarded by requester_lock
+std::vector<DWORD> waiting_threads;      // guarded by requester_lock: workers in a message box
+
+struct Locked {
+    Locked() { AcquireSRWLockExclusive(&requester_lock); }
+    ~Locked() { ReleaseSRWLockExclusive(&requester_lock); }
+    Locked(const Locked &) = delete;
+    Locked &operator=(const Locked &) = delete;
+};
+
+BOOL CALLBACK note_window(HWND window, LPARAM found) {
+    if (IsWindowVisible(window))
+        reinterpret_cast<std::vector<HWND> *>(found)->push_back(window);
+    return TRUE;
+}
+
+// A worker thread needs a message queue before anyone can post to it.
+void ensure_message_queue() {
+    MSG msg;
+    PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+}
+
+std::intptr_t message_on_worker(const WideText &title, const WideText &text, std::int32_t flags) {
+    const DWORD self = GetCurrentThreadId();
+    ensure_message_queue();
+    {
+        Locked lock;
+        waiting_threads.push_back(self);
+    }
+    // Registered first, checked second: a shut-down from now on ends the box
+    // even when it has not appeared yet (the quit message waits in our queue).
+    std::intptr_t answer = 0;
+    if (!gui_thread_shutting_down()) {
+        // No owner: an owner on the main thread would tie this box to that
+        // thread's message loop, which no longer runs at exit.
+        modal_begin();
+        answer = MessageBoxW(nullptr, wide(text), wide(title), static_cast<UINT>(flags) | MB_SETFOREGROUND);
+        modal_end();
+    }
+    {
+        Locked lock;
+        std::erase(waiting_threads, self);
+    }
+    MSG quit;
+    PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    return gui_thread_shutting_down() ? 0 : answer;
+}
+
+} // namespace
+
+HWND requester_owner() {
+    HWND foreground = GetForegroundWindow();
+    DWORD process = 0;
+    if (foreground)
+        GetWindowThreadProcessId(foreground, &process);
+    return process == GetCurrentProcessId() ? foreground : nullptr;
+}
+
+void modal_begin() {
+    const DWORD self = GetCurrentThreadId();
+    std::vector<HWND> windows;
+    EnumThreadWindows(self, note_window, reinterpret_cast<LPARAM>(&windows));
+    HWND foreground = GetForegroundWindow();
+    Locked lock;
+    for (HWND window : windows) {
+        ModalEntry entry{self, window, (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0, false};
+        if (window != foreground && IsWindowEnabled(window)) {
+            EnableWindow(window, FALSE);
+            entry.disabled = true;
+        }
+        modal_entries.push_back(entry);
+    }
+    for (const ModalEntry &entry : modal_entries)
+        if (entry.thread == self && entry.was_topmost)
+            SetWindowPos(entry.window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+void modal_end() {
+    const DWORD self = GetCurrentThreadId();
+    Locked lock;
+    for (const ModalEntry &entry : modal_entries) {
+        if (entry.thread != self)
+            continue;
+        if (entry.disabled)
+            EnableWindow(entry.window, TRUE);
+        if (entry.was_topmost)
+            SetWindowPos(entry.window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    }
+    std::erase_if(modal_entries, [&](const ModalEntry &entry) { return entry.thread == self; });
+}
+
+void requester_system_init() {
+    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_TAB_CLASSES | ICC_HOTKEY_CLASS | ICC_DATE_CLASSES |
+                                                     ICC_USEREX_CLASSES | ICC_INTERNET_CLASSES |
+                                                     ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES |
+                                                     ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&classes);
+    CoInitialize(nullptr);
+}
+
+void requester_dismiss_pending() {
+    // A message box's loop ends when it meets a quit message.
+    Locked lock;
+    for (DWORD thread : waiting_threads)
+        PostThreadMessageW(thread, WM_QUIT, 0, 0);
+}
+
+std::intptr_t requester_message(const WideText &title, const WideText &text, std::int32_t flags) {
+    if (!gui_thread_is_current())
+        return message_on_worker(title, text, flags);
+    HWND owner = requester_owner();
+    modal_begin();
+    const int answer = MessageBoxW(owner, wide(text), wide(title), static_cast<UINT>(flags));
+    modal_end();
+    return answer;
+}

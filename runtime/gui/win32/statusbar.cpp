@@ -1,0 +1,297 @@
+// Status bars on the common status window: a row of fields at the bottom of
+// a window. A progress field shows a "msctls_progress32" control when visual
+// styles are in force, else a bar the window draws itself.
+#include "win32_private.h"
+
+#include <algorithm>
+#include <new>
+#include <vector>
+
+namespace {
+
+enum FieldKind : std::int32_t { text_field = 0, progress_field = 2 };
+
+struct StatusField {
+    std::int32_t kind;
+    std::int32_t width;    // pixels; NOT_GIVEN shares what the fixed fields leave
+    std::int32_t border;   // 0x1 raised, 0x2 none, else sunken
+    std::int32_t value;
+    std::int32_t minimum;
+    std::int32_t maximum;
+    HWND control;          // progress control, created at the first progress call
+};
+
+struct StatusBarRecord {
+    HWND handle;           // the status window; non-null while it exists
+    StatusField *fields;
+    std::int32_t count;
+    std::int32_t capacity;
+    std::int32_t last_width;   // parent's client size at the last layout
+    std::int32_t last_height;
+};
+
+ObjectRegistry *statusbar_registry = nullptr;
+// Where statusbar_add_field adds: the newest status bar.
+ObjectId current_statusbar = 0;
+bool have_current = false;
+
+constexpr UINT status_identifier = 0xE404040F;
+constexpr std::int32_t field_limit = 256;
+constexpr std::int32_t field_step = 8;
+constexpr std::int32_t raised_border = 0x1;
+constexpr std::int32_t no_border = 0x2;
+
+const wchar_t callback_property[] = L"kw_statusbar_callback";
+const wchar_t id_property[] = L"kw_statusbar_id";
+
+StatusBarRecord *statusbar_lookup(ObjectId statusbar) {
+    return statusbar_registry ? static_cast<StatusBarRecord *>(registry_get(statusbar_registry, statusbar))
+                              : nullptr;
+}
+
+// The status bar of a window or status window (property value is id + 1).
+StatusBarRecord *statusbar_of(HWND hwnd, ObjectId *id) {
+    const auto value = reinterpret_cast<std::intptr_t>(GetPropW(hwnd, id_property));
+    if (!value)
+        return nullptr;
+    *id = value - 1;
+    return statusbar_lookup(*id);
+}
+
+RECT part_rect(const StatusBarRecord *record, std::int32_t field) {
+    RECT part{};
+    SendMessageW(record->handle, SB_GETRECT, static_cast<WPARAM>(field), reinterpret_cast<LPARAM>(&part));
+    return part;
+}
+
+void place_control(const StatusBarRecord *record, std::int32_t field) {
+    const RECT part = part_rect(record, field);
+    MoveWindow(record->fields[field].control, part.left + 2, part.top + 3,
+               part.right - part.left - 8, part.bottom - part.top - 6, TRUE);
+}
+
+void layout(StatusBarRecord *record) {
+    if (record->count == 0)
+        return;
+    RECT client;
+    GetClientRect(record->handle, &client);
+    int available = client.right;
+    HWND parent = GetParent(record->handle);
+    if (!IsZoomed(parent) && (GetWindowLongPtrW(parent, GWL_STYLE) & WS_THICKFRAME))
+        available = available - client.bottom + 3;   // room for the size grip
+    int fixed = 0, shared = 0;
+    for (int i = 0; i < record->count; ++i) {
+        if (record->fields[i].width == NOT_GIVEN)
+            ++shared;
+        else
+            fixed += record->fields[i].width;
+    }
+    std::vector<int> edges(static_cast<std::size_t>(record->count));
+    int right = 0;
+    for (int i = 0; i < record->count; ++i) {
+        const std::int32_t width = record->fields[i].width;
+        right += width == NOT_GIVEN ? (available - fixed) / shared : width;
+        edges[static_cast<std::size_t>(i)] = right;
+    }
+    SendMessageW(record->handle, SB_SETPARTS, static_cast<WPARAM>(record->count),
+                 reinterpret_cast<LPARAM>(edges.data()));
+    if (!common_controls_check().visual_styles)
+        return;
+    for (int i = 0; i < record->count; ++i)
+        if (record->fields[i].kind == progress_field && record->fields[i].control)
+            place_control(record, i);
+}
+
+// Right end of a drawn bar inside the inset rectangle, for value between
+// minimum and maximum.
+int fill_right(const RECT &inset, const StatusField &field) {
+    if (field.value >= field.maximum || field.maximum <= field.minimum)
+        return inset.right;
+    const std::int64_t width = inset.right - inset.left;
+    return inset.left + static_cast<int>(width * (static_cast<std::int64_t>(field.value) - field.minimum) /
+                                         (static_cast<std::int64_t>(field.maximum) - field.minimum));
+}
+
+bool draw_field(const StatusBarRecord *record, const DRAWITEMSTRUCT *item) {
+    if (item->hwndItem != record->handle || item->itemID >= static_cast<UINT>(record->count))
+        return false;
+    const StatusField &field = record->fields[item->itemID];
+    if (field.kind != progress_field)
+        return false;
+    if (field.minimum >= field.value)
+        return true;
+    RECT inset = item->rcItem;
+    InflateRect(&inset, -1, -1);
+    inset.right = fill_right(inset, field);
+    FillRect(item->hDC, &inset, reinterpret_cast<HBRUSH>(COLOR_HIGHLIGHT + 1));
+    return true;
+}
+
+LRESULT CALLBACK status_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    auto previous = reinterpret_cast<WNDPROC>(GetPropW(hwnd, callback_property));
+    if (message == WM_NCDESTROY) {
+        ObjectId id = 0;
+        if (StatusBarRecord *record = statusbar_of(hwnd, &id)) {
+            RemovePropW(GetParent(hwnd), id_property);
+            delete[] record->fields;
+            registry_free(statusbar_registry, id);
+            if (have_current && current_statusbar == id)
+                have_current = false;
+        }
+        RemovePropW(hwnd, id_property);
+        RemovePropW(hwnd, callback_property);
+    }
+    return previous ? CallWindowProcW(previous, hwnd, message, wparam, lparam)
+                    : DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+std::intptr_t create_statusbar(ObjectId number, HWND parent) {
+    if (!statusbar_registry || number < ANY || !parent || !IsWindow(parent))
+        return 0;
+    auto *record = static_cast<StatusBarRecord *>(registry_allocate(statusbar_registry, number));
+    if (!record)
+        return 0;
+    const ObjectId id = number == ANY ? reinterpret_cast<ObjectId>(record) : number;
+    auto *fields = new (std::nothrow) StatusField[field_step]{};
+    HWND status = fields ? CreateStatusWindowW(WS_CHILD | WS_VISIBLE, nullptr, parent, status_identifier)
+                         : nullptr;
+    if (!status) {
+        delete[] fields;
+        registry_free(statusbar_registry, id);
+        return 0;
+    }
+    *record = {status, fields, 0, field_step, 0, 0};
+    SetPropW(parent, id_property, reinterpret_cast<HANDLE>(id + 1));
+    SetPropW(status, id_property, reinterpret_cast<HANDLE>(id + 1));
+    SetPropW(status, callback_property, reinterpret_cast<HANDLE>(GetWindowLongPtrW(status, GWLP_WNDPROC)));
+    SetWindowLongPtrW(status, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(status_procedure));
+    SendMessageW(status, SB_SETMINHEIGHT, 18, 0);
+    SendMessageW(status, WM_SIZE, 0, 0);
+    current_statusbar = id;
+    have_current = true;
+    // One layout now; the resize events it raises are the program's own.
+    RECT client;
+    GetClientRect(parent, &client);
+    event_queue_suspend();
+    SendMessageW(parent, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+    event_queue_resume();
+    return number == ANY ? id : reinterpret_cast<std::intptr_t>(status);
+}
+
+void add_field(std::int32_t width) {
+    StatusBarRecord *record = have_current ? statusbar_lookup(current_statusbar) : nullptr;
+    if (!record || record->count >= field_limit)
+        return;
+    if (record->count == record->capacity) {
+        auto *grown = new (std::nothrow) StatusField[record->capacity + field_step]{};
+        if (!grown)
+            return;
+        std::copy(record->fields, record->fields + record->count, grown);
+        delete[] record->fields;
+        record->fields = grown;
+        record->capacity += field_step;
+    }
+    record->fields[record->count++] = {text_field, width, 0, 0, 0, 100, nullptr};
+    layout(record);
+}
+
+void show_progress(ObjectId statusbar, std::int32_t field, std::int32_t value, std::int32_t flags,
+                   std::int32_t minimum, std::int32_t maximum) {
+    StatusBarRecord *record = statusbar_lookup(statusbar);
+    if (!record || field < 0 || field >= record->count)
+        return;
+    StatusField &entry = record->fields[field];
+    const bool had_control = entry.control != nullptr;
+    if (common_controls_check().visual_styles && !entry.control)
+        entry.control = CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD | PBS_SMOOTH, 0, 0, 0,
+                                        0, record->handle, nullptr, GetModuleHandleW(nullptr), nullptr);
+    entry.kind = progress_field;
+    entry.border = flags;
+    entry.value = value;
+    if (minimum != NOT_GIVEN)
+        entry.minimum = minimum;
+    if (maximum != NOT_GIVEN)
+        entry.maximum = maximum;
+    RECT part = part_rect(record, field);
+    const WPARAM border = flags & raised_border ? SBT_POPOUT : flags & no_border ? SBT_NOBORDERS : 0;
+    if (!entry.control) {
+        SendMessageW(record->handle, SB_SETTEXTW, static_cast<WPARAM>(field) | border | SBT_OWNERDRAW, 0);
+        InvalidateRect(record->handle, &part, TRUE);
+        return;
+    }
+    // Past the value and back: the themed bar shows it at once instead of
+    // animating towards it.
+    HWND bar = entry.control;
+    SendMessageW(bar, PBM_SETRANGE32, static_cast<WPARAM>(entry.minimum), entry.maximum + 1);
+    SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(value + 1), 0);
+    SendMessageW(bar, PBM_SETRANGE32, static_cast<WPARAM>(entry.minimum), entry.maximum);
+    SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(value), 0);
+    if (had_control && IsWindowVisible(bar))
+        return;
+    SendMessageW(record->handle, SB_SETTEXTW, static_cast<WPARAM>(field) | border,
+                 reinterpret_cast<LPARAM>(L""));
+    place_control(record, field);
+    ShowWindow(bar, SW_SHOWNOACTIVATE);
+}
+
+} // namespace
+
+void statusbar_system_init() {
+    if (!statusbar_registry)
+        statusbar_registry = registry_create(sizeof(StatusBarRecord), 16, statusbar_free);
+    have_current = false;
+}
+
+void statusbar_parent_message(HWND parent, UINT message, WPARAM wparam, LPARAM lparam,
+                              LRESULT *result) {
+    ObjectId id = 0;
+    StatusBarRecord *record = statusbar_of(parent, &id);
+    if (!record || GetParent(record->handle) != parent)
+        return;
+    if (message == WM_DRAWITEM) {
+        if (draw_field(record, reinterpret_cast<const DRAWITEMSTRUCT *>(lparam)))
+            *result = 1;
+        return;
+    }
+    if (message != WM_SIZE || (wparam != SIZE_RESTORED && wparam != SIZE_MAXIMIZED))
+        return;
+    RECT client;
+    GetClientRect(parent, &client);
+    if (client.right == record->last_width && client.bottom == record->last_height)
+        return;
+    SendMessageW(record->handle, WM_SIZE, 0, 0);
+    layout(record);
+    InvalidateRect(record->handle, nullptr, TRUE);
+    record->last_width = client.right;
+    record->last_height = client.bottom;
+}
+
+std::intptr_t statusbar_create(ObjectId number, void *window) {
+    return on_gui_thread([&] { return create_statusbar(number, static_cast<HWND>(window)); });
+}
+
+void statusbar_add_field(std::int32_t width) {
+    on_gui_thread([&] { add_field(width); });
+}
+
+void statusbar_progress(ObjectId statusbar, std::int32_t field, std::int32_t value) {
+    statusbar_progress_ex(statusbar, field, value, 0, NOT_GIVEN, NOT_GIVEN);
+}
+
+void statusbar_progress_ex(ObjectId statusbar, std::int32_t field, std::int32_t value,
+                           std::int32_t flags, std::int32_t min, std::int32_t max) {
+    on_gui_thread([&] { show_progress(statusbar, field, value, flags, min, max); });
+}
+
+void statusbar_free(ObjectId statusbar) {
+    on_gui_thread([&] {
+        if (!statusbar_registry)
+            return;
+        if (statusbar == ANY) {
+            registry_free_all(statusbar_registry);
+            return;
+        }
+        if (StatusBarRecord *record = statusbar_lookup(statusbar))
+            DestroyWindow(record->handle);
+    });
+}

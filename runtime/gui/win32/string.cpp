@@ -1,0 +1,42 @@
+// One-line edit fields (kind 2) on the "Edit" control. The flags are the
+// control's own styles (ES_READONLY 0x800, ES_NUMBER 0x2000, ...). The
+// control's notifications reach the window and are posted with their code;
+// the field's own procedure adds focus-in and focus-out events.
+#include "win32_private.h"
+
+namespace {
+
+// WS_CHILD, WS_VISIBLE, WS_GROUP, WS_TABSTOP, ES_AUTOHSCROLL.
+constexpr DWORD string_style = 0x50030080;
+constexpr std::int32_t no_border = 0x20000;
+
+constexpr GadgetClass string_class{
+    .kind = GADGET_STRING,
+    .size = sizeof(GadgetClass),
+};
+
+LRESULT CALLBACK string_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_SETFOCUS)
+        gadget_post_event(hwnd, SUBTYPE_FOCUS_IN);
+    else if (message == WM_KILLFOCUS)
+        gadget_post_event(hwnd, SUBTYPE_FOCUS_OUT);
+    return gadget_procedure(hwnd, message, wparam, lparam);
+}
+
+} // namespace
+
+std::intptr_t gadget_create_string(ObjectId number, std::int32_t x, std::int32_t y,
+                                   std::int32_t width, std::int32_t height, const WideText &text,
+                                   std::int32_t flags) {
+    return on_gui_thread([&] {
+        ObjectId id = 0;
+        const DWORD extended = flags & no_border ? 0 : WS_EX_CLIENTEDGE;
+        GadgetRecord *record = gadget_create(number, &id, &string_class, L"Edit", text,
+                                             static_cast<DWORD>(flags) | string_style, extended,
+                                             x, y, width, height);
+        if (record)
+            SetWindowLongPtrW(record->handle, GWLP_WNDPROC,
+                              reinterpret_cast<LONG_PTR>(string_procedure));
+        return gadget_result(number, id, record);
+    });
+}

@@ -1,0 +1,29 @@
+// Static text labels (kind 3) on the "Static" control. They raise no events:
+// the control is created without SS_NOTIFY.
+#include "win32_private.h"
+
+namespace {
+
+// WS_CHILD, WS_VISIBLE, WS_GROUP, SS_NOPREFIX: an "&" is shown as it is.
+constexpr DWORD text_style = 0x50020080;
+constexpr std::int32_t sunken_border = 0x20000;
+
+constexpr GadgetClass text_class{
+    .kind = GADGET_TEXT,
+    .size = sizeof(GadgetClass),
+};
+
+} // namespace
+
+std::intptr_t gadget_create_text(ObjectId number, std::int32_t x, std::int32_t y,
+                                 std::int32_t width, std::int32_t height, const WideText &text,
+                                 std::int32_t flags) {
+    return on_gui_thread([&] {
+        ObjectId id = 0;
+        const DWORD extended = flags & sunken_border ? WS_EX_CLIENTEDGE : 0;
+        GadgetRecord *record = gadget_create(number, &id, &text_class, L"Static", text,
+                                             static_cast<DWORD>(flags) | text_style, extended, x,
+                                             y, width, height);
+        return gadget_result(number, id, record);
+    });
+}

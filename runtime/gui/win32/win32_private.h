@@ -1,0 +1,234 @@
+// Shared inside the Win32 back-end only: records, operation tables, event
+// codes and the hand-over of calls to the thread that owns the windows.
+#pragma once
+
+#include "gui/gui.h"
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdint>
+#include <string>
+#include <type_traits>
+#include <utility>
+
+// ---------------------------------------------------------------------------
+// Event codes and gadget sub-types of this back-end
+// ---------------------------------------------------------------------------
+inline constexpr std::int32_t EVENT_ACTIVATED = 13104;
+inline constexpr std::int32_t EVENT_MINIMIZED = 13107;
+inline constexpr std::int32_t EVENT_MAXIMIZED = 13108;
+inline constexpr std::int32_t EVENT_RESTORED = 13109;
+inline constexpr std::int32_t EVENT_TIMER = 13110;
+inline constexpr std::int32_t EVENT_RIGHT_CLICK = 13111;
+inline constexpr std::int32_t EVENT_LEFT_CLICK = 13112;
+inline constexpr std::int32_t EVENT_LEFT_DOUBLE_CLICK = 13113;
+inline constexpr std::int32_t EVENT_DEACTIVATED = 13114;
+inline constexpr std::int32_t EVENT_REPAINT = 13115;
+inline constexpr std::int32_t EVENT_MOVED = 13117;
+inline constexpr std::int32_t EVENT_RESIZED = 13118;
+
+inline constexpr std::intptr_t SUBTYPE_CLICK = 0;
+inline constexpr std::intptr_t SUBTYPE_RIGHT_CLICK = 1;
+inline constexpr std::intptr_t SUBTYPE_DOUBLE_CLICK = 2;
+inline constexpr std::intptr_t SUBTYPE_RIGHT_DOUBLE_CLICK = 3;
+inline constexpr std::intptr_t SUBTYPE_CHANGED = 768;
+inline constexpr std::intptr_t SUBTYPE_FOCUS_IN = 14000;
+inline constexpr std::intptr_t SUBTYPE_FOCUS_OUT = 14001;
+inline constexpr std::intptr_t SUBTYPE_DRAG = 14002;
+
+// Accelerator commands of every window: Tab and Shift+Tab.
+inline constexpr WORD COMMAND_FOCUS_NEXT = 64001;
+inline constexpr WORD COMMAND_FOCUS_PREVIOUS = 64002;
+
+// A gadget's message handler returns this when it leaves the message alone.
+inline constexpr LRESULT NOT_HANDLED = static_cast<LRESULT>(0xD0D0D0D1u);
+
+// ---------------------------------------------------------------------------
+// Hand-over of calls to the thread that owns the windows
+// ---------------------------------------------------------------------------
+void gui_thread_bind();
+bool gui_thread_is_current();
+DWORD gui_thread_id();
+// From now on calls from other threads return at once; callers waiting for
+// their call are woken and get the default result.
+void gui_thread_shutdown_begin();
+bool gui_thread_shutting_down();
+// Runs call(context) on the windows' thread and waits for it; false when the
+// call was dropped because shut-down began first or the thread is gone.
+bool run_on_gui_thread(void (*call)(void *), void *context);
+// The post-event window's handler of a handed-over call (lParam).
+void gui_thread_run_posted(LPARAM call);
+inline constexpr UINT WM_KW_CALL = WM_APP + 1;
+
+// Runs fn on the windows' thread (directly when already there) and returns
+// its result; the default value when the call was dropped.
+template <class Fn> auto on_gui_thread(Fn &&fn) -> decltype(fn()) {
+    using Result = decltype(fn());
+    using Function = std::remove_reference_t<Fn>;
+    if (gui_thread_is_current())
+        return fn();
+    if constexpr (std::is_void_v<Result>) {
+        run_on_gui_thread([](void *f) { (*static_cast<Function *>(f))(); }, &fn);
+    } else {
+        struct Call {
+            Function &fn;
+            Result result{};
+        } call{fn};
+        run_on_gui_thread([](void *c) {
+            auto *self = static_cast<Call *>(c);
+            self->result = self->fn();
+        }, &call);
+        return std::move(call.result);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Text helpers: WideText and the system's wide strings are both UTF-16.
+// ---------------------------------------------------------------------------
+inline const wchar_t *wide(const WideText &text) {
+    return reinterpret_cast<const wchar_t *>(text.c_str());
+}
+inline WideText from_wide(const wchar_t *text) {
+    return text ? WideText(reinterpret_cast<const char16_t *>(text)) : WideText();
+}
+// The window text of any window.
+WideText window_text(HWND hwnd);
+
+// ---------------------------------------------------------------------------
+// Event queue
+// ---------------------------------------------------------------------------
+void event_system_init();
+void event_system_shutdown();
+HWND post_event_window();
+// Post flags: bit 0 posts even while suspended, bit 1 always appends.
+void event_post_full(std::int32_t type, std::intptr_t object, std::intptr_t window,
+                     std::intptr_t subtype, void *payload, void (*release)(void *),
+                     std::uint32_t flags);
+
+// ---------------------------------------------------------------------------
+// Windows
+// ---------------------------------------------------------------------------
+struct WindowRecord {
+    HWND handle;                  // non-null while open
+    ACCEL *accelerator_entries;   // heap array of accelerator_count entries
+    HACCEL accelerator_table;
+    std::int32_t accelerator_count;
+    std::int32_t iconic;          // set while minimised or maximised
+    std::int32_t ready;           // 0 while window_open runs
+};
+
+void window_system_init();
+// Number of the toolkit window hwnd is or lies in, -1 when none.
+ObjectId window_number_of(HWND hwnd);
+WindowRecord *window_lookup(ObjectId window);
+LRESULT default_window_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+
+// Keyboard: the accelerator table for the active window (null: none applies),
+// focus movement for Tab and Shift+Tab, and the focus cues.
+HACCEL dispatch_accelerators(HWND active);
+void focus_step(bool backward);
+void keyboard_cues(HWND window, bool show);
+
+// ---------------------------------------------------------------------------
+// Gadgets
+// ---------------------------------------------------------------------------
+struct GadgetRecord;
+
+// Operation table of one gadget kind: the kind number and the table size,
+// then 39 slots in fixed order, null where the kind has no such operation.
+using UnusedSlot = void (*)();
+struct GadgetClass {
+    std::int32_t kind{};
+    std::int32_t size{};
+    LRESULT (*message)(GadgetRecord *, HWND parent, UINT, WPARAM, LPARAM){};    // 1
+    void (*release)(GadgetRecord *){};                                          // 2
+    std::intptr_t (*get_state)(GadgetRecord *){};                               // 3
+    void (*set_state)(GadgetRecord *, std::intptr_t){};                         // 4
+    WideText (*get_text)(GadgetRecord *){};                                     // 5
+    void (*set_text)(GadgetRecord *, const WideText &){};                       // 6
+    std::intptr_t (*add_item)(GadgetRecord *, std::intptr_t, const WideText &, HANDLE){}; // 7
+    UnusedSlot add_item_flags{};                                                // 8
+    void (*remove_item)(GadgetRecord *, std::intptr_t){};                       // 9
+    UnusedSlot clear_items{}, resize{}, count_items{};                              // 10-12
+    UnusedSlot get_item_state{}, set_item_state{};                                // 13-14
+    WideText (*get_item_text)(GadgetRecord *, std::intptr_t, std::int32_t){};   // 15
+    UnusedSlot set_item_text{};                                                 // 16
+    UnusedSlot slot_17{}, slot_18{}, slot_19{}, slot_20{}, slot_21{}, slot_22{};          // 17-22
+    std::intptr_t (*add_column)(GadgetRecord *, std::int32_t, const WideText &, std::int32_t){}; // 23
+    UnusedSlot remove_column{}, get_attribute{}, set_attribute{};                   // 24-26
+    UnusedSlot get_item_attribute{}, set_item_attribute{};                        // 27-28
+    UnusedSlot set_color{}, get_color{}, set_item_color{}, get_item_color{};          // 29-32
+    UnusedSlot set_item_data{}, get_item_data{}, required_size{};                   // 33-35
+    UnusedSlot slot_36{}, slot_37{}, set_font{}, set_item_image{};                    // 36-39
+};
+static_assert(sizeof(GadgetClass) == 8 + 39 * sizeof(void *));
+
+struct GadgetRecord {
+    HWND handle;                    // the control; non-null while the gadget lives
+    const GadgetClass *gadget_class;
+    std::intptr_t reserved;
+    WNDPROC previous;               // the control's procedure before gadget_procedure
+    std::intptr_t word[4];          // per-kind state, kind words 1 to 4
+};
+
+void gadget_system_init();
+GadgetRecord *gadget_lookup(ObjectId gadget);
+// The gadget whose control hwnd is, or null.
+GadgetRecord *gadget_of_control(HWND hwnd);
+// Creation path shared by all kinds: the control is created in the current
+// gadget list and registered; null when there is no list or no control.
+GadgetRecord *gadget_create(ObjectId number, ObjectId *id, const GadgetClass *gadget_class,
+                            const wchar_t *class_name, const WideText &text, DWORD style,
+                            DWORD extended_style, std::int32_t x, std::int32_t y,
+                            std::int32_t width, std::int32_t height);
+std::intptr_t gadget_result(ObjectId number, ObjectId id, GadgetRecord *record);
+// Hands a parent's WM_COMMAND or WM_NOTIFY to the gadget of control; NOT_HANDLED
+// when it is no gadget or leaves the message alone.
+LRESULT gadget_message(HWND control, HWND parent, UINT message, WPARAM wparam, LPARAM lparam);
+void gadget_post_event(HWND control, std::intptr_t subtype);
+LRESULT CALLBACK gadget_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+// Makes window's client area the parent of new gadgets; returns the previous one.
+HWND gadget_list_use(HWND window);
+// Drops the gadget list of a window being destroyed.
+void gadget_list_forget(HWND window);
+HFONT gadget_default_font();
+
+// Common-controls version (major * 65536 + minor) and whether visual styles
+// are in force; measured once.
+struct CommonControls {
+    std::int32_t version;
+    bool visual_styles;
+};
+CommonControls common_controls_check();
+
+// ---------------------------------------------------------------------------
+// Status bars and requesters
+// ---------------------------------------------------------------------------
+void statusbar_system_init();
+// The parent window's messages a status bar needs: resizes and owner drawing.
+void statusbar_parent_message(HWND parent, UINT message, WPARAM wparam, LPARAM lparam,
+                              LRESULT *result);
+void requester_system_init();
+// The owner of a requester: the foreground window when it is one of ours.
+HWND requester_owner();
+// Around every requester: the calling thread's other visible windows are
+// disabled and lose their topmost place until the requester is gone.
+void modal_begin();
+void modal_end();
+// Ends the message boxes shown on other threads (their answer becomes 0).
+void requester_dismiss_pending();
+
+// File requester text, built for the dialog: "Name|*.ext|..." with every
+// "|" turned into a zero unit and at least two zero units at the end.
+std::wstring file_filter_text(const WideText &pattern);
+// Splits a default file into initial directory and file name.
+struct DefaultFile {
+    std::wstring directory;
+    std::wstring name;
+};
+DefaultFile split_default_file(const WideText &file);

@@ -1,0 +1,377 @@
+// Numbered top-level windows, each with a window class of its own, and the
+// window procedure that turns their messages into queued events.
+#include "win32_private.h"
+
+#include <algorithm>
+
+namespace {
+
+ObjectRegistry *window_registry = nullptr;
+HICON class_icon = nullptr;
+HCURSOR class_cursor = nullptr;
+
+constexpr std::int32_t center_screen = 0x1;
+constexpr std::int32_t center_parent = 0x2;
+constexpr std::int32_t tool_window = 0x4;
+constexpr std::int32_t keep_gadget_list = 0x8;
+constexpr std::int32_t show_no_activate = 0x2000000;
+constexpr std::int32_t open_invisible = 0x10000000;
+// A tool window has neither minimise nor maximise box nor state.
+constexpr DWORD tool_window_cleared = 0x21030000;
+
+const wchar_t window_id_property[] = L"KW_WindowID";
+const wchar_t focus_property[] = L"KW_Focus";
+
+std::wstring class_name_of(ObjectId id) { return L"WindowClass_" + std::to_wstring(id); }
+
+void post(std::int32_t code, std::intptr_t object, ObjectId window) {
+    event_post_full(code, object, window, 0, nullptr, nullptr, 0);
+}
+
+// Desktop composition draws a wider frame around sizeable windows.
+bool composition_enabled() {
+    using IsEnabled = HRESULT(WINAPI *)(BOOL *);
+    static IsEnabled is_enabled = [] {
+        HMODULE library = LoadLibraryW(L"dwmapi.dll");
+        return library ? reinterpret_cast<IsEnabled>(
+                             reinterpret_cast<void *>(GetProcAddress(library, "DwmIsCompositionEnabled")))
+                       : nullptr;
+    }();
+    BOOL enabled = FALSE;
+    return is_enabled && SUCCEEDED(is_enabled(&enabled)) && enabled;
+}
+
+void window_center(HWND hwnd, std::int32_t flags, HWND parent) {
+    RECT outer;
+    GetWindowRect(hwnd, &outer);
+    const int width = outer.right - outer.left;
+    const int height = outer.bottom - outer.top;
+    int x = 0, y = 0;
+    if (flags & center_screen) {
+        const int screen_width = GetSystemMetrics(SM_CXSCREEN);
+        const int screen_height = GetSystemMetrics(SM_CYSCREEN);
+        x = (screen_width - std::min(screen_width, width)) / 2;
+        y = (screen_height - std::min(screen_height, height)) / 2;
+    } else {
+        if (!parent)
+            return;
+        RECT area;
+        GetWindowRect(parent, &area);
+        x = std::max(0, static_cast<int>(area.left + (area.right - area.left - width) / 2));
+        y = std::max(0, static_cast<int>(area.top + (area.bottom - area.top - height) / 2));
+    }
+    SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOSIZE);
+}
+
+DWORD style_of(std::int32_t flags, DWORD *extended) {
+    auto style = static_cast<DWORD>(flags);
+    if (!(style & ~static_cast<DWORD>(center_screen | center_parent | keep_gadget_list | open_invisible)))
+        style |= WS_CAPTION;
+    style &= ~static_cast<DWORD>(keep_gadget_list | open_invisible | show_no_activate);
+    *extended = 0;
+    if (flags & tool_window) {
+        *extended = WS_EX_TOOLWINDOW;
+        style = (style & ~tool_window_cleared) | WS_CAPTION;
+    }
+    return style;
+}
+
+int show_command(std::int32_t flags) {
+    const bool activate = !(flags & show_no_activate);
+    if (flags & WS_MAXIMIZE)
+        return activate ? SW_SHOWMAXIMIZED : SW_SHOWNA;
+    if (flags & WS_MINIMIZE)
+        return activate ? SW_SHOWMINIMIZED : SW_SHOWMINNOACTIVE;
+    return activate ? SW_SHOWNORMAL : SW_SHOWNOACTIVATE;
+}
+
+void build_accelerators(WindowRecord *record) {
+    record->accelerator_entries = new ACCEL[2]{
+        {FVIRTKEY | FNOINVERT, VK_TAB, COMMAND_FOCUS_NEXT},
+        {FVIRTKEY | FNOINVERT | FSHIFT, VK_TAB, COMMAND_FOCUS_PREVIOUS},
+    };
+    record->accelerator_count = 2;
+    record->accelerator_table = CreateAcceleratorTableW(record->accelerator_entries, 2);
+}
+
+void on_size(WindowRecord *record, ObjectId id, WPARAM kind) {
+    switch (kind) {
+    case SIZE_MINIMIZED:
+        record->iconic = 1;
+        post(EVENT_MINIMIZED, 0, id);
+        return;
+    case SIZE_MAXIMIZED:
+        record->iconic = 1;
+        post(EVENT_MAXIMIZED, 0, id);
+        post(EVENT_RESIZED, 0, id);
+        return;
+    case SIZE_RESTORED:
+        if (record->iconic) {
+            record->iconic = 0;
+            post(EVENT_RESTORED, 0, id);
+        }
+        break;
+    default:
+        break;
+    }
+    // Only the newest size matters: one resize event however many came.
+    event_purge(EVENT_RESIZED, -1, id, -1);
+    post(EVENT_RESIZED, 0, id);
+}
+
+void on_activate(HWND hwnd, ObjectId id, WPARAM state) {
+    if (LOWORD(state) != WA_INACTIVE) {
+        auto focus = static_cast<HWND>(GetPropW(hwnd, focus_property));
+        if (focus && IsWindow(focus) && IsChild(hwnd, focus))
+            SetFocus(focus);
+        post(EVENT_ACTIVATED, 0, id);
+        return;
+    }
+    SetPropW(hwnd, focus_property, GetFocus());
+    keyboard_cues(hwnd, false);
+    post(EVENT_DEACTIVATED, 0, id);
+}
+
+void on_command(HWND hwnd, ObjectId id, WPARAM wparam, LPARAM lparam) {
+    auto control = reinterpret_cast<HWND>(lparam);
+    if (control) {
+        if (gadget_message(control, hwnd, WM_COMMAND, wparam, lparam) != NOT_HANDLED)
+            return;
+        const auto identifier = static_cast<std::intptr_t>(GetWindowLongPtrW(control, GWLP_ID));
+        if (identifier == -10000)
+            post(EVENT_MENU, LOWORD(wparam), id);
+        else if (identifier != -1)
+            event_post_full(EVENT_GADGET, identifier, id, HIWORD(wparam), nullptr, nullptr, 0);
+        return;
+    }
+    if (HIWORD(wparam) == 0) {
+        post(EVENT_MENU, static_cast<std::intptr_t>(wparam), id);
+    } else if (LOWORD(wparam) == COMMAND_FOCUS_NEXT || LOWORD(wparam) == COMMAND_FOCUS_PREVIOUS) {
+        focus_step(LOWORD(wparam) == COMMAND_FOCUS_PREVIOUS);
+    } else {
+        post(EVENT_MENU, LOWORD(wparam), id);
+    }
+}
+
+// The rest of a window's end: everything the window held, and its number.
+void on_destroyed(HWND hwnd, WindowRecord *record, ObjectId id) {
+    RemovePropW(hwnd, focus_property);
+    RemovePropW(hwnd, window_id_property);
+    if (record->accelerator_table)
+        DestroyAcceleratorTable(record->accelerator_table);
+    delete[] record->accelerator_entries;
+    gadget_list_forget(hwnd);
+    registry_free(window_registry, id);
+    event_purge_window(id);
+}
+
+BOOL CALLBACK pass_colour_change(HWND child, LPARAM) {
+    SendMessageW(child, WM_SYSCOLORCHANGE, 0, 0);
+    return TRUE;
+}
+
+LRESULT forward_to_gadget(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    const LRESULT result =
+        gadget_message(reinterpret_cast<HWND>(lparam), hwnd, message, wparam, lparam);
+    return result != NOT_HANDLED ? result : default_window_message(hwnd, message, wparam, lparam);
+}
+
+LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    const ObjectId id = window_number_of(hwnd);
+    WindowRecord *record = id != -1 ? window_lookup(id) : nullptr;
+    if (!record || record->handle != hwnd)
+        return default_window_message(hwnd, message, wparam, lparam);
+    LRESULT status_result = 0;
+    switch (message) {
+    case WM_MOVE:
+        if (record->ready)
+            post(EVENT_MOVED, id, id);
+        return 0;
+    case WM_SIZE:
+        statusbar_parent_message(hwnd, message, wparam, lparam, &status_result);
+        if (!record->ready)
+            return default_window_message(hwnd, message, wparam, lparam);
+        on_size(record, id, wparam);
+        return 0;
+    case WM_ACTIVATE:
+        on_activate(hwnd, id, wparam);
+        return 1;
+    case WM_CLOSE:
+        post(EVENT_CLOSE_WINDOW, id, id);   // the application decides when the window goes
+        return 0;
+    case WM_ERASEBKGND:
+        post(EVENT_REPAINT, 0, id);
+        break;
+    case WM_SYSCOLORCHANGE:
+        EnumChildWindows(hwnd, pass_colour_change, 0);
+        break;
+    case WM_DRAWITEM:
+        statusbar_parent_message(hwnd, message, wparam, lparam, &status_result);
+        if (status_result)
+            return status_result;
+        break;
+    case WM_NOTIFY: {
+        const auto *header = reinterpret_cast<const NMHDR *>(lparam);
+        const LRESULT result = gadget_message(header->hwndFrom, hwnd, message, wparam, lparam);
+        if (result != NOT_HANDLED)
+            return result;
+        break;
+    }
+    case WM_NCDESTROY:
+        on_destroyed(hwnd, record, id);
+        break;
+    case WM_COMMAND:
+        on_command(hwnd, id, wparam, lparam);
+        return 0;
+    case WM_TIMER:
+        post(EVENT_TIMER, static_cast<std::intptr_t>(wparam), id);
+        return 0;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSTATIC:
+        return forward_to_gadget(hwnd, message, wparam, lparam);
+    case WM_LBUTTONUP:
+        post(EVENT_LEFT_CLICK, 0, id);
+        return 0;
+    case WM_LBUTTONDBLCLK:
+        post(EVENT_LEFT_DOUBLE_CLICK, 0, id);
+        return 0;
+    case WM_RBUTTONUP:
+        post(EVENT_RIGHT_CLICK, 0, id);
+        return 0;
+    default:
+        break;
+    }
+    return default_window_message(hwnd, message, wparam, lparam);
+}
+
+std::intptr_t open_window(ObjectId number, std::int32_t x, std::int32_t y, std::int32_t width,
+                          std::int32_t height, const WideText &title, std::int32_t flags,
+                          HWND parent) {
+    if (!window_registry || number < ANY)
+        return 0;
+    auto *record = static_cast<WindowRecord *>(registry_allocate(window_registry, number));
+    if (!record)
+        return 0;
+    const ObjectId id = number == ANY ? reinterpret_cast<ObjectId>(record) : number;
+    const std::wstring class_name = class_name_of(id);
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    const WNDCLASSEXW window_class{sizeof(WNDCLASSEXW), CS_DBLCLKS, window_procedure, 0, 0,
+                                   instance, class_icon, class_cursor,
+                                   reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), nullptr,
+                                   class_name.c_str(), nullptr};
+    RegisterClassExW(&window_class);
+    DWORD extended = 0;
+    const DWORD style = style_of(flags, &extended);
+    // width and height are the client size.
+    RECT outer{0, 0, width, height};
+    AdjustWindowRectEx(&outer, style & ~7u, FALSE, extended);
+    if (x == NOT_GIVEN || (y == NOT_GIVEN && !(flags & (center_screen | center_parent)))) {
+        x = y = CW_USEDEFAULT;
+    } else if ((style & WS_CAPTION) == WS_CAPTION && (style & WS_THICKFRAME) && composition_enabled()) {
+        x -= 5;
+    }
+    HWND hwnd = CreateWindowExW(extended, class_name.c_str(), wide(title), style & 0xFDFFFFF8u, x,
+                                y, outer.right - outer.left, outer.bottom - outer.top, parent,
+                                nullptr, instance, nullptr);
+    if (!hwnd) {
+        UnregisterClassW(class_name.c_str(), instance);
+        registry_free(window_registry, id);
+        return 0;
+    }
+    record->handle = hwnd;
+    record->ready = 0;
+    SetPropW(hwnd, window_id_property, reinterpret_cast<HANDLE>(id + 1));
+    if (flags & (center_screen | center_parent))
+        window_center(hwnd, flags, parent);
+    if (!(flags & open_invisible))
+        ShowWindow(hwnd, show_command(flags));
+    record->iconic = (flags & (WS_MAXIMIZE | WS_MINIMIZE)) != 0;
+    build_accelerators(record);
+    if (!(flags & keep_gadget_list))
+        gadget_list_use(hwnd);
+    record->ready = 1;
+    return number == ANY ? id : reinterpret_cast<std::intptr_t>(hwnd);
+}
+
+void close_window(ObjectId window) {
+    if (!window_registry)
+        return;
+    if (window == ANY) {
+        registry_free_all(window_registry);
+        return;
+    }
+    WindowRecord *record = window_lookup(window);
+    if (!record)
+        return;
+    HWND hwnd = record->handle;
+    if (HWND owner = GetWindow(hwnd, GW_OWNER))
+        SetActiveWindow(owner);
+    DestroyWindow(hwnd);
+    // The class outlives its window's last message, so it goes afterwards.
+    UnregisterClassW(class_name_of(window).c_str(), GetModuleHandleW(nullptr));
+    event_purge_window(window);
+}
+
+} // namespace
+
+void window_system_init() {
+    if (!window_registry)
+        window_registry = registry_create(sizeof(WindowRecord), 16, window_close);
+    class_icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+    class_cursor = LoadCursorW(nullptr, IDC_ARROW);
+}
+
+WindowRecord *window_lookup(ObjectId window) {
+    return window_registry ? static_cast<WindowRecord *>(registry_get(window_registry, window))
+                           : nullptr;
+}
+
+ObjectId window_number_of(HWND hwnd) {
+    for (HWND walk = hwnd; walk; walk = GetParent(walk)) {
+        if (auto value = reinterpret_cast<std::intptr_t>(GetPropW(walk, window_id_property)))
+            return value - 1;
+    }
+    return -1;
+}
+
+LRESULT default_window_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    SetLastError(0);
+    return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+WideText window_text(HWND hwnd) {
+    const int length = GetWindowTextLengthW(hwnd);
+    if (length <= 0)
+        return WideText();
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int copied = GetWindowTextW(hwnd, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+    return from_wide(text.c_str());
+}
+
+std::intptr_t window_open(ObjectId number, std::int32_t x, std::int32_t y, std::int32_t width,
+                          std::int32_t height, const WideText &title, std::int32_t flags) {
+    return on_gui_thread([&] { return open_window(number, x, y, width, height, title, flags, nullptr); });
+}
+
+void *window_native_handle(ObjectId window) {
+    return on_gui_thread([&]() -> void * {
+        WindowRecord *record = window_lookup(window);
+        return record ? record->handle : nullptr;
+    });
+}
+
+void window_close(ObjectId window) {
+    on_gui_thread([&] { close_window(window); });
+}
+
+void window_close_all() {
+    window_close(ANY);
+    if (class_icon)
+        DestroyIcon(class_icon);
+    class_icon = nullptr;
+}
