@@ -1,0 +1,34 @@
+// Closing the window while the worker waits on its "TRX not responding!"
+// message: the exit path ends the worker, closes the port and returns at once.
+#include "tests/app/editor_harness.h"
+#include "tests/tools/vtrx_fixture.h"
+
+#include "gui/gui.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+TEST(Exit, ClosingWhileTheWorkerShowsAMessage) {
+    VirtualTransceiver radio;
+    std::string port;
+    for (int attempt = 0; attempt < 5 && port.empty(); ++attempt) {
+        std::string name = free_port_name();
+        if (radio.start({.options = {"--baud", "0", "--silent"}, .link = name, .memory = std::nullopt}))
+            port = name;
+    }
+    ASSERT_FALSE(port.empty());
+    harness_start();
+    ASSERT_TRUE(choose_port(port));
+
+    hold_messages(true);
+    click(app.read_button);
+    ASSERT_TRUE(run_events_until([] { return message_on_screen("TRX not responding!"); }, 5000));
+    EXPECT_TRUE(app.exchange_running);
+
+    auto closing = std::chrono::steady_clock::now();
+    EXPECT_EQ(dispatch_event(EVENT_CLOSE_WINDOW), 0);
+    app_finish();
+    EXPECT_LT(std::chrono::steady_clock::now() - closing, std::chrono::seconds(2));
+    EXPECT_FALSE(app.exchange_running); // the worker closed the port and ended
+}
