@@ -30,23 +30,29 @@ struct GuiCall {
 using SharedCall = std::shared_ptr<GuiCall>;
 
 gboolean dispatch_call(gpointer data) {
-    GuiCall &call = **static_cast<SharedCall *>(data);
+    GuiCall *call = nullptr;
     {
+        // The caller wrote the call before it last released the lock; taking
+        // the lock first makes that visible here.
         std::lock_guard<std::mutex> lock(handover_lock);
-        if (call.state != CallState::queued)
+        call = static_cast<SharedCall *>(data)->get();
+        if (call->state != CallState::queued)
             return G_SOURCE_REMOVE;   // its caller gave up at shut-down
-        call.state = CallState::running;
+        call->state = CallState::running;
     }
-    call.call(call.context);
+    call->call(call->context);
     {
         std::lock_guard<std::mutex> lock(handover_lock);
-        call.state = CallState::done;
+        call->state = CallState::done;
     }
     handover_signal.notify_all();
     return G_SOURCE_REMOVE;
 }
 
-void release_call(gpointer data) { delete static_cast<SharedCall *>(data); }
+void release_call(gpointer data) {
+    std::lock_guard<std::mutex> lock(handover_lock);
+    delete static_cast<SharedCall *>(data);
+}
 
 } // namespace
 
