@@ -69,34 +69,41 @@ bool exchange_ok(PollResult result) {
     return result == PollResult::ready;
 }
 
-bool read_channel(int channel) {
-    send_command(read_command(channel));
-    PollResult result =
-        poll_until([] { return serial_input_available(EXCHANGE_PORT) == REPLY_LENGTH; });
-    if (!exchange_ok(result)) return false;
-    serial_read(EXCHANGE_PORT, app.rx_buffer.get(), REPLY_LENGTH);
-    WideText row = channel_row_text(channel, decode_reply(app.rx_buffer.get()));
-    gadget_remove_item(app.channel_list, channel);
-    gadget_add_item(app.channel_list, channel, row);
-    return true;
+void read_channels() {
+    send_command(read_command(0));
+    for (int channel = 0; channel < CHANNEL_COUNT && !stopping(); ++channel) {
+        PollResult result =
+            poll_until([] { return serial_input_available(EXCHANGE_PORT) == REPLY_LENGTH; });
+        if (!exchange_ok(result)) return;
+        serial_read(EXCHANGE_PORT, app.rx_buffer.get(), REPLY_LENGTH);
+        Channel record = decode_reply(app.rx_buffer.get());
+        // The next request goes out first, so the line carries it while the
+        // row is being replaced; only one reply is ever on its way.
+        if (channel + 1 < CHANNEL_COUNT) send_command(read_command(channel + 1));
+        WideText row = channel_row_text(channel, record);
+        gadget_remove_item(app.channel_list, channel);
+        gadget_add_item(app.channel_list, channel, row);
+        statusbar_progress(app.status_bar, 0, channel);
+    }
 }
 
-bool write_channel(int channel) {
-    Channel record = channel_from_cells(gadget_get_item_text(app.channel_list, channel, 1),
-                                        gadget_get_item_text(app.channel_list, channel, 2),
-                                        gadget_get_item_text(app.channel_list, channel, 3));
-    if (stopping()) return false; // the cells read as empty once the toolkit is going down
-    send_command(write_command(channel, record));
-    return exchange_ok(poll_until([] { return serial_output_pending(EXCHANGE_PORT) == 0; }));
+void write_channels() {
+    for (int channel = 0; channel < CHANNEL_COUNT && !stopping(); ++channel) {
+        Channel record = channel_from_cells(gadget_get_item_text(app.channel_list, channel, 1),
+                                            gadget_get_item_text(app.channel_list, channel, 2),
+                                            gadget_get_item_text(app.channel_list, channel, 3));
+        if (stopping()) return; // the cells read as empty once the toolkit is going down
+        send_command(write_command(channel, record));
+        if (!exchange_ok(poll_until([] { return serial_output_pending(EXCHANGE_PORT) == 0; })))
+            return;
+        statusbar_progress(app.status_bar, 0, channel);
+    }
 }
 
-// The whole exchange: open, one step per channel, close, controls back.
-void run_exchange(bool (*channel_step)(int channel)) {
+// The whole exchange: open, the channels, close, controls back.
+void run_exchange(void (*channels)()) {
     if (open_exchange_port()) {
-        for (int channel = 0; channel < CHANNEL_COUNT && !stopping(); ++channel) {
-            if (!channel_step(channel)) break;
-            statusbar_progress(app.status_bar, 0, channel);
-        }
+        channels();
         serial_close(EXCHANGE_PORT);
     }
     set_controls_busy(0);
@@ -126,11 +133,11 @@ void set_controls_busy(std::int32_t state) {
 }
 
 void read_all_channels(std::intptr_t) {
-    run_exchange(read_channel);
+    run_exchange(read_channels);
 }
 
 void write_all_channels(std::intptr_t) {
-    run_exchange(write_channel);
+    run_exchange(write_channels);
 }
 
 void start_read_thread() {

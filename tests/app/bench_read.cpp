@@ -1,0 +1,77 @@
+// Benchmark, run by hand: "Read TRX" of 100 channels against the virtual
+// transceiver paced at 9600 baud, as a ratio to the time the line itself
+// needs (100 x (7 + 50) bytes x 10 bits / 9600 baud = 5.9375 s), and the
+// longest stall of the event loop meanwhile, seen by a 1 ms GLib timeout.
+#include "tests/app/editor_harness.h"
+#include "tests/tools/vtrx_fixture.h"
+
+#include "gui/gui.h"
+
+#include <gtk/gtk.h>
+
+#include <chrono>
+#include <cstdio>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr double LINE_TIME_FLOOR_S = 5.9375;
+
+Clock::time_point last_tick;
+double longest_gap_ms = 0;
+
+gboolean tick(gpointer) {
+    Clock::time_point now = Clock::now();
+    double gap = std::chrono::duration<double, std::milli>(now - last_tick).count();
+    if (gap > longest_gap_ms) longest_gap_ms = gap;
+    last_tick = now;
+    return G_SOURCE_CONTINUE;
+}
+
+} // namespace
+
+int main() {
+    VirtualTransceiver radio;
+    vtrx::MemBytes memory = empty_memory();
+    for (int c = 0; c < 100; c += 3) vtrx::store_record(memory, c, {7000000 + c * 1000, '1', '1'});
+    std::string port;
+    for (int attempt = 0; attempt < 5 && port.empty(); ++attempt) {
+        std::string name = free_port_name();
+        if (radio.start({.options = {"--baud", "9600"}, .link = name, .memory = memory})) port = name;
+    }
+    if (port.empty()) {
+        std::fprintf(stderr, "bench_read: the transceiver did not start\n");
+        return 1;
+    }
+    harness_start();
+    if (!choose_port(port)) return 1;
+    run_events_for(200);
+
+    // The same measure over an idle second, to tell the machine's own
+    // scheduling noise from what the read costs the event loop.
+    last_tick = Clock::now();
+    guint idle_timer = g_timeout_add(1, tick, nullptr);
+    for (Clock::time_point end = last_tick + std::chrono::seconds(1); Clock::now() < end;)
+        dispatch_event(event_wait());
+    g_source_remove(idle_timer);
+    double idle_gap_ms = longest_gap_ms;
+    longest_gap_ms = 0;
+
+    click(app.read_button);
+    // The event loop exactly as the program runs it.
+    while (!app.exchange_running) dispatch_event(event_wait());
+    Clock::time_point started = Clock::now();
+    last_tick = started;
+    guint timer = g_timeout_add(1, tick, nullptr);
+    while (app.exchange_running) dispatch_event(event_wait());
+    double seconds = std::chrono::duration<double>(Clock::now() - started).count();
+    g_source_remove(timer);
+
+    bool complete = cell(99, 1) == "7099000";
+    std::printf("read of 100 channels: %.3f s, %.4f x the line time %.4f s%s\n", seconds,
+                seconds / LINE_TIME_FLOOR_S, LINE_TIME_FLOOR_S, complete ? "" : " (INCOMPLETE)");
+    std::printf("longest event-loop stall: %.2f ms during the read, %.2f ms while idle\n",
+                longest_gap_ms, idle_gap_ms);
+    app_finish();
+    return complete ? 0 : 1;
+}
