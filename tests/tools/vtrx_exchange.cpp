@@ -15,8 +15,12 @@ bool open_exchange_port(const std::string &path) {
     serial_set_line(PORT, SERIAL_LINE_DTR, 1);
     serial_set_line(PORT, SERIAL_LINE_RTS, 1);
     delay_ms(SETTLE_MS);
+    // Never more than is waiting: a Windows read waits for its full length.
     char stale[64];
-    while (serial_input_available(PORT) > 0 && serial_read(PORT, stale, sizeof stale) > 0) {
+    for (std::intptr_t waiting; (waiting = serial_input_available(PORT)) > 0;) {
+        auto piece = static_cast<std::int32_t>(waiting < std::intptr_t{sizeof stale} ? waiting : sizeof stale);
+        if (serial_read(PORT, stale, piece) <= 0)
+            break;
     }
     return true;
 }
