@@ -11,6 +11,15 @@ packages=(
   xvfb xdotool x11-utils imagemagick socat
 )
 
+# The Windows program and its tests: mingw-w64 cross compilers for the shipped
+# 32-bit build and for the 64-bit test build, and wine64 to run the tests.
+# Not wine32: on a kernel without 32-bit support it makes the "wine" wrapper
+# choose a loader that cannot start, and the 64-bit tests do not need it.
+packages+=(
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64
+  wine wine64
+)
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
