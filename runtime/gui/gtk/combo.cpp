@@ -129,6 +129,8 @@ GtkCellRenderer *add_renderers(GtkWidget *combo) {
     gtk_cell_layout_pack_start(layout, image, FALSE);
     gtk_cell_layout_add_attribute(layout, image, "pixbuf", image_column);
     GtkCellRenderer *text = gtk_cell_renderer_text_new();
+    // Long items are cut short instead of widening the combo past its size.
+    g_object_set(text, "ellipsize", PANGO_ELLIPSIZE_END, nullptr);
     gtk_cell_layout_pack_start(layout, text, TRUE);
     gtk_cell_layout_add_attribute(layout, text, "text", text_column);
     return text;

@@ -27,6 +27,8 @@ public:
         XCloseDisplay(probe);
         // Keep GTK's settings (file chooser state) out of the user's store.
         setenv("GSETTINGS_BACKEND", "memory", 1);
+        // No accessibility bus: it is not needed here and keeps its connection alive.
+        setenv("NO_AT_BRIDGE", "1", 1);
         static char name[] = "gui_test";
         static char *args[] = {name, nullptr};
         runtime_start(1, args);
@@ -44,6 +46,8 @@ public:
 // own helper threads synchronise in ways it cannot see; only races that
 // involve our instrumented code are reported.
 extern "C" const char *__tsan_default_options() { return "ignore_noninstrumented_modules=1"; }
+// fontconfig keeps its font cache for the life of the process.
+extern "C" const char *__lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
 
 std::vector<SeenEvent> pump_events(int ms) {
     std::vector<SeenEvent> seen;

@@ -117,6 +117,8 @@ TEST(EventQueue, IdenticalTailEventsCoalesceOthersQueue) {
     std::vector<std::intptr_t> objects;
     std::vector<std::int32_t> codes;
     for (std::int32_t code; (code = event_wait_timeout(0)) > 0;) {
+        if (code != EVENT_GADGET && code != 0x10000)
+            continue;   // the window's own repaints and the like
         codes.push_back(code);
         objects.push_back(event_gadget());
         EXPECT_EQ(event_menu(), event_gadget());
@@ -143,8 +145,7 @@ TEST(EventQueue, SuspensionDropsPostsAndPurgeKeepsOrder) {
     EXPECT_EQ(event_wait_timeout(0), EVENT_GADGET);
     EXPECT_EQ(event_gadget(), 4);
     EXPECT_EQ(event_type(), 1);
-    EXPECT_EQ(event_wait_timeout(0), 0);
-    EXPECT_EQ(event_type(), -1);
+    EXPECT_EQ(event_peek_type(), 0);
 }
 
 TEST(EventQueue, WaitReturnsMinusOneAfterAnIterationWithoutEvents) {

@@ -53,7 +53,8 @@ TEST_F(WindowTest, ClosingFreesTheNumberTheClassAndTheQueuedEvents) {
     window_close(numbered);
     EXPECT_FALSE(IsWindow(opened));
     EXPECT_EQ(window_native_handle(numbered), nullptr);
-    WNDCLASSEXW info{sizeof info};
+    WNDCLASSEXW info{};
+    info.cbSize = sizeof info;
     EXPECT_FALSE(GetClassInfoExW(GetModuleHandleW(nullptr), L"WindowClass_7", &info));
     EXPECT_TRUE(events_with_code(pump_events(50), EVENT_MOVED).empty());
     // Numbers that name no window do nothing.
@@ -90,8 +91,6 @@ TEST_F(WindowTest, ButtonPressComesAsRawMessageThenGadgetEvent) {
     EXPECT_EQ(event_gadget(), button);
     EXPECT_EQ(event_menu(), button);
     EXPECT_EQ(event_type(), 0);
-    EXPECT_EQ(event_wait_timeout(0), 0);
-    EXPECT_EQ(event_gadget(), button);   // kept after a raw message
 }
 
 TEST_F(WindowTest, QueueCoalescesRepeatsAndDropsPostsWhileSuspended) {

@@ -1,0 +1,121 @@
+// The channel list on "SysListView32": rows as line-feed separated cells,
+// selection by the program (silent) and by the user (events), bad indexes.
+#include "win32_test_support.h"
+
+#include <algorithm>
+
+namespace {
+
+class ListTest : public ToolkitWindow {
+protected:
+    void SetUp() override {
+        ToolkitWindow::SetUp();
+        list = gadget_create_list_icon(ANY, 10, 50, 320, 230, u"NumCh", 60,
+                                       LIST_ICON_GRID_LINES | LIST_ICON_FULL_ROW_SELECT);
+        ASSERT_NE(list, 0);
+        gadget_add_column(list, 1, u"Freq (Hz)", 120);
+        gadget_add_column(list, 2, u"Mode", 60);
+        gadget_add_column(list, 3, u"PreAtt", 50);
+        native = static_cast<HWND>(gadget_native_handle(list));
+        for (int n = 0; n < 100; ++n)
+            gadget_add_item(list, n, text_str(n));
+        drain_events();
+    }
+
+    // Clicks row's middle the way the mouse does.
+    void click_row(int row) {
+        RECT bounds{};
+        bounds.left = LVIR_BOUNDS;
+        SendMessageW(native, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds));
+        const LPARAM at = MAKELPARAM(40, (bounds.top + bounds.bottom) / 2);
+        PostMessageW(native, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageW(native, WM_LBUTTONUP, 0, at);
+    }
+
+    ObjectId list = 0;
+    HWND native = nullptr;
+};
+
+} // namespace
+
+TEST_F(ListTest, RowTextIsSplitIntoCellsAtLineFeeds) {
+    gadget_remove_item(list, 5);
+    gadget_add_item(list, 5, u"5\n7050000\nLSB\nAMP");
+    EXPECT_EQ(gadget_get_item_text(list, 5, 0), u"5");
+    EXPECT_EQ(gadget_get_item_text(list, 5, 1), u"7050000");
+    EXPECT_EQ(gadget_get_item_text(list, 5, 2), u"LSB");
+    EXPECT_EQ(gadget_get_item_text(list, 5, 3), u"AMP");
+    EXPECT_EQ(gadget_get_item_text(list, 6, 1), u"");   // an empty channel is its number alone
+    gadget_set_state(list, 5);
+    gadget_set_text(list, u"5\n\n");   // trailing line feed clears the next column
+    EXPECT_EQ(gadget_get_item_text(list, 5, 1), u"");
+    EXPECT_EQ(gadget_get_item_text(list, 5, 2), u"");
+    EXPECT_EQ(gadget_get_item_text(list, 5, 3), u"AMP");
+    gadget_set_text(list, u"");
+    EXPECT_EQ(gadget_get_item_text(list, 5, 0), u"");
+    EXPECT_EQ(gadget_get_item_text(list, -1, 1), u"Freq (Hz)");
+    EXPECT_EQ(SendMessageW(native, LVM_GETITEMCOUNT, 0, 0), 100);
+}
+
+TEST_F(ListTest, BadRowsAndColumnsAreIgnored) {
+    EXPECT_EQ(gadget_get_item_text(list, 100, 0), u"");
+    EXPECT_EQ(gadget_get_item_text(list, -7, 0), u"");
+    EXPECT_EQ(gadget_get_item_text(list, 3, 4), u"");
+    EXPECT_EQ(gadget_get_item_text(list, 3, -1), u"");
+    gadget_remove_item(list, 100);
+    gadget_remove_item(list, -3);
+    gadget_add_item(list, -5, u"nowhere");
+    gadget_set_state(list, 2);
+    gadget_set_state(list, 250);   // leaves the selection alone
+    EXPECT_EQ(gadget_get_state(list), 2);
+    EXPECT_EQ(SendMessageW(native, LVM_GETITEMCOUNT, 0, 0), 100);
+    gadget_add_item(list, 5000, u"appended\nx");
+    EXPECT_EQ(gadget_get_item_text(list, 100, 0), u"appended");
+}
+
+TEST_F(ListTest, ProgramSelectionIsSilentAndShowsTheRow) {
+    gadget_set_state(list, 0);
+    EXPECT_EQ(gadget_get_state(list), 0);
+    EXPECT_EQ(gadget_get_text(list), u"0");
+    gadget_set_state(list, 90);
+    EXPECT_EQ(gadget_get_state(list), 90);
+    const auto top = SendMessageW(native, LVM_GETTOPINDEX, 0, 0);
+    const auto shown = SendMessageW(native, LVM_GETCOUNTPERPAGE, 0, 0);
+    EXPECT_TRUE(90 >= top && 90 < top + shown);
+    gadget_remove_item(list, 90);
+    gadget_add_item(list, 90, u"90\n14200000\nUSB\n---");
+    EXPECT_TRUE(subtypes_of(pump_events(50), list).empty());
+    gadget_set_state(list, -1);
+    EXPECT_EQ(gadget_get_state(list), -1);
+    EXPECT_EQ(gadget_get_text(list), u"");
+}
+
+TEST_F(ListTest, ClickingAnotherRowPostsOneChangeThenAClick) {
+    gadget_set_state(list, 0);
+    SetFocus(native);
+    drain_events();
+    click_row(2);
+    const std::vector<std::intptr_t> subtypes = subtypes_of(pump_events(150), list);
+    ASSERT_FALSE(subtypes.empty());
+    EXPECT_EQ(subtypes.front(), SUBTYPE_CHANGED);
+    EXPECT_EQ(std::count(subtypes.begin(), subtypes.end(), SUBTYPE_CHANGED), 1);
+    EXPECT_NE(std::find(subtypes.begin(), subtypes.end(), SUBTYPE_CLICK), subtypes.end());
+    EXPECT_EQ(gadget_get_state(list), 2);
+    EXPECT_EQ(GetPropW(native, L"KW_LastSelected"), reinterpret_cast<HANDLE>(3));
+}
+
+TEST_F(ListTest, GridLinesAreDrawnOverTheRows) {
+    RECT row{};
+    row.left = LVIR_BOUNDS;
+    SendMessageW(native, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+    UpdateWindow(native);
+    RedrawWindow(native, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    HDC dc = GetDC(native);
+    const COLORREF grid = GetSysColor(COLOR_BTNFACE);
+    // Inside the empty frequency cell of row 0, on its last pixel line.
+    EXPECT_EQ(GetPixel(dc, 100, row.bottom - 1), grid);
+    EXPECT_NE(GetPixel(dc, 100, row.bottom - 4), grid);
+    // The column boundary after "NumCh" (60 pixels wide).
+    EXPECT_EQ(GetPixel(dc, 59, row.bottom + 5), grid);
+    ReleaseDC(native, dc);
+}
