@@ -35,9 +35,7 @@ void button_set_text(GadgetRecord *record, const char *text) {
 
 const GadgetClass *button_class() {
     static const GadgetClass table = [] {
-        GadgetClass c{};
-        c.size = sizeof(GadgetClass);
-        c.kind = GADGET_BUTTON;
+        GadgetClass c = gadget_class_of_kind(GADGET_BUTTON);
         c.get_state = button_get_state;
         c.set_state = button_set_state;
         c.get_text = button_get_text;

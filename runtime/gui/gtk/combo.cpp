@@ -106,9 +106,7 @@ WideText combo_get_item_text(GadgetRecord *record, std::intptr_t item, std::int3
 
 const GadgetClass *combo_class() {
     static const GadgetClass table = [] {
-        GadgetClass c{};
-        c.size = sizeof(GadgetClass);
-        c.kind = GADGET_COMBO;
+        GadgetClass c = gadget_class_of_kind(GADGET_COMBO);
         c.free_state = combo_free;
         c.get_state = combo_get_state;
         c.set_state = combo_set_state;

@@ -192,20 +192,25 @@ void gadget_list_use(GtkWindow *window) {
                            gadget_list_forget);
 }
 
-std::int32_t gadget_width(GadgetRecord *record) {
+namespace {
+// The size request of the placed widget, else of the main one.
+GtkRequisition requested_size(GadgetRecord *record) {
     int width = -1, height = -1;
     gtk_widget_get_size_request(record->outer ? record->outer : record->widget, &width, &height);
     if (width == -1 && height == -1 && record->outer)
         gtk_widget_get_size_request(record->widget, &width, &height);
-    return width;
+    return {width, height};
 }
+} // namespace
 
-std::int32_t gadget_height(GadgetRecord *record) {
-    int width = -1, height = -1;
-    gtk_widget_get_size_request(record->outer ? record->outer : record->widget, &width, &height);
-    if (width == -1 && height == -1 && record->outer)
-        gtk_widget_get_size_request(record->widget, &width, &height);
-    return height;
+std::int32_t gadget_width(GadgetRecord *record) { return requested_size(record).width; }
+std::int32_t gadget_height(GadgetRecord *record) { return requested_size(record).height; }
+
+GadgetClass gadget_class_of_kind(std::int32_t kind) {
+    GadgetClass table{};
+    table.size = sizeof(GadgetClass);
+    table.kind = kind;
+    return table;
 }
 
 StoreRecord *store_record_new(GtkListStore *store) {

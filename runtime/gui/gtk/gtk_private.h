@@ -132,6 +132,8 @@ struct GadgetClass {
     UnusedSlot set_item_image;                                   // 32
 };
 static_assert(sizeof(GadgetClass) == 33 * sizeof(void *));
+// An empty table of the kind: size and kind set, every operation null.
+GadgetClass gadget_class_of_kind(std::int32_t kind);
 
 struct GadgetRecord {
     GtkWidget *widget;          // main widget: carries the data keys, emits the signals

@@ -219,9 +219,7 @@ void list_free(GadgetRecord *record) {
 
 const GadgetClass *list_class() {
     static const GadgetClass table = [] {
-        GadgetClass c{};
-        c.size = sizeof(GadgetClass);
-        c.kind = GADGET_LIST_ICON;
+        GadgetClass c = gadget_class_of_kind(GADGET_LIST_ICON);
         c.free_state = list_free;
         c.get_state = list_get_state;
         c.set_state = list_set_state;

@@ -42,9 +42,7 @@ void string_set_text(GadgetRecord *record, const char *text) {
 
 const GadgetClass *string_class() {
     static const GadgetClass table = [] {
-        GadgetClass c{};
-        c.size = sizeof(GadgetClass);
-        c.kind = GADGET_STRING;
+        GadgetClass c = gadget_class_of_kind(GADGET_STRING);
         c.get_text = string_get_text;
         c.set_text = string_set_text;
         return c;

@@ -18,9 +18,7 @@ void text_set_text(GadgetRecord *record, const char *text) {
 
 const GadgetClass *text_class() {
     static const GadgetClass table = [] {
-        GadgetClass c{};
-        c.size = sizeof(GadgetClass);
-        c.kind = GADGET_TEXT;
+        GadgetClass c = gadget_class_of_kind(GADGET_TEXT);
         c.get_text = text_get_text;
         c.set_text = text_set_text;
         return c;

@@ -15,6 +15,7 @@ namespace {
 class ToolkitEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
+        XInitThreads();   // must come before any other Xlib call, as in runtime_start
         const char *display = std::getenv("DISPLAY");
         Display *probe = display ? XOpenDisplay(display) : nullptr;
         if (!probe) {

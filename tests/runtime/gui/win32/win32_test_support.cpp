@@ -1,7 +1,6 @@
 #include "win32_test_support.h"
 
 #include <chrono>
-#include <cstdio>
 
 namespace {
 
@@ -47,12 +46,8 @@ std::vector<SeenEvent> pump_events(int ms) {
 }
 
 void drain_events() {
-    int i = 0;
-    auto t0 = std::chrono::steady_clock::now();
-    std::int32_t code = 0;
-    for (; i < 10000 && (code = event_wait_timeout(0)) != 0; ++i) {
+    for (int i = 0; i < 10000 && event_wait_timeout(0) != 0; ++i) {
     }
-    fprintf(stderr, "drain %d last %d %lld ms\n", i, code, (long long)std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count());
 }
 
 std::vector<std::intptr_t> subtypes_of(const std::vector<SeenEvent> &events, std::intptr_t gadget) {
