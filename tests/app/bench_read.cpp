@@ -3,7 +3,7 @@
 // needs (100 x (7 + 50) bytes x 10 bits / 9600 baud = 5.9375 s), and the
 // longest stall of the event loop meanwhile, seen by a 1 ms GLib timeout.
 #include "tests/app/editor_harness.h"
-#include "tests/tools/vtrx_fixture.h"
+#include "tests/app/linked_radio.h"
 
 #include "gui/gui.h"
 
@@ -34,11 +34,7 @@ int main() {
     VirtualTransceiver radio;
     vtrx::MemBytes memory = empty_memory();
     for (int c = 0; c < 100; c += 3) vtrx::store_record(memory, c, {7000000 + c * 1000, '1', '1'});
-    std::string port;
-    for (int attempt = 0; attempt < 5 && port.empty(); ++attempt) {
-        std::string name = free_port_name();
-        if (radio.start({.options = {"--baud", "9600"}, .link = name, .memory = memory})) port = name;
-    }
+    std::string port = start_linked(radio, {.options = {"--baud", "9600"}, .link = "", .memory = memory});
     if (port.empty()) {
         std::fprintf(stderr, "bench_read: the transceiver did not start\n");
         return 1;

@@ -214,16 +214,6 @@ bool message_on_screen(const std::string &text) {
     return found;
 }
 
-std::string free_port_name() {
-    // High numbers first: they are the least likely to be a real adapter.
-    for (int n = 99; n >= 0; --n) {
-        std::string name = "/dev/ttyUSB" + std::to_string(n);
-        std::error_code error;
-        if (!std::filesystem::exists(std::filesystem::symlink_status(name, error))) return name;
-    }
-    return "";
-}
-
 std::vector<SeenRequester> take_seen_requesters() {
     return std::exchange(seen, {});
 }

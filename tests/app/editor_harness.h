@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/kalvo.h"
+#include "tests/app/linked_radio.h"
 
 #include <functional>
 #include <string>
@@ -45,5 +46,3 @@ std::vector<SeenRequester> take_seen_requesters();
 void hold_messages(bool hold);
 bool message_on_screen(const std::string &text);
 
-// A device name "/dev/ttyUSB<N>" that nothing uses yet.
-std::string free_port_name();

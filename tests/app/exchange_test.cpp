@@ -1,7 +1,7 @@
 // "Read TRX" and "Write TRX" on their worker thread against the virtual
 // transceiver on a pseudo-terminal linked as a free /dev/ttyUSB<N>.
 #include "tests/app/editor_harness.h"
-#include "tests/tools/vtrx_fixture.h"
+#include "tests/app/linked_radio.h"
 
 #include "gui/gui.h"
 
@@ -22,10 +22,7 @@ protected:
     static void SetUpTestSuite() {
         radio_ = new VirtualTransceiver;
         // The link must be there before start-up probes the ports.
-        for (int attempt = 0; attempt < 5 && port_.empty(); ++attempt) {
-            std::string name = free_port_name();
-            if (radio_->start({.options = {"--baud", "0"}, .link = name, .memory = std::nullopt})) port_ = name;
-        }
+        port_ = start_linked(*radio_, {.options = {"--baud", "0"}, .link = "", .memory = std::nullopt});
         harness_start();
     }
     static void TearDownTestSuite() {

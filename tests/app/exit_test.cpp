@@ -1,7 +1,7 @@
 // Closing the window while the worker waits on its "TRX not responding!"
 // message: the exit path ends the worker, closes the port and returns at once.
 #include "tests/app/editor_harness.h"
-#include "tests/tools/vtrx_fixture.h"
+#include "tests/app/linked_radio.h"
 
 #include "gui/gui.h"
 
@@ -11,12 +11,8 @@
 
 TEST(Exit, ClosingWhileTheWorkerShowsAMessage) {
     VirtualTransceiver radio;
-    std::string port;
-    for (int attempt = 0; attempt < 5 && port.empty(); ++attempt) {
-        std::string name = free_port_name();
-        if (radio.start({.options = {"--baud", "0", "--silent"}, .link = name, .memory = std::nullopt}))
-            port = name;
-    }
+    std::string port =
+        start_linked(radio, {.options = {"--baud", "0", "--silent"}, .link = "", .memory = std::nullopt});
     ASSERT_FALSE(port.empty());
     harness_start();
     ASSERT_TRUE(choose_port(port));

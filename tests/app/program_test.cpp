@@ -1,7 +1,7 @@
 // The kalvo program driven from outside like a user: xdotool clicks at the
 // gadgets' pixel positions in the centred window, a transceiver on a linked
 // /dev/ttyUSB<N>, and the window manager's close request.
-#include "tests/tools/vtrx_fixture.h"
+#include "tests/app/linked_radio.h"
 
 #include <gtest/gtest.h>
 // After gtest: Xlib defines None, which gtest uses as a name.
@@ -34,15 +34,6 @@ std::string run(const std::string &command) {
     return output;
 }
 
-std::string free_port_name() {
-    for (int n = 99; n >= 0; --n) {
-        std::string name = "/dev/ttyUSB" + std::to_string(n);
-        std::error_code error;
-        if (!std::filesystem::exists(std::filesystem::symlink_status(name, error))) return name;
-    }
-    return "";
-}
-
 // Index of name among the ports the program will list: the openable
 // /dev/ttyUSB<N> in ascending N.
 int port_index(const std::string &name) {
@@ -72,10 +63,7 @@ protected:
         std::filesystem::remove_all(folder_);
     }
     void start_radio(std::vector<std::string> options, const vtrx::MemBytes &memory) {
-        for (int attempt = 0; attempt < 5 && port_.empty(); ++attempt) {
-            std::string name = free_port_name();
-            if (radio_.start({.options = options, .link = name, .memory = memory})) port_ = name;
-        }
+        port_ = start_linked(radio_, {.options = options, .link = "", .memory = memory});
         ASSERT_FALSE(port_.empty());
     }
     void start_program() {
