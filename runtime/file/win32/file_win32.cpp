@@ -32,7 +32,20 @@ HANDLE create_or_truncate(LPCWSTR path)
 // Reads and writes move at most what one DWORD counts per call.
 constexpr std::int64_t CHUNK = 1 << 30;
 
-DWORD chunk_of(std::int64_t left) { return static_cast<DWORD>(left < CHUNK ? left : CHUNK); }
+// Calls transfer(done, size, &moved) until count bytes have moved or a call
+// moves nothing; the bytes moved.
+template <typename Transfer>
+std::int64_t in_chunks(std::int64_t count, Transfer transfer)
+{
+    std::int64_t done = 0;
+    while (done < count) {
+        DWORD moved = 0;
+        if (!transfer(done, static_cast<DWORD>(count - done < CHUNK ? count - done : CHUNK), &moved) || moved == 0)
+            break;
+        done += moved;
+    }
+    return done;
+}
 
 } // namespace
 
@@ -57,27 +70,17 @@ void *stream_open(StreamOpen kind, const WideText &name)
 std::int64_t stream_read(void *stream, void *destination, std::int64_t count)
 {
     auto *out = static_cast<unsigned char *>(destination);
-    std::int64_t total = 0;
-    while (total < count) {
-        DWORD got = 0;
-        if (!ReadFile(as_handle(stream), out + total, chunk_of(count - total), &got, nullptr) || got == 0)
-            break;
-        total += got;
-    }
-    return total;
+    return in_chunks(count, [&](std::int64_t done, DWORD size, DWORD *moved) {
+        return ReadFile(as_handle(stream), out + done, size, moved, nullptr);
+    });
 }
 
 std::int64_t stream_write(void *stream, const void *source, std::int64_t count)
 {
     const auto *in = static_cast<const unsigned char *>(source);
-    std::int64_t total = 0;
-    while (total < count) {
-        DWORD put = 0;
-        if (!WriteFile(as_handle(stream), in + total, chunk_of(count - total), &put, nullptr) || put == 0)
-            break;
-        total += put;
-    }
-    return total;
+    return in_chunks(count, [&](std::int64_t done, DWORD size, DWORD *moved) {
+        return WriteFile(as_handle(stream), in + done, size, moved, nullptr);
+    });
 }
 
 bool stream_seek(void *stream, std::int64_t offset, StreamOrigin origin)

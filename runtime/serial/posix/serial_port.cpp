@@ -3,6 +3,7 @@
 #include "serial/serial.h"
 
 #include "serial/posix/serial_posix.h"
+#include "serial/serial_registry.h"
 
 #include <fcntl.h>
 #include <string>
@@ -11,17 +12,9 @@
 
 namespace {
 
-constexpr std::int32_t GROW_STEP = 16;
-
-ObjectRegistry *ports = nullptr;
-
-SerialPort *find_port(ObjectId port) {
-    return ports ? static_cast<SerialPort *>(registry_get(ports, port)) : nullptr;
-}
-
 int descriptor_of(ObjectId port) {
-    SerialPort *record = find_port(port);
-    return record ? static_cast<int>(record->descriptor) : -1;
+    std::intptr_t device = serial_device_of(port);
+    return device ? static_cast<int>(device) : -1;
 }
 
 // A record holding descriptor 0 would read as "no port", so a device that
@@ -66,21 +59,13 @@ std::intptr_t queue_count(ObjectId port, unsigned long request) {
 
 } // namespace
 
-void serial_init() {
-    if (!ports)
-        ports = registry_create(sizeof(SerialPort), GROW_STEP, serial_close);
-}
-
-void serial_shutdown() {
-    if (ports)
-        registry_free_all(ports);
-}
+void serial_device_close(std::intptr_t device) { close(static_cast<int>(device)); }
 
 std::intptr_t serial_open(ObjectId number, const WideText &name, std::int32_t baud,
                           std::int32_t parity, std::int32_t data_bits, float stop_bits,
                           std::int32_t handshake, std::int32_t, std::int32_t) {
     termios settings{};
-    if (!ports || number < ANY || name.empty() ||
+    if (!serial_number_valid(number) || name.empty() ||
         !serial_make_termios(baud, parity, data_bits, stop_bits, handshake, settings))
         return 0;
     int fd = open_device(text_to_utf8(name));
@@ -89,13 +74,7 @@ std::intptr_t serial_open(ObjectId number, const WideText &name, std::int32_t ba
     tcflush(fd, TCIFLUSH);
     tcsetattr(fd, TCSANOW, &settings);
     // Closes a port still open under this number, now that the new one is.
-    auto *record = static_cast<SerialPort *>(registry_allocate(ports, number));
-    if (!record) {
-        close(fd);
-        return 0;
-    }
-    record->descriptor = fd;
-    return number == ANY ? reinterpret_cast<std::intptr_t>(record) : fd;
+    return serial_register(number, fd);
 }
 
 std::int32_t serial_set_line(ObjectId port, std::int32_t code, std::int32_t value) {
@@ -139,17 +118,4 @@ std::int32_t serial_write(ObjectId port, const void *buffer, std::int32_t length
         return 0;
     ssize_t count = write(fd, buffer, static_cast<std::size_t>(length));
     return count > 0 ? static_cast<std::int32_t>(count) : 0;
-}
-
-void serial_close(ObjectId port) {
-    if (port == ANY) {
-        if (ports)
-            registry_free_all(ports);
-        return;
-    }
-    SerialPort *record = find_port(port);
-    if (!record)
-        return;
-    close(static_cast<int>(record->descriptor));
-    registry_free(ports, port);
 }

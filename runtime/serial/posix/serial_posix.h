@@ -4,12 +4,6 @@
 #include <cstdint>
 #include <termios.h>
 
-// One open port. Pointer-sized, because the registry takes a record as live
-// while its first pointer-sized field is non-zero.
-struct SerialPort {
-    std::intptr_t descriptor;
-};
-
 // Builds the complete terminal settings for the given line parameters from
 // zeros. false when the rate, the data bits or the handshake code is not
 // accepted; odd parity codes and stop bits other than 1.0 fall back as the

@@ -4,27 +4,17 @@
 // time-out.
 #include "serial/serial.h"
 
+#include "serial/serial_registry.h"
 #include "serial/win32/serial_win32.h"
 
 namespace {
 
-constexpr std::int32_t GROW_STEP = 16;
 // "\\.\" + at most 59 units of the name + the terminator fill 64 units.
 constexpr std::size_t NAME_UNITS = 59;
 constexpr char16_t DEVICE_PREFIX[] = u"\\\\.\\";
 
-ObjectRegistry *ports = nullptr;
-
-SerialPort *find_port(ObjectId port)
-{
-    return ports ? static_cast<SerialPort *>(registry_get(ports, port)) : nullptr;
-}
-
-HANDLE handle_of(ObjectId port)
-{
-    SerialPort *record = find_port(port);
-    return record ? reinterpret_cast<HANDLE>(record->handle) : nullptr;
-}
+// The handle is kept as the port's device, pointer-sized like every HANDLE.
+HANDLE handle_of(ObjectId port) { return reinterpret_cast<HANDLE>(serial_device_of(port)); }
 
 // Exclusive and not overlapped. The prefix reaches every device, COM10 and
 // above included, which the plain name would not.
@@ -89,23 +79,13 @@ COMSTAT queue_status(ObjectId port)
 
 } // namespace
 
-void serial_init()
-{
-    if (!ports)
-        ports = registry_create(sizeof(SerialPort), GROW_STEP, serial_close);
-}
-
-void serial_shutdown()
-{
-    if (ports)
-        registry_free_all(ports);
-}
+void serial_device_close(std::intptr_t device) { CloseHandle(reinterpret_cast<HANDLE>(device)); }
 
 std::intptr_t serial_open(ObjectId number, const WideText &name, std::int32_t baud, std::int32_t parity,
                           std::int32_t data_bits, float stop_bits, std::int32_t handshake,
                           std::int32_t input_size, std::int32_t output_size)
 {
-    if (!ports || number < ANY || name.empty() || name[0] == 0)
+    if (!serial_number_valid(number) || name.empty() || name[0] == 0)
         return 0;
     HANDLE handle = open_device(name);
     if (handle == INVALID_HANDLE_VALUE)
@@ -115,13 +95,7 @@ std::intptr_t serial_open(ObjectId number, const WideText &name, std::int32_t ba
         return 0;
     }
     // Closes a port still open under this number, now that the new one is.
-    auto *record = static_cast<SerialPort *>(registry_allocate(ports, number));
-    if (!record) {
-        CloseHandle(handle);
-        return 0;
-    }
-    record->handle = reinterpret_cast<std::intptr_t>(handle);
-    return number == ANY ? reinterpret_cast<std::intptr_t>(record) : record->handle;
+    return serial_register(number, reinterpret_cast<std::intptr_t>(handle));
 }
 
 std::int32_t serial_set_line(ObjectId port, std::int32_t code, std::int32_t value)
@@ -167,18 +141,4 @@ std::int32_t serial_write(ObjectId port, const void *buffer, std::int32_t length
     if (!handle || !buffer || length <= 0 || !WriteFile(handle, buffer, static_cast<DWORD>(length), &count, nullptr))
         return 0;
     return static_cast<std::int32_t>(count);
-}
-
-void serial_close(ObjectId port)
-{
-    if (port == ANY) {
-        if (ports)
-            registry_free_all(ports);
-        return;
-    }
-    SerialPort *record = find_port(port);
-    if (!record)
-        return;
-    CloseHandle(reinterpret_cast<HANDLE>(record->handle));
-    registry_free(ports, port);
 }

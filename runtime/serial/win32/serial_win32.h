@@ -4,12 +4,6 @@
 #include <cstdint>
 #include <windows.h>
 
-// One open port: the device handle, pointer-sized like every HANDLE. The
-// registry takes a record as live while this first field is non-zero.
-struct SerialPort {
-    std::intptr_t handle;
-};
-
 // Puts the line parameters into a device control block the driver has filled
 // in, leaving every field they do not name as the driver reported it. Rate,
 // data bits and parity go to the driver unchecked; an unknown handshake code
