@@ -38,6 +38,10 @@ kalvo_wine_prefix() {
     echo "wine: could not initialise $WINEPREFIX" >&2
     return 1
   }
+  # Windows not handed to a window manager: on a bare X server (Xvfb) a
+  # managed window waits seconds for a manager's answer each time it is
+  # shown or destroyed.
+  "$loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
   timeout 120 wineserver -w 2>/dev/null || true
 }
 

@@ -17,7 +17,7 @@ protected:
         gadget_add_column(list, 2, u"Mode", 60);
         gadget_add_column(list, 3, u"PreAtt", 50);
         native = static_cast<HWND>(gadget_native_handle(list));
-        for (int n = 0; n < 100; ++n)
+        for (int n = 0; n < rows; ++n)
             gadget_add_item(list, n, text_str(n));
         drain_events();
     }
@@ -32,6 +32,8 @@ protected:
         PostMessageW(native, WM_LBUTTONUP, 0, at);
     }
 
+    // More rows than the list shows at once.
+    static constexpr int rows = 40;
     ObjectId list = 0;
     HWND native = nullptr;
 };
@@ -54,36 +56,36 @@ TEST_F(ListTest, RowTextIsSplitIntoCellsAtLineFeeds) {
     gadget_set_text(list, u"");
     EXPECT_EQ(gadget_get_item_text(list, 5, 0), u"");
     EXPECT_EQ(gadget_get_item_text(list, -1, 1), u"Freq (Hz)");
-    EXPECT_EQ(SendMessageW(native, LVM_GETITEMCOUNT, 0, 0), 100);
+    EXPECT_EQ(SendMessageW(native, LVM_GETITEMCOUNT, 0, 0), rows);
 }
 
 TEST_F(ListTest, BadRowsAndColumnsAreIgnored) {
-    EXPECT_EQ(gadget_get_item_text(list, 100, 0), u"");
+    EXPECT_EQ(gadget_get_item_text(list, rows, 0), u"");
     EXPECT_EQ(gadget_get_item_text(list, -7, 0), u"");
     EXPECT_EQ(gadget_get_item_text(list, 3, 4), u"");
     EXPECT_EQ(gadget_get_item_text(list, 3, -1), u"");
-    gadget_remove_item(list, 100);
+    gadget_remove_item(list, rows);
     gadget_remove_item(list, -3);
     gadget_add_item(list, -5, u"nowhere");
     gadget_set_state(list, 2);
     gadget_set_state(list, 250);   // leaves the selection alone
     EXPECT_EQ(gadget_get_state(list), 2);
-    EXPECT_EQ(SendMessageW(native, LVM_GETITEMCOUNT, 0, 0), 100);
+    EXPECT_EQ(SendMessageW(native, LVM_GETITEMCOUNT, 0, 0), rows);
     gadget_add_item(list, 5000, u"appended\nx");
-    EXPECT_EQ(gadget_get_item_text(list, 100, 0), u"appended");
+    EXPECT_EQ(gadget_get_item_text(list, rows, 0), u"appended");
 }
 
 TEST_F(ListTest, ProgramSelectionIsSilentAndShowsTheRow) {
     gadget_set_state(list, 0);
     EXPECT_EQ(gadget_get_state(list), 0);
     EXPECT_EQ(gadget_get_text(list), u"0");
-    gadget_set_state(list, 90);
-    EXPECT_EQ(gadget_get_state(list), 90);
+    gadget_set_state(list, 35);
+    EXPECT_EQ(gadget_get_state(list), 35);
     const auto top = SendMessageW(native, LVM_GETTOPINDEX, 0, 0);
     const auto shown = SendMessageW(native, LVM_GETCOUNTPERPAGE, 0, 0);
-    EXPECT_TRUE(90 >= top && 90 < top + shown);
-    gadget_remove_item(list, 90);
-    gadget_add_item(list, 90, u"90\n14200000\nUSB\n---");
+    EXPECT_TRUE(35 >= top && 35 < top + shown);
+    gadget_remove_item(list, 35);
+    gadget_add_item(list, 35, u"35\n14200000\nUSB\n---");
     EXPECT_TRUE(subtypes_of(pump_events(50), list).empty());
     gadget_set_state(list, -1);
     EXPECT_EQ(gadget_get_state(list), -1);
