@@ -24,8 +24,9 @@ void remove_folder() { std::filesystem::remove_all(folder); }
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-    char pattern[] = "/tmp/kalvo-fuzz-mem-XXXXXX";
-    if (!mkdtemp(pattern))
+    // In TMPDIR, which the run script points at memory.
+    std::string pattern = (std::filesystem::temp_directory_path() / "kalvo-fuzz-mem-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
         std::abort();
     folder = pattern;
     std::atexit(remove_folder);
