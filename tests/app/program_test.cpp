@@ -139,16 +139,19 @@ TEST_F(Program, ReadsTheTransceiverAndSavesWhatItRead) {
     start_program();
     choose_port();
     click_at(50, 25); // "Read TRX"
-    std::this_thread::sleep_for(2s);
+    std::this_thread::sleep_for(4s); // well past the read, also in sanitizer builds
     click_at(350, 25); // "Save File"
-    std::this_thread::sleep_for(1s);
     std::string target = (folder_ / "read back").string();
     // Without a window manager the chooser gets the keyboard only when asked.
-    run("xdotool search --onlyvisible --name 'Please choose file to save' windowfocus --sync");
+    run("timeout 10 xdotool search --sync --onlyvisible --name 'Please choose file to save' "
+        "windowfocus --sync");
+    std::this_thread::sleep_for(500ms);
     run("xdotool type --delay 5 '" + target + "'");
     std::this_thread::sleep_for(500ms); // let the name completion settle
     run("xdotool key Return");
-    std::this_thread::sleep_for(1s);
+    for (int waited = 0; waited < 100 && !std::filesystem::exists(target + ".mem"); ++waited)
+        std::this_thread::sleep_for(100ms);
+    std::this_thread::sleep_for(200ms);
 
     std::ifstream in(target + ".mem", std::ios::binary);
     std::string saved(std::istreambuf_iterator<char>(in), {});
