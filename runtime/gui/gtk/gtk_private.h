@@ -2,7 +2,9 @@
 // hand-over of calls to the event-loop thread and small GLib helpers.
 #pragma once
 
+#include "gui/event_records.h"
 #include "gui/gui.h"
+#include "gui/gui_handover.h"
 
 #include <gtk/gtk.h>
 
@@ -39,36 +41,10 @@ inline ObjectId pointer_to_id(gconstpointer data) {
 // ---------------------------------------------------------------------------
 // The thread that ran runtime_start owns every GTK object.
 void gui_thread_bind();
-bool gui_thread_is_current();
 // Wakes every caller waiting on the event-loop thread and dismisses the
 // requesters they wait on; later calls from other threads return at once.
 void gui_thread_shutdown_begin();
 bool gui_thread_shutting_down();
-// Runs call(context) on the event-loop thread and waits for it. False when the
-// call was dropped because shut-down began first.
-bool run_on_gui_thread(void (*call)(void *), void *context);
-
-// Runs fn on the event-loop thread (directly when already there) and returns
-// its result; a default value when shut-down dropped the call.
-template <class Fn> auto on_gui_thread(Fn &&fn) -> decltype(fn()) {
-    using Result = decltype(fn());
-    using Function = std::remove_reference_t<Fn>;
-    if (gui_thread_is_current())
-        return fn();
-    if constexpr (std::is_void_v<Result>) {
-        run_on_gui_thread([](void *f) { (*static_cast<Function *>(f))(); }, &fn);
-    } else {
-        struct Call {
-            Function &fn;
-            Result result{};
-        } call{fn};
-        run_on_gui_thread([](void *c) {
-            auto *self = static_cast<Call *>(c);
-            self->result = self->fn();
-        }, &call);
-        return std::move(call.result);
-    }
-}
 
 // Waits (any thread but the event-loop one) until done() is true or shut-down
 // began; done() is evaluated under the hand-over lock. Returns done().

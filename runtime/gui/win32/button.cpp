@@ -29,9 +29,9 @@ std::intptr_t gadget_create_button(ObjectId number, std::int32_t x, std::int32_t
                                    std::int32_t flags) {
     return on_gui_thread([&] {
         ObjectId id = 0;
-        GadgetRecord *record = gadget_create(number, &id, &button_class, L"Button", text,
-                                             static_cast<DWORD>(flags) | button_style, 0, x, y,
-                                             width, height);
+        GadgetRecord *record =
+            gadget_create(number, &id, &button_class, L"Button", text,
+                          static_cast<DWORD>(flags) | button_style, 0, x, y, width, height);
         return gadget_result(number, id, record);
     });
 }

@@ -21,9 +21,7 @@ constexpr int probe_field_height = 15;
 // combo creation; one value for every combo.
 int closed_overhead = 0;
 
-bool is_editable(HWND combo) {
-    return (GetWindowLongPtrW(combo, GWL_STYLE) & 0x3) == CBS_DROPDOWN;
-}
+bool is_editable(HWND combo) { return (GetWindowLongPtrW(combo, GWL_STYLE) & 0x3) == CBS_DROPDOWN; }
 
 int window_height(HWND hwnd) {
     RECT outer;
@@ -47,7 +45,8 @@ WideText item_text(HWND combo, std::intptr_t item) {
     if (length == CB_ERR || length < 0)
         return WideText();
     std::vector<wchar_t> buffer(static_cast<std::size_t>(length) + 1, L'\0');
-    SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(buffer.data()));
+    SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(item),
+                 reinterpret_cast<LPARAM>(buffer.data()));
     return from_wide(buffer.data());
 }
 
@@ -68,7 +67,7 @@ LRESULT combo_message(GadgetRecord *record, HWND, UINT message, WPARAM wparam, L
     default:
         break;
     }
-    return 0;   // every other notification ends here as well
+    return 0; // every other notification ends here as well
 }
 
 std::intptr_t combo_get_state(GadgetRecord *record) {
@@ -149,7 +148,8 @@ std::intptr_t gadget_create_combo(ObjectId number, std::int32_t x, std::int32_t 
         DWORD style = static_cast<DWORD>(flags) | combo_style;
         if (!editable)
             style |= list_style;
-        const int open_height = common_controls_check().visual_styles ? height + 30 : unthemed_height;
+        const int open_height =
+            common_controls_check().visual_styles ? height + 30 : unthemed_height;
         ObjectId id = 0;
         GadgetRecord *record = gadget_create(number, &id, &combo_class, L"ComboBox", WideText(),
                                              style, 0, x, y, width, open_height);

@@ -42,7 +42,8 @@ WideText run_file_requester(bool save, const WideText &title, const WideText &fi
     modal_begin();
     const BOOL chosen = save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
     modal_end();
-    selected_pattern = dialog.nFilterIndex > 0 ? static_cast<std::int32_t>(dialog.nFilterIndex) - 1 : 0;
+    selected_pattern =
+        dialog.nFilterIndex > 0 ? static_cast<std::int32_t>(dialog.nFilterIndex) - 1 : 0;
     buffer.back() = L'\0';
     return chosen ? from_wide(buffer.data()) : WideText();
 }
@@ -54,7 +55,7 @@ std::wstring file_filter_text(const WideText &pattern) {
     for (wchar_t &c : filter)
         if (c == L'|')
             c = L'\0';
-    filter.append(2, L'\0');   // with the string's own terminator: at least two zero units
+    filter.append(2, L'\0'); // with the string's own terminator: at least two zero units
     return filter;
 }
 
@@ -75,12 +76,14 @@ DefaultFile split_default_file(const WideText &file) {
 
 WideText requester_open_file(const WideText &title, const WideText &file, const WideText &pattern,
                              std::int32_t pattern_index) {
-    return on_gui_thread([&] { return run_file_requester(false, title, file, pattern, pattern_index); });
+    return on_gui_thread(
+        [&] { return run_file_requester(false, title, file, pattern, pattern_index); });
 }
 
 WideText requester_save_file(const WideText &title, const WideText &file, const WideText &pattern,
                              std::int32_t pattern_index) {
-    return on_gui_thread([&] { return run_file_requester(true, title, file, pattern, pattern_index); });
+    return on_gui_thread(
+        [&] { return run_file_requester(true, title, file, pattern, pattern_index); });
 }
 
 std::int32_t requester_selected_pattern() {

@@ -28,8 +28,9 @@ HFONT create_default_font() {
 
 template <class Function> Function library_function(const wchar_t *library, const char *name) {
     HMODULE module = LoadLibraryW(library);
-    return module ? reinterpret_cast<Function>(reinterpret_cast<void *>(GetProcAddress(module, name)))
-                  : nullptr;
+    return module
+               ? reinterpret_cast<Function>(reinterpret_cast<void *>(GetProcAddress(module, name)))
+               : nullptr;
 }
 
 CommonControls measure_common_controls() {
@@ -39,7 +40,8 @@ CommonControls measure_common_controls() {
         DLLVERSIONINFO info{};
         info.cbSize = sizeof info;
         if (SUCCEEDED(get_version(&info)))
-            found.version = static_cast<std::int32_t>(info.dwMajorVersion << 16 | info.dwMinorVersion);
+            found.version =
+                static_cast<std::int32_t>(info.dwMajorVersion << 16 | info.dwMinorVersion);
     }
     using IsAppThemed = BOOL(WINAPI *)();
     auto is_themed = library_function<IsAppThemed>(L"uxtheme.dll", "IsAppThemed");
@@ -181,7 +183,8 @@ LRESULT gadget_message(HWND control, HWND parent, UINT message, WPARAM wparam, L
 void gadget_post_event(HWND control, std::intptr_t subtype) {
     const auto id = static_cast<ObjectId>(GetWindowLongPtrW(control, GWLP_ID));
     if (id != -1)
-        event_post_full(EVENT_GADGET, id, window_number_of(control), subtype, nullptr, nullptr, 0);
+        event_records_post(EVENT_GADGET, id, window_number_of(control), subtype, nullptr, nullptr,
+                           0);
 }
 
 HWND gadget_list_use(HWND window) {
@@ -236,8 +239,9 @@ void gadget_set_text(ObjectId gadget, const WideText &text) {
 }
 
 std::intptr_t gadget_get_state(ObjectId gadget) {
-    return with_gadget(gadget, &GadgetClass::get_state,
-                       [](GadgetRecord *record) { return record->gadget_class->get_state(record); });
+    return with_gadget(gadget, &GadgetClass::get_state, [](GadgetRecord *record) {
+        return record->gadget_class->get_state(record);
+    });
 }
 
 void gadget_set_state(ObjectId gadget, std::intptr_t state) {
@@ -248,7 +252,8 @@ void gadget_set_state(ObjectId gadget, std::intptr_t state) {
 
 std::intptr_t gadget_add_item(ObjectId gadget, std::intptr_t position, const WideText &text) {
     return with_gadget(gadget, &GadgetClass::add_item, [&](GadgetRecord *record) {
-        return suspended([&] { return record->gadget_class->add_item(record, position, text, nullptr); });
+        return suspended(
+            [&] { return record->gadget_class->add_item(record, position, text, nullptr); });
     });
 }
 

@@ -9,11 +9,11 @@
 
 namespace {
 
-DWORD owner_thread = 0;   // written before any worker exists
+DWORD owner_thread = 0; // written before any worker exists
 
 SRWLOCK handover_lock = SRWLOCK_INIT;
 CONDITION_VARIABLE handover_signal = CONDITION_VARIABLE_INIT;
-bool shutting_down = false;   // guarded by handover_lock
+bool shutting_down = false; // guarded by handover_lock
 
 enum class CallState { queued, running, done, dropped };
 
@@ -21,15 +21,8 @@ enum class CallState { queued, running, done, dropped };
 struct GuiCall {
     void (*call)(void *);
     void *context;
-    CallState state;   // guarded by handover_lock
-    int references;    // guarded by handover_lock
-};
-
-struct Locked {
-    Locked() { AcquireSRWLockExclusive(&handover_lock); }
-    ~Locked() { ReleaseSRWLockExclusive(&handover_lock); }
-    Locked(const Locked &) = delete;
-    Locked &operator=(const Locked &) = delete;
+    CallState state; // guarded by handover_lock
+    int references;  // guarded by handover_lock
 };
 
 // Drops one reference; the caller holds the lock. True when it was the last.
@@ -48,14 +41,14 @@ DWORD gui_thread_id() { return owner_thread; }
 
 void gui_thread_shutdown_begin() {
     {
-        Locked lock;
+        SlimLock lock(handover_lock);
         shutting_down = true;
     }
     WakeAllConditionVariable(&handover_signal);
 }
 
 bool gui_thread_shutting_down() {
-    Locked lock;
+    SlimLock lock(handover_lock);
     return shutting_down;
 }
 
@@ -70,7 +63,7 @@ bool run_on_gui_thread(void (*call)(void *), void *context) {
     bool done = false;
     bool last = false;
     {
-        Locked lock;
+        SlimLock lock(handover_lock);
         while (record->state != CallState::done &&
                !(shutting_down && record->state == CallState::queued))
             SleepConditionVariableSRW(&handover_signal, &handover_lock, INFINITE, 0);
@@ -88,8 +81,8 @@ void gui_thread_run_posted(LPARAM posted) {
     auto *record = reinterpret_cast<GuiCall *>(posted);
     bool run = false;
     {
-        Locked lock;
-        run = record->state == CallState::queued;   // else its caller gave up at shut-down
+        SlimLock lock(handover_lock);
+        run = record->state == CallState::queued; // else its caller gave up at shut-down
         if (run)
             record->state = CallState::running;
     }
@@ -97,7 +90,7 @@ void gui_thread_run_posted(LPARAM posted) {
         record->call(record->context);
     bool last = false;
     {
-        Locked lock;
+        SlimLock lock(handover_lock);
         if (run)
             record->state = CallState::done;
         last = release(record);

@@ -78,8 +78,9 @@ void focus_step(bool backward) {
         else if (index < stops.size())
             target = stops[(index + 1) % stops.size()];
     } else {
-        target = !current || index == stops.size() ? stops.back()
-                                                   : stops[(index + stops.size() - 1) % stops.size()];
+        target = !current || index == stops.size()
+                     ? stops.back()
+                     : stops[(index + stops.size() - 1) % stops.size()];
     }
     if (target)
         SetFocus(target);

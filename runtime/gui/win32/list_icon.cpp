@@ -50,7 +50,8 @@ void set_last_selected(HWND list, std::intptr_t row) {
 }
 
 int first_selected(HWND list) {
-    return static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    return static_cast<int>(
+        SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
 void set_cell(HWND list, int row, int column, const std::wstring &text) {
@@ -69,7 +70,8 @@ void set_cells(GadgetRecord *record, int row, int start, const WideText &text) {
         const std::size_t end = all.find(L'\n', from);
         const std::wstring piece = all.substr(from, end == std::wstring::npos ? end : end - from);
         set_cell(record->handle, row, column, piece);
-        longest_text(record) = std::max(longest_text(record), static_cast<std::intptr_t>(piece.size()));
+        longest_text(record) =
+            std::max(longest_text(record), static_cast<std::intptr_t>(piece.size()));
         if (end == std::wstring::npos)
             return;
         from = end + 1;
@@ -83,7 +85,8 @@ WideText header_text(HWND list, std::int32_t column) {
     item.pszText = buffer.data();
     item.cchTextMax = static_cast<int>(buffer.size());
     HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
-    if (!header || !SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item)))
+    if (!header || !SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(column),
+                                 reinterpret_cast<LPARAM>(&item)))
         return WideText();
     return from_wide(buffer.data());
 }
@@ -105,7 +108,8 @@ bool row_geometry(HWND list, int *top, int *bottom) {
     }
     if (GetPropW(list, rect_bottom_property)) {
         *top = static_cast<int>(reinterpret_cast<std::intptr_t>(GetPropW(list, rect_top_property)));
-        *bottom = static_cast<int>(reinterpret_cast<std::intptr_t>(GetPropW(list, rect_bottom_property)));
+        *bottom =
+            static_cast<int>(reinterpret_cast<std::intptr_t>(GetPropW(list, rect_bottom_property)));
         return *bottom > *top;
     }
     LVITEMW probe{};
@@ -119,8 +123,10 @@ bool row_geometry(HWND list, int *top, int *bottom) {
     SendMessageW(list, LVM_DELETEITEM, static_cast<WPARAM>(index), 0);
     *top = row.top;
     *bottom = row.bottom;
-    SetPropW(list, rect_top_property, reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(row.top)));
-    SetPropW(list, rect_bottom_property, reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(row.bottom)));
+    SetPropW(list, rect_top_property,
+             reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(row.top)));
+    SetPropW(list, rect_bottom_property,
+             reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(row.bottom)));
     return *bottom > *top;
 }
 
@@ -147,7 +153,8 @@ std::vector<int> column_edges(HWND list) {
     }
     int x = -GetScrollPos(list, SB_HORZ);
     for (int column = 0; column < columns; ++column) {
-        const auto width = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+        const auto width = static_cast<int>(
+            SendMessageW(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
         if (column > 0 && width > 0)
             edges.push_back(x);
         x += width;
@@ -180,20 +187,21 @@ void draw_grid(GadgetRecord *record, HDC dc) {
     GetClientRect(list, &client);
     const int below_header = header_bottom(list);
     const COLORREF colour = grid_colour(record) == -1 ? GetSysColor(COLOR_BTNFACE)
-                                                       : static_cast<COLORREF>(grid_colour(record));
+                                                      : static_cast<COLORREF>(grid_colour(record));
     HPEN pen = CreatePen(PS_SOLID, 0, colour);
     HGDIOBJ old_pen = SelectObject(dc, pen);
     const int height = bottom - top;
     int y = bottom - 1;
     if (y < below_header)
-        y += (below_header - y + height - 1) / height * height;   // rows scrolled out of view
+        y += (below_header - y + height - 1) / height * height; // rows scrolled out of view
     for (; y < client.bottom; y += height)
         line(dc, 0, y, client.right, y);
     for (int x : column_edges(list))
         line(dc, x - 1, below_header, x - 1, client.bottom);
     if (common_controls_check().version < 0x60000) {
         // Older lists draw a line of their own under the header; cover it.
-        HPEN background = CreatePen(PS_SOLID, 0, static_cast<COLORREF>(SendMessageW(list, LVM_GETBKCOLOR, 0, 0)));
+        HPEN background =
+            CreatePen(PS_SOLID, 0, static_cast<COLORREF>(SendMessageW(list, LVM_GETBKCOLOR, 0, 0)));
         SelectObject(dc, background);
         line(dc, 0, below_header, client.right, below_header);
         line(dc, 0, below_header + 1, client.right, below_header + 1);
@@ -305,7 +313,8 @@ void list_set_state(GadgetRecord *record, std::intptr_t row) {
     LVITEMW item{};
     item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     for (int selected = first_selected(list); selected >= 0; selected = first_selected(list))
-        SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(&item));
+        SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(selected),
+                     reinterpret_cast<LPARAM>(&item));
     if (row == -1)
         return;
     item.state = LVIS_SELECTED | LVIS_FOCUSED;
@@ -352,7 +361,8 @@ std::intptr_t list_add_item(GadgetRecord *record, std::intptr_t position, const 
     item.mask = LVIF_TEXT | LVIF_PARAM;
     item.iItem = position == -1 || position > rows ? rows : static_cast<int>(position);
     item.pszText = const_cast<wchar_t *>(L"");
-    const auto row = static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    const auto row =
+        static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
     if (row >= 0)
         set_cells(record, row, 0, text);
     return 0;
@@ -410,7 +420,8 @@ std::intptr_t gadget_create_list_icon(ObjectId number, std::int32_t x, std::int3
                                       std::int32_t flags) {
     return on_gui_thread([&] {
         const auto bits = static_cast<DWORD>(flags);
-        const DWORD style = flags & multiple_flag ? (bits & ~list_style) | multiple_style : bits | list_style;
+        const DWORD style =
+            flags & multiple_flag ? (bits & ~list_style) | multiple_style : bits | list_style;
         ObjectId id = 0;
         GadgetRecord *record = gadget_create(number, &id, &list_class, WC_LISTVIEWW, WideText(),
                                              style, WS_EX_CLIENTEDGE, x, y, width, height);

@@ -17,15 +17,8 @@ struct ModalEntry {
 };
 
 SRWLOCK requester_lock = SRWLOCK_INIT;
-std::vector<ModalEntry> modal_entries;   // guarded by requester_lock
-std::vector<DWORD> waiting_threads;      // guarded by requester_lock: workers in a message box
-
-struct Locked {
-    Locked() { AcquireSRWLockExclusive(&requester_lock); }
-    ~Locked() { ReleaseSRWLockExclusive(&requester_lock); }
-    Locked(const Locked &) = delete;
-    Locked &operator=(const Locked &) = delete;
-};
+std::vector<ModalEntry> modal_entries; // guarded by requester_lock
+std::vector<DWORD> waiting_threads;    // guarded by requester_lock: workers in a message box
 
 BOOL CALLBACK note_window(HWND window, LPARAM found) {
     if (IsWindowVisible(window))
@@ -43,7 +36,7 @@ std::intptr_t message_on_worker(const WideText &title, const WideText &text, std
     const DWORD self = GetCurrentThreadId();
     ensure_message_queue();
     {
-        Locked lock;
+        SlimLock lock(requester_lock);
         waiting_threads.push_back(self);
     }
     // Registered first, checked second: a shut-down from now on ends the box
@@ -53,11 +46,12 @@ std::intptr_t message_on_worker(const WideText &title, const WideText &text, std
         // No owner: an owner on the main thread would tie this box to that
         // thread's message loop, which no longer runs at exit.
         modal_begin();
-        answer = MessageBoxW(nullptr, wide(text), wide(title), static_cast<UINT>(flags) | MB_SETFOREGROUND);
+        answer = MessageBoxW(nullptr, wide(text), wide(title),
+                             static_cast<UINT>(flags) | MB_SETFOREGROUND);
         modal_end();
     }
     {
-        Locked lock;
+        SlimLock lock(requester_lock);
         std::erase(waiting_threads, self);
     }
     MSG quit;
@@ -80,9 +74,10 @@ void modal_begin() {
     std::vector<HWND> windows;
     EnumThreadWindows(self, note_window, reinterpret_cast<LPARAM>(&windows));
     HWND foreground = GetForegroundWindow();
-    Locked lock;
+    SlimLock lock(requester_lock);
     for (HWND window : windows) {
-        ModalEntry entry{self, window, (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0, false};
+        ModalEntry entry{self, window,
+                         (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0, false};
         if (window != foreground && IsWindowEnabled(window)) {
             EnableWindow(window, FALSE);
             entry.disabled = true;
@@ -96,7 +91,7 @@ void modal_begin() {
 
 void modal_end() {
     const DWORD self = GetCurrentThreadId();
-    Locked lock;
+    SlimLock lock(requester_lock);
     for (const ModalEntry &entry : modal_entries) {
         if (entry.thread != self)
             continue;
@@ -109,17 +104,17 @@ void modal_end() {
 }
 
 void requester_system_init() {
-    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_TAB_CLASSES | ICC_HOTKEY_CLASS | ICC_DATE_CLASSES |
-                                                     ICC_USEREX_CLASSES | ICC_INTERNET_CLASSES |
-                                                     ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES |
-                                                     ICC_PROGRESS_CLASS};
+    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_TAB_CLASSES | ICC_HOTKEY_CLASS |
+                                                     ICC_DATE_CLASSES | ICC_USEREX_CLASSES |
+                                                     ICC_INTERNET_CLASSES | ICC_LISTVIEW_CLASSES |
+                                                     ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&classes);
     CoInitialize(nullptr);
 }
 
 void requester_dismiss_pending() {
     // A message box's loop ends when it meets a quit message.
-    Locked lock;
+    SlimLock lock(requester_lock);
     for (DWORD thread : waiting_threads)
         PostThreadMessageW(thread, WM_QUIT, 0, 0);
 }

@@ -13,20 +13,20 @@ enum FieldKind : std::int32_t { text_field = 0, progress_field = 2 };
 
 struct StatusField {
     std::int32_t kind;
-    std::int32_t width;    // pixels; NOT_GIVEN shares what the fixed fields leave
-    std::int32_t border;   // 0x1 raised, 0x2 none, else sunken
+    std::int32_t width;  // pixels; NOT_GIVEN shares what the fixed fields leave
+    std::int32_t border; // 0x1 raised, 0x2 none, else sunken
     std::int32_t value;
     std::int32_t minimum;
     std::int32_t maximum;
-    HWND control;          // progress control, created at the first progress call
+    HWND control; // progress control, created at the first progress call
 };
 
 struct StatusBarRecord {
-    HWND handle;           // the status window; non-null while it exists
+    HWND handle; // the status window; non-null while it exists
     StatusField *fields;
     std::int32_t count;
     std::int32_t capacity;
-    std::int32_t last_width;   // parent's client size at the last layout
+    std::int32_t last_width; // parent's client size at the last layout
     std::int32_t last_height;
 };
 
@@ -45,8 +45,9 @@ const wchar_t callback_property[] = L"kw_statusbar_callback";
 const wchar_t id_property[] = L"kw_statusbar_id";
 
 StatusBarRecord *statusbar_lookup(ObjectId statusbar) {
-    return statusbar_registry ? static_cast<StatusBarRecord *>(registry_get(statusbar_registry, statusbar))
-                              : nullptr;
+    return statusbar_registry
+               ? static_cast<StatusBarRecord *>(registry_get(statusbar_registry, statusbar))
+               : nullptr;
 }
 
 // The status bar of a window or status window (property value is id + 1).
@@ -60,7 +61,8 @@ StatusBarRecord *statusbar_of(HWND hwnd, ObjectId *id) {
 
 RECT part_rect(const StatusBarRecord *record, std::int32_t field) {
     RECT part{};
-    SendMessageW(record->handle, SB_GETRECT, static_cast<WPARAM>(field), reinterpret_cast<LPARAM>(&part));
+    SendMessageW(record->handle, SB_GETRECT, static_cast<WPARAM>(field),
+                 reinterpret_cast<LPARAM>(&part));
     return part;
 }
 
@@ -78,7 +80,7 @@ void layout(StatusBarRecord *record) {
     int available = client.right;
     HWND parent = GetParent(record->handle);
     if (!IsZoomed(parent) && (GetWindowLongPtrW(parent, GWL_STYLE) & WS_THICKFRAME))
-        available = available - client.bottom + 3;   // room for the size grip
+        available = available - client.bottom + 3; // room for the size grip
     int fixed = 0, shared = 0;
     for (int i = 0; i < record->count; ++i) {
         if (record->fields[i].width == NOT_GIVEN)
@@ -108,8 +110,9 @@ int fill_right(const RECT &inset, const StatusField &field) {
     if (field.value >= field.maximum || field.maximum <= field.minimum)
         return inset.right;
     const std::int64_t width = inset.right - inset.left;
-    return inset.left + static_cast<int>(width * (static_cast<std::int64_t>(field.value) - field.minimum) /
-                                         (static_cast<std::int64_t>(field.maximum) - field.minimum));
+    return inset.left +
+           static_cast<int>(width * (static_cast<std::int64_t>(field.value) - field.minimum) /
+                            (static_cast<std::int64_t>(field.maximum) - field.minimum));
 }
 
 bool draw_field(const StatusBarRecord *record, const DRAWITEMSTRUCT *item) {
@@ -153,8 +156,9 @@ std::intptr_t create_statusbar(ObjectId number, HWND parent) {
         return 0;
     const ObjectId id = number == ANY ? reinterpret_cast<ObjectId>(record) : number;
     auto *fields = new (std::nothrow) StatusField[field_step]{};
-    HWND status = fields ? CreateStatusWindowW(WS_CHILD | WS_VISIBLE, nullptr, parent, status_identifier)
-                         : nullptr;
+    HWND status =
+        fields ? CreateStatusWindowW(WS_CHILD | WS_VISIBLE, nullptr, parent, status_identifier)
+               : nullptr;
     if (!status) {
         delete[] fields;
         registry_free(statusbar_registry, id);
@@ -163,7 +167,8 @@ std::intptr_t create_statusbar(ObjectId number, HWND parent) {
     *record = {status, fields, 0, field_step, 0, 0};
     SetPropW(parent, id_property, reinterpret_cast<HANDLE>(id + 1));
     SetPropW(status, id_property, reinterpret_cast<HANDLE>(id + 1));
-    SetPropW(status, callback_property, reinterpret_cast<HANDLE>(GetWindowLongPtrW(status, GWLP_WNDPROC)));
+    SetPropW(status, callback_property,
+             reinterpret_cast<HANDLE>(GetWindowLongPtrW(status, GWLP_WNDPROC)));
     SetWindowLongPtrW(status, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(status_procedure));
     SendMessageW(status, SB_SETMINHEIGHT, 18, 0);
     SendMessageW(status, WM_SIZE, 0, 0);
@@ -203,8 +208,9 @@ void show_progress(ObjectId statusbar, std::int32_t field, std::int32_t value, s
     StatusField &entry = record->fields[field];
     const bool had_control = entry.control != nullptr;
     if (common_controls_check().visual_styles && !entry.control)
-        entry.control = CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD | PBS_SMOOTH, 0, 0, 0,
-                                        0, record->handle, nullptr, GetModuleHandleW(nullptr), nullptr);
+        entry.control =
+            CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD | PBS_SMOOTH, 0, 0, 0, 0,
+                            record->handle, nullptr, GetModuleHandleW(nullptr), nullptr);
     entry.kind = progress_field;
     entry.border = flags;
     entry.value = value;
@@ -213,9 +219,12 @@ void show_progress(ObjectId statusbar, std::int32_t field, std::int32_t value, s
     if (maximum != NOT_GIVEN)
         entry.maximum = maximum;
     RECT part = part_rect(record, field);
-    const WPARAM border = flags & raised_border ? SBT_POPOUT : flags & no_border ? SBT_NOBORDERS : 0;
+    const WPARAM border = flags & raised_border ? SBT_POPOUT
+                          : flags & no_border   ? SBT_NOBORDERS
+                                                : 0;
     if (!entry.control) {
-        SendMessageW(record->handle, SB_SETTEXTW, static_cast<WPARAM>(field) | border | SBT_OWNERDRAW, 0);
+        SendMessageW(record->handle, SB_SETTEXTW,
+                     static_cast<WPARAM>(field) | border | SBT_OWNERDRAW, 0);
         InvalidateRect(record->handle, &part, TRUE);
         return;
     }

@@ -31,9 +31,9 @@ std::intptr_t gadget_create_string(ObjectId number, std::int32_t x, std::int32_t
     return on_gui_thread([&] {
         ObjectId id = 0;
         const DWORD extended = flags & no_border ? 0 : WS_EX_CLIENTEDGE;
-        GadgetRecord *record = gadget_create(number, &id, &string_class, L"Edit", text,
-                                             static_cast<DWORD>(flags) | string_style, extended,
-                                             x, y, width, height);
+        GadgetRecord *record =
+            gadget_create(number, &id, &string_class, L"Edit", text,
+                          static_cast<DWORD>(flags) | string_style, extended, x, y, width, height);
         if (record)
             SetWindowLongPtrW(record->handle, GWLP_WNDPROC,
                               reinterpret_cast<LONG_PTR>(string_procedure));

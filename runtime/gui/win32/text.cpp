@@ -21,9 +21,9 @@ std::intptr_t gadget_create_text(ObjectId number, std::int32_t x, std::int32_t y
     return on_gui_thread([&] {
         ObjectId id = 0;
         const DWORD extended = flags & sunken_border ? WS_EX_CLIENTEDGE : 0;
-        GadgetRecord *record = gadget_create(number, &id, &text_class, L"Static", text,
-                                             static_cast<DWORD>(flags) | text_style, extended, x,
-                                             y, width, height);
+        GadgetRecord *record =
+            gadget_create(number, &id, &text_class, L"Static", text,
+                          static_cast<DWORD>(flags) | text_style, extended, x, y, width, height);
         return gadget_result(number, id, record);
     });
 }

@@ -2,7 +2,9 @@
 // codes and the hand-over of calls to the thread that owns the windows.
 #pragma once
 
+#include "gui/event_records.h"
 #include "gui/gui.h"
+#include "gui/gui_handover.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -13,8 +15,6 @@
 
 #include <cstdint>
 #include <string>
-#include <type_traits>
-#include <utility>
 
 // ---------------------------------------------------------------------------
 // Event codes and gadget sub-types of this back-end
@@ -52,40 +52,26 @@ inline constexpr LRESULT NOT_HANDLED = static_cast<LRESULT>(0xD0D0D0D1u);
 // Hand-over of calls to the thread that owns the windows
 // ---------------------------------------------------------------------------
 void gui_thread_bind();
-bool gui_thread_is_current();
 DWORD gui_thread_id();
 // From now on calls from other threads return at once; callers waiting for
 // their call are woken and get the default result.
 void gui_thread_shutdown_begin();
 bool gui_thread_shutting_down();
-// Runs call(context) on the windows' thread and waits for it; false when the
-// call was dropped because shut-down began first or the thread is gone.
-bool run_on_gui_thread(void (*call)(void *), void *context);
 // The post-event window's handler of a handed-over call (lParam).
 void gui_thread_run_posted(LPARAM call);
 inline constexpr UINT WM_KW_CALL = WM_APP + 1;
 
-// Runs fn on the windows' thread (directly when already there) and returns
-// its result; the default value when the call was dropped.
-template <class Fn> auto on_gui_thread(Fn &&fn) -> decltype(fn()) {
-    using Result = decltype(fn());
-    using Function = std::remove_reference_t<Fn>;
-    if (gui_thread_is_current())
-        return fn();
-    if constexpr (std::is_void_v<Result>) {
-        run_on_gui_thread([](void *f) { (*static_cast<Function *>(f))(); }, &fn);
-    } else {
-        struct Call {
-            Function &fn;
-            Result result{};
-        } call{fn};
-        run_on_gui_thread([](void *c) {
-            auto *self = static_cast<Call *>(c);
-            self->result = self->fn();
-        }, &call);
-        return std::move(call.result);
-    }
-}
+// Holds a slim lock for a scope.
+class SlimLock {
+public:
+    explicit SlimLock(SRWLOCK &lock) : lock_(lock) { AcquireSRWLockExclusive(&lock_); }
+    ~SlimLock() { ReleaseSRWLockExclusive(&lock_); }
+    SlimLock(const SlimLock &) = delete;
+    SlimLock &operator=(const SlimLock &) = delete;
+
+private:
+    SRWLOCK &lock_;
+};
 
 // ---------------------------------------------------------------------------
 // Text helpers: WideText and the system's wide strings are both UTF-16.
@@ -105,21 +91,17 @@ WideText window_text(HWND hwnd);
 void event_system_init();
 void event_system_shutdown();
 HWND post_event_window();
-// Post flags: bit 0 posts even while suspended, bit 1 always appends.
-void event_post_full(std::int32_t type, std::intptr_t object, std::intptr_t window,
-                     std::intptr_t subtype, void *payload, void (*release)(void *),
-                     std::uint32_t flags);
 
 // ---------------------------------------------------------------------------
 // Windows
 // ---------------------------------------------------------------------------
 struct WindowRecord {
-    HWND handle;                  // non-null while open
-    ACCEL *accelerator_entries;   // heap array of accelerator_count entries
+    HWND handle;                // non-null while open
+    ACCEL *accelerator_entries; // heap array of accelerator_count entries
     HACCEL accelerator_table;
     std::int32_t accelerator_count;
-    std::int32_t iconic;          // set while minimised or maximised
-    std::int32_t ready;           // 0 while window_open runs
+    std::int32_t iconic; // set while minimised or maximised
+    std::int32_t ready;  // 0 while window_open runs
 };
 
 void window_system_init();
@@ -145,35 +127,36 @@ using UnusedSlot = void (*)();
 struct GadgetClass {
     std::int32_t kind{};
     std::int32_t size{};
-    LRESULT (*message)(GadgetRecord *, HWND parent, UINT, WPARAM, LPARAM){};    // 1
-    void (*release)(GadgetRecord *){};                                          // 2
-    std::intptr_t (*get_state)(GadgetRecord *){};                               // 3
-    void (*set_state)(GadgetRecord *, std::intptr_t){};                         // 4
-    WideText (*get_text)(GadgetRecord *){};                                     // 5
-    void (*set_text)(GadgetRecord *, const WideText &){};                       // 6
+    LRESULT (*message)(GadgetRecord *, HWND parent, UINT, WPARAM, LPARAM){};              // 1
+    void (*release)(GadgetRecord *){};                                                    // 2
+    std::intptr_t (*get_state)(GadgetRecord *){};                                         // 3
+    void (*set_state)(GadgetRecord *, std::intptr_t){};                                   // 4
+    WideText (*get_text)(GadgetRecord *){};                                               // 5
+    void (*set_text)(GadgetRecord *, const WideText &){};                                 // 6
     std::intptr_t (*add_item)(GadgetRecord *, std::intptr_t, const WideText &, HANDLE){}; // 7
-    UnusedSlot add_item_flags{};                                                // 8
-    void (*remove_item)(GadgetRecord *, std::intptr_t){};                       // 9
-    UnusedSlot clear_items{}, resize{}, count_items{};                              // 10-12
-    UnusedSlot get_item_state{}, set_item_state{};                                // 13-14
-    WideText (*get_item_text)(GadgetRecord *, std::intptr_t, std::int32_t){};   // 15
-    UnusedSlot set_item_text{};                                                 // 16
+    UnusedSlot add_item_flags{};                                                          // 8
+    void (*remove_item)(GadgetRecord *, std::intptr_t){};                                 // 9
+    UnusedSlot clear_items{}, resize{}, count_items{};                                    // 10-12
+    UnusedSlot get_item_state{}, set_item_state{};                                        // 13-14
+    WideText (*get_item_text)(GadgetRecord *, std::intptr_t, std::int32_t){};             // 15
+    UnusedSlot set_item_text{};                                                           // 16
     UnusedSlot slot_17{}, slot_18{}, slot_19{}, slot_20{}, slot_21{}, slot_22{};          // 17-22
-    std::intptr_t (*add_column)(GadgetRecord *, std::int32_t, const WideText &, std::int32_t){}; // 23
-    UnusedSlot remove_column{}, get_attribute{}, set_attribute{};                   // 24-26
-    UnusedSlot get_item_attribute{}, set_item_attribute{};                        // 27-28
-    UnusedSlot set_color{}, get_color{}, set_item_color{}, get_item_color{};          // 29-32
-    UnusedSlot set_item_data{}, get_item_data{}, required_size{};                   // 33-35
-    UnusedSlot slot_36{}, slot_37{}, set_font{}, set_item_image{};                    // 36-39
+    std::intptr_t (*add_column)(GadgetRecord *, std::int32_t, const WideText &,
+                                std::int32_t){};                             // 23
+    UnusedSlot remove_column{}, get_attribute{}, set_attribute{};            // 24-26
+    UnusedSlot get_item_attribute{}, set_item_attribute{};                   // 27-28
+    UnusedSlot set_color{}, get_color{}, set_item_color{}, get_item_color{}; // 29-32
+    UnusedSlot set_item_data{}, get_item_data{}, required_size{};            // 33-35
+    UnusedSlot slot_36{}, slot_37{}, set_font{}, set_item_image{};           // 36-39
 };
 static_assert(sizeof(GadgetClass) == 8 + 39 * sizeof(void *));
 
 struct GadgetRecord {
-    HWND handle;                    // the control; non-null while the gadget lives
+    HWND handle; // the control; non-null while the gadget lives
     const GadgetClass *gadget_class;
     std::intptr_t reserved;
-    WNDPROC previous;               // the control's procedure before gadget_procedure
-    std::intptr_t word[4];          // per-kind state, kind words 1 to 4
+    WNDPROC previous;      // the control's procedure before gadget_procedure
+    std::intptr_t word[4]; // per-kind state, kind words 1 to 4
 };
 
 void gadget_system_init();

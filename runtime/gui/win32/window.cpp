@@ -25,7 +25,7 @@ const wchar_t focus_property[] = L"KW_Focus";
 std::wstring class_name_of(ObjectId id) { return L"WindowClass_" + std::to_wstring(id); }
 
 void post(std::int32_t code, std::intptr_t object, ObjectId window) {
-    event_post_full(code, object, window, 0, nullptr, nullptr, 0);
+    event_records_post(code, object, window, 0, nullptr, nullptr, 0);
 }
 
 // Desktop composition draws a wider frame around sizeable windows.
@@ -33,8 +33,8 @@ bool composition_enabled() {
     using IsEnabled = HRESULT(WINAPI *)(BOOL *);
     static IsEnabled is_enabled = [] {
         HMODULE library = LoadLibraryW(L"dwmapi.dll");
-        return library ? reinterpret_cast<IsEnabled>(
-                             reinterpret_cast<void *>(GetProcAddress(library, "DwmIsCompositionEnabled")))
+        return library ? reinterpret_cast<IsEnabled>(reinterpret_cast<void *>(
+                             GetProcAddress(library, "DwmIsCompositionEnabled")))
                        : nullptr;
     }();
     BOOL enabled = FALSE;
@@ -65,7 +65,8 @@ void window_center(HWND hwnd, std::int32_t flags, HWND parent) {
 
 DWORD style_of(std::int32_t flags, DWORD *extended) {
     auto style = static_cast<DWORD>(flags);
-    if (!(style & ~static_cast<DWORD>(center_screen | center_parent | keep_gadget_list | open_invisible)))
+    if (!(style &
+          ~static_cast<DWORD>(center_screen | center_parent | keep_gadget_list | open_invisible)))
         style |= WS_CAPTION;
     style &= ~static_cast<DWORD>(keep_gadget_list | open_invisible | show_no_activate);
     *extended = 0;
@@ -141,7 +142,7 @@ void on_command(HWND hwnd, ObjectId id, WPARAM wparam, LPARAM lparam) {
         if (identifier == -10000)
             post(EVENT_MENU, LOWORD(wparam), id);
         else if (identifier != -1)
-            event_post_full(EVENT_GADGET, identifier, id, HIWORD(wparam), nullptr, nullptr, 0);
+            event_records_post(EVENT_GADGET, identifier, id, HIWORD(wparam), nullptr, nullptr, 0);
         return;
     }
     if (HIWORD(wparam) == 0) {
@@ -197,7 +198,7 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
         on_activate(hwnd, id, wparam);
         return 1;
     case WM_CLOSE:
-        post(EVENT_CLOSE_WINDOW, id, id);   // the application decides when the window goes
+        post(EVENT_CLOSE_WINDOW, id, id); // the application decides when the window goes
         return 0;
     case WM_ERASEBKGND:
         post(EVENT_REPAINT, 0, id);
@@ -259,10 +260,18 @@ std::intptr_t open_window(ObjectId number, std::int32_t x, std::int32_t y, std::
     const ObjectId id = number == ANY ? reinterpret_cast<ObjectId>(record) : number;
     const std::wstring class_name = class_name_of(id);
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    const WNDCLASSEXW window_class{sizeof(WNDCLASSEXW), CS_DBLCLKS, window_procedure, 0, 0,
-                                   instance, class_icon, class_cursor,
-                                   reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), nullptr,
-                                   class_name.c_str(), nullptr};
+    const WNDCLASSEXW window_class{sizeof(WNDCLASSEXW),
+                                   CS_DBLCLKS,
+                                   window_procedure,
+                                   0,
+                                   0,
+                                   instance,
+                                   class_icon,
+                                   class_cursor,
+                                   reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
+                                   nullptr,
+                                   class_name.c_str(),
+                                   nullptr};
     RegisterClassExW(&window_class);
     DWORD extended = 0;
     const DWORD style = style_of(flags, &extended);
@@ -271,7 +280,8 @@ std::intptr_t open_window(ObjectId number, std::int32_t x, std::int32_t y, std::
     AdjustWindowRectEx(&outer, style & ~7u, FALSE, extended);
     if (x == NOT_GIVEN || (y == NOT_GIVEN && !(flags & (center_screen | center_parent)))) {
         x = y = CW_USEDEFAULT;
-    } else if ((style & WS_CAPTION) == WS_CAPTION && (style & WS_THICKFRAME) && composition_enabled()) {
+    } else if ((style & WS_CAPTION) == WS_CAPTION && (style & WS_THICKFRAME) &&
+               composition_enabled()) {
         x -= 5;
     }
     HWND hwnd = CreateWindowExW(extended, class_name.c_str(), wide(title), style & 0xFDFFFFF8u, x,
@@ -355,7 +365,8 @@ WideText window_text(HWND hwnd) {
 
 std::intptr_t window_open(ObjectId number, std::int32_t x, std::int32_t y, std::int32_t width,
                           std::int32_t height, const WideText &title, std::int32_t flags) {
-    return on_gui_thread([&] { return open_window(number, x, y, width, height, title, flags, nullptr); });
+    return on_gui_thread(
+        [&] { return open_window(number, x, y, width, height, title, flags, nullptr); });
 }
 
 void *window_native_handle(ObjectId window) {

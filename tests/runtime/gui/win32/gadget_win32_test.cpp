@@ -29,15 +29,19 @@ void type_into(HWND edit, const wchar_t *text) {
 TEST_F(GadgetTest, KindsSitOnTheirControlsWithTheirStylesAndNumbers) {
     const ObjectId button = gadget_create_button(ANY, 10, 10, 80, 30, u"Read TRX");
     const ObjectId label = gadget_create_text(ANY, 10, 50, 40, 20, u"PORT:");
-    const ObjectId field = gadget_create_string(ANY, 10, 80, 40, 20, u"", STRING_READ_ONLY | STRING_NUMERIC);
+    const ObjectId field =
+        gadget_create_string(ANY, 10, 80, 40, 20, u"", STRING_READ_ONLY | STRING_NUMERIC);
     const ObjectId combo = gadget_create_combo(ANY, 10, 110, 80, 25);
-    const auto numbered = reinterpret_cast<HWND>(gadget_create_button(3, 100, 10, 80, 30, u"three"));
+    const auto numbered =
+        reinterpret_cast<HWND>(gadget_create_button(3, 100, 10, 80, 30, u"three"));
     const struct {
         ObjectId gadget;
         std::int32_t kind;
         const wchar_t *class_name;
-    } expected[] = {{button, GADGET_BUTTON, L"Button"}, {label, GADGET_TEXT, L"Static"},
-                    {field, GADGET_STRING, L"Edit"}, {combo, GADGET_COMBO, L"ComboBox"},
+    } expected[] = {{button, GADGET_BUTTON, L"Button"},
+                    {label, GADGET_TEXT, L"Static"},
+                    {field, GADGET_STRING, L"Edit"},
+                    {combo, GADGET_COMBO, L"ComboBox"},
                     {3, GADGET_BUTTON, L"Button"}};
     for (const auto &gadget : expected) {
         EXPECT_EQ(gadget_kind(gadget.gadget), gadget.kind);
@@ -71,10 +75,11 @@ TEST_F(GadgetTest, KindsSitOnTheirControlsWithTheirStylesAndNumbers) {
 
 TEST_F(GadgetTest, ProgramChangesPostNothingWhileTheUsersChangesPost) {
     const ObjectId field = gadget_create_string(ANY, 10, 10, 90, 20, u"");
-    const ObjectId digits = gadget_create_string(ANY, 10, 40, 40, 20, u"", STRING_READ_ONLY | STRING_NUMERIC);
+    const ObjectId digits =
+        gadget_create_string(ANY, 10, 40, 40, 20, u"", STRING_READ_ONLY | STRING_NUMERIC);
     drain_events();
     gadget_set_text(field, u"7050000");
-    gadget_set_text(digits, u"not digits");   // the program may set any text
+    gadget_set_text(digits, u"not digits"); // the program may set any text
     const std::vector<SeenEvent> after_program = pump_events(50);
     EXPECT_TRUE(subtypes_of(after_program, field).empty());
     EXPECT_TRUE(subtypes_of(after_program, digits).empty());
@@ -85,7 +90,7 @@ TEST_F(GadgetTest, ProgramChangesPostNothingWhileTheUsersChangesPost) {
     EXPECT_EQ(gadget_get_text(field), u"70500001");
     const std::vector<std::intptr_t> changes = subtypes_of(pump_events(50), field);
     EXPECT_NE(std::find(changes.begin(), changes.end(), EN_CHANGE), changes.end());
-    type_into(control(digits), L"5");   // read-only: typing changes nothing
+    type_into(control(digits), L"5"); // read-only: typing changes nothing
     EXPECT_EQ(gadget_get_text(digits), u"not digits");
 }
 
@@ -95,14 +100,14 @@ TEST_F(GadgetTest, ComboItemsSelectionAndText) {
     EXPECT_EQ(gadget_get_text(combo), u"");
     for (const char16_t *name : {u"LSB", u"USB", u"CW", u"FM"})
         EXPECT_EQ(gadget_add_item(combo, -1, name), 1);
-    EXPECT_EQ(gadget_add_item(combo, 1, u"AM"), 1);   // inserted before USB
+    EXPECT_EQ(gadget_add_item(combo, 1, u"AM"), 1); // inserted before USB
     EXPECT_EQ(gadget_add_item(combo, -2, u"ignored"), 0);
     EXPECT_EQ(gadget_get_item_text(combo, 1, 0), u"AM");
     EXPECT_EQ(gadget_get_item_text(combo, 9, 0), u"");
     gadget_set_state(combo, 2);
     EXPECT_EQ(gadget_get_state(combo), 2);
     EXPECT_EQ(gadget_get_text(combo), u"USB");
-    gadget_set_text(combo, u"fm");   // matched as Windows compares item texts
+    gadget_set_text(combo, u"fm"); // matched as Windows compares item texts
     EXPECT_EQ(gadget_get_text(combo), u"FM");
     gadget_set_text(combo, u"no such mode");
     EXPECT_EQ(gadget_get_text(combo), u"FM");
@@ -135,7 +140,7 @@ TEST_F(GadgetTest, ClosedComboIsExactlyTheRequestedHeight) {
     gadget_add_item(editable, -1, u"COM3");
     gadget_set_text(editable, u"COM3");
     EXPECT_EQ(gadget_get_text(editable), u"COM3");
-    EXPECT_EQ(gadget_get_state(editable), -1);   // typed text, no item chosen
+    EXPECT_EQ(gadget_get_state(editable), -1); // typed text, no item chosen
 }
 
 TEST_F(GadgetTest, FreeingAndClosingReleaseGadgetsAndTheirEvents) {

@@ -26,7 +26,8 @@ protected:
     void click_row(int row) {
         RECT bounds{};
         bounds.left = LVIR_BOUNDS;
-        SendMessageW(native, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds));
+        SendMessageW(native, LVM_GETITEMRECT, static_cast<WPARAM>(row),
+                     reinterpret_cast<LPARAM>(&bounds));
         const LPARAM at = MAKELPARAM(40, (bounds.top + bounds.bottom) / 2);
         PostMessageW(native, WM_LBUTTONDOWN, MK_LBUTTON, at);
         PostMessageW(native, WM_LBUTTONUP, 0, at);
@@ -47,9 +48,9 @@ TEST_F(ListTest, RowTextIsSplitIntoCellsAtLineFeeds) {
     EXPECT_EQ(gadget_get_item_text(list, 5, 1), u"7050000");
     EXPECT_EQ(gadget_get_item_text(list, 5, 2), u"LSB");
     EXPECT_EQ(gadget_get_item_text(list, 5, 3), u"AMP");
-    EXPECT_EQ(gadget_get_item_text(list, 6, 1), u"");   // an empty channel is its number alone
+    EXPECT_EQ(gadget_get_item_text(list, 6, 1), u""); // an empty channel is its number alone
     gadget_set_state(list, 5);
-    gadget_set_text(list, u"5\n\n");   // trailing line feed clears the next column
+    gadget_set_text(list, u"5\n\n"); // trailing line feed clears the next column
     EXPECT_EQ(gadget_get_item_text(list, 5, 1), u"");
     EXPECT_EQ(gadget_get_item_text(list, 5, 2), u"");
     EXPECT_EQ(gadget_get_item_text(list, 5, 3), u"AMP");
@@ -68,7 +69,7 @@ TEST_F(ListTest, BadRowsAndColumnsAreIgnored) {
     gadget_remove_item(list, -3);
     gadget_add_item(list, -5, u"nowhere");
     gadget_set_state(list, 2);
-    gadget_set_state(list, 250);   // leaves the selection alone
+    gadget_set_state(list, 250); // leaves the selection alone
     EXPECT_EQ(gadget_get_state(list), 2);
     EXPECT_EQ(SendMessageW(native, LVM_GETITEMCOUNT, 0, 0), rows);
     gadget_add_item(list, 5000, u"appended\nx");

@@ -10,11 +10,14 @@ namespace {
 std::vector<int> part_edges(HWND status) {
     const auto count = static_cast<int>(SendMessageW(status, SB_GETPARTS, 0, 0));
     std::vector<int> edges(static_cast<std::size_t>(count));
-    SendMessageW(status, SB_GETPARTS, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(edges.data()));
+    SendMessageW(status, SB_GETPARTS, static_cast<WPARAM>(count),
+                 reinterpret_cast<LPARAM>(edges.data()));
     return edges;
 }
 
-HWND status_window(HWND parent) { return FindWindowExW(parent, nullptr, STATUSCLASSNAMEW, nullptr); }
+HWND status_window(HWND parent) {
+    return FindWindowExW(parent, nullptr, STATUSCLASSNAMEW, nullptr);
+}
 
 // Share of the field's width painted in the highlight colour, in percent.
 int filled_percent(HWND status) {
@@ -46,7 +49,8 @@ TEST_F(StatusBarTest, FieldsShareTheWidthLeftByFixedOnes) {
     statusbar_add_field(100);
     statusbar_add_field(NOT_GIVEN);
     statusbar_add_field(NOT_GIVEN);
-    EXPECT_EQ(part_edges(status), (std::vector<int>{100, 100 + (width - 100) / 2, 100 + 2 * ((width - 100) / 2)}));
+    EXPECT_EQ(part_edges(status),
+              (std::vector<int>{100, 100 + (width - 100) / 2, 100 + 2 * ((width - 100) / 2)}));
     statusbar_free(4);
     EXPECT_FALSE(IsWindow(status));
     EXPECT_EQ(statusbar_create(ANY, nullptr), 0);
@@ -62,7 +66,7 @@ TEST_F(StatusBarTest, ProgressFillsItsShareAndBadFieldsDoNothing) {
     EXPECT_EQ(bar != nullptr, themed);
     const struct {
         int value;
-        int low, high;   // expected filled share in percent
+        int low, high; // expected filled share in percent
     } steps[] = {{0, 0, 0}, {-5, 0, 0}, {50, 45, 55}, {100, 97, 100}, {150, 97, 100}};
     for (const auto &step : steps) {
         statusbar_progress(0, 0, step.value);
@@ -70,30 +74,36 @@ TEST_F(StatusBarTest, ProgressFillsItsShareAndBadFieldsDoNothing) {
             EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), std::clamp(step.value, 0, 100));
         } else {
             const int filled = filled_percent(status);
-            EXPECT_TRUE(filled >= step.low && filled <= step.high) << step.value << " filled " << filled;
+            EXPECT_TRUE(filled >= step.low && filled <= step.high)
+                << step.value << " filled " << filled;
         }
     }
-    statusbar_progress_ex(0, 0, 30, 0, 20, 40);   // limits replaced: half full
+    statusbar_progress_ex(0, 0, 30, 0, 20, 40); // limits replaced: half full
     if (!themed) {
         const int filled = filled_percent(status);
         EXPECT_TRUE(filled >= 45 && filled <= 55) << filled;
     }
-    statusbar_progress(0, 1, 50);      // beyond the last field
+    statusbar_progress(0, 1, 50); // beyond the last field
     statusbar_progress(0, 1000000, 50);
     statusbar_progress(0, -1, 50);
-    statusbar_progress(9, 0, 50);      // no such status bar
+    statusbar_progress(9, 0, 50); // no such status bar
     EXPECT_EQ(SendMessageW(status, SB_GETPARTS, 0, 0), 1);
 }
 
 TEST_F(RequesterTest, MessageAnswersComeBackAsWindowsReturnsThem) {
-    std::thread ok = act_on_dialog(GetCurrentThreadId(), [](HWND box) { click_dialog_button(box, IDOK); });
+    std::thread ok =
+        act_on_dialog(GetCurrentThreadId(), [](HWND box) { click_dialog_button(box, IDOK); });
     EXPECT_EQ(requester_message(u"Error", u"TRX not responding!", REQUESTER_ERROR), IDOK);
     ok.join();
-    std::thread no = act_on_dialog(GetCurrentThreadId(), [](HWND box) { click_dialog_button(box, IDNO); });
-    EXPECT_EQ(requester_message(u"", u"File exists, replace?", REQUESTER_QUESTION), REQUESTER_ANSWER_NO);
+    std::thread no =
+        act_on_dialog(GetCurrentThreadId(), [](HWND box) { click_dialog_button(box, IDNO); });
+    EXPECT_EQ(requester_message(u"", u"File exists, replace?", REQUESTER_QUESTION),
+              REQUESTER_ANSWER_NO);
     no.join();
-    std::thread yes = act_on_dialog(GetCurrentThreadId(), [](HWND box) { click_dialog_button(box, IDYES); });
-    EXPECT_EQ(requester_message(u"", u"File exists, replace?", REQUESTER_QUESTION), REQUESTER_ANSWER_YES);
+    std::thread yes =
+        act_on_dialog(GetCurrentThreadId(), [](HWND box) { click_dialog_button(box, IDYES); });
+    EXPECT_EQ(requester_message(u"", u"File exists, replace?", REQUESTER_QUESTION),
+              REQUESTER_ANSWER_YES);
     yes.join();
     // Whatever the box disabled meanwhile is usable again.
     EXPECT_TRUE(IsWindowEnabled(hwnd));
@@ -106,9 +116,9 @@ TEST_F(RequesterTest, FilterTextAndDefaultFileFollowTheDialogsRules) {
     DefaultFile split = split_default_file(u"C:\\radio\\sets\\field.mem");
     EXPECT_EQ(split.directory, L"C:\\radio\\sets");
     EXPECT_EQ(split.name, L"field.mem");
-    split = split_default_file(u"\\field.mem");   // a leading backslash does not split
+    split = split_default_file(u"\\field.mem"); // a leading backslash does not split
     EXPECT_EQ(split.directory, L"");
-    EXPECT_EQ(split.name, L"");                  // and a name with "\" is no file name
+    EXPECT_EQ(split.name, L""); // and a name with "\" is no file name
     split = split_default_file(u"C:\\radio\\what?.mem");
     EXPECT_EQ(split.directory, L"C:\\radio");
     EXPECT_EQ(split.name, L"");
@@ -128,10 +138,10 @@ TEST_F(RequesterTest, FileRequesterStartsInTheDefaultFolderWithTheNameAndFilter)
     std::wstring shown_name, shown_filter;
     std::thread accept = act_on_dialog(GetCurrentThreadId(), [&](HWND dialog) {
         wchar_t text[MAX_PATH] = {};
-        HWND name = GetDlgItem(dialog, 0x47C);   // the file name box
+        HWND name = GetDlgItem(dialog, 0x47C); // the file name box
         GetWindowTextW(name, text, MAX_PATH);
         shown_name = text;
-        GetWindowTextW(GetDlgItem(dialog, 0x470), text, MAX_PATH);   // the filter box
+        GetWindowTextW(GetDlgItem(dialog, 0x470), text, MAX_PATH); // the filter box
         shown_filter = text;
         click_dialog_button(dialog, IDOK);
     });
@@ -143,7 +153,9 @@ TEST_F(RequesterTest, FileRequesterStartsInTheDefaultFolderWithTheNameAndFilter)
     EXPECT_EQ(chosen, default_file);
     EXPECT_EQ(requester_selected_pattern(), 0);
 
-    std::thread cancel = act_on_dialog(GetCurrentThreadId(), [](HWND dialog) { click_dialog_button(dialog, IDCANCEL); });
-    EXPECT_EQ(requester_open_file(u"Please choose file to load", u"", u"Memory (*.mem)|*.mem;", 0), u"");
+    std::thread cancel = act_on_dialog(GetCurrentThreadId(),
+                                       [](HWND dialog) { click_dialog_button(dialog, IDCANCEL); });
+    EXPECT_EQ(requester_open_file(u"Please choose file to load", u"", u"Memory (*.mem)|*.mem;", 0),
+              u"");
     cancel.join();
 }

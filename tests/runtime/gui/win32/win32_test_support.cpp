@@ -76,7 +76,7 @@ std::thread act_on_dialog(DWORD thread, std::function<void(HWND)> act) {
     return std::thread([thread, act = std::move(act)] {
         for (int i = 0; i < 1000; ++i) {
             if (HWND dialog = find_thread_window(thread, L"#32770")) {
-                Sleep(100);   // let the dialog finish setting itself up
+                Sleep(100); // let the dialog finish setting itself up
                 act(dialog);
                 return;
             }

@@ -45,10 +45,12 @@ TEST_F(WindowTest, OpeningPostsNoMoveOrResizeAndCloseBoxOnlyPostsClose) {
 
 TEST_F(WindowTest, ClosingFreesTheNumberTheClassAndTheQueuedEvents) {
     const ObjectId numbered = 7;
-    const auto opened = reinterpret_cast<HWND>(window_open(numbered, 10, 10, 200, 100, u"seven", 0x1));
+    const auto opened =
+        reinterpret_cast<HWND>(window_open(numbered, 10, 10, 200, 100, u"seven", 0x1));
     ASSERT_NE(opened, nullptr);
     EXPECT_EQ(window_native_handle(numbered), opened);
-    EXPECT_TRUE(GetWindowLongPtrW(opened, GWL_STYLE) & WS_CAPTION);   // added when only placement bits are given
+    EXPECT_TRUE(GetWindowLongPtrW(opened, GWL_STYLE) &
+                WS_CAPTION); // added when only placement bits are given
     event_post(EVENT_MOVED, numbered, numbered, 0);
     window_close(numbered);
     EXPECT_FALSE(IsWindow(opened));
@@ -86,7 +88,7 @@ TEST_F(WindowTest, ButtonPressComesAsRawMessageThenGadgetEvent) {
     drain_events();
     PostMessageW(static_cast<HWND>(gadget_native_handle(button)), BM_CLICK, 0, 0);
     EXPECT_EQ(event_wait(), static_cast<std::int32_t>(BM_CLICK));
-    EXPECT_EQ(event_type(), -1);   // a raw message has no sub-type
+    EXPECT_EQ(event_type(), -1); // a raw message has no sub-type
     EXPECT_EQ(event_wait(), EVENT_GADGET);
     EXPECT_EQ(event_gadget(), button);
     EXPECT_EQ(event_menu(), button);
@@ -98,7 +100,7 @@ TEST_F(WindowTest, QueueCoalescesRepeatsAndDropsPostsWhileSuspended) {
     event_post(EVENT_GADGET, 5, window, 768);
     event_post(EVENT_GADGET, 5, window, 0);
     event_post(EVENT_GADGET, 6, window, 0);
-    event_post(70000, 1, window, 0);   // codes above 0xFFFF always queue
+    event_post(70000, 1, window, 0); // codes above 0xFFFF always queue
     event_post(70000, 1, window, 0);
     event_queue_suspend();
     event_post(EVENT_MENU, 1, window, 0);
@@ -108,8 +110,11 @@ TEST_F(WindowTest, QueueCoalescesRepeatsAndDropsPostsWhileSuspended) {
         if (code == EVENT_GADGET || code == 70000 || code == EVENT_MENU)
             fetched.emplace_back(code, event_gadget(), event_type());
     EXPECT_EQ(fetched, (std::vector<std::tuple<std::int32_t, std::intptr_t, std::intptr_t>>{
-                           {EVENT_GADGET, 5, 768}, {EVENT_GADGET, 5, 0}, {EVENT_GADGET, 6, 0},
-                           {70000, 1, 0}, {70000, 1, 0}}));
+                           {EVENT_GADGET, 5, 768},
+                           {EVENT_GADGET, 5, 0},
+                           {EVENT_GADGET, 6, 0},
+                           {70000, 1, 0},
+                           {70000, 1, 0}}));
     event_post(EVENT_GADGET, 1, window, 0);
     event_post(EVENT_GADGET, 2, 99, 0);
     event_purge_window(99);
@@ -144,7 +149,7 @@ TEST_F(WindowTest, TabMovesFocusAmongEnabledVisibleTabStops) {
     EXPECT_EQ(GetFocus(), gadget_native_handle(last));
     PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
     pump_events(50);
-    EXPECT_EQ(GetFocus(), gadget_native_handle(first));   // wrapped
+    EXPECT_EQ(GetFocus(), gadget_native_handle(first)); // wrapped
     focus_step(true);
     EXPECT_EQ(GetFocus(), gadget_native_handle(last));
 }

@@ -24,7 +24,7 @@ TEST_F(WorkerTest, WorkerCallsNeverDropTheUsersEventsNorRaiseTheirOwn) {
     statusbar_progress(0, 0, 0);
     drain_events();
 
-    constexpr int rounds = 150;   // every row once, half of them twice
+    constexpr int rounds = 150; // every row once, half of them twice
     std::atomic<bool> finished{false};
     std::atomic<int> wrong_reads{0};
     std::thread worker([&] {

@@ -1,0 +1,33 @@
+// The runtime's event queue proper, shared by both toolkit back-ends: a
+// first-in first-out list of small event records from a pool of nodes, the
+// current (last fetched) event, merging of repeats, suspension and purging.
+// Every function here runs on the event-loop thread; each back-end hands
+// calls from other threads over to it and feeds the queue from its own
+// signal handlers or window procedures.
+#pragma once
+
+#include <cstdint>
+
+// Post flags: bit 0 posts even while the queue is suspended; bit 1 always
+// appends, even a repeat of the newest event.
+inline constexpr std::uint32_t POST_WHILE_SUSPENDED = 0x1;
+inline constexpr std::uint32_t POST_ALWAYS_APPEND = 0x2;
+
+void event_records_reset();
+// Appends an event unless the queue is suspended or the event repeats the
+// newest queued one (codes above 0xFFFF always queue).
+void event_records_post(std::int32_t type, std::intptr_t object, std::intptr_t window,
+                        std::intptr_t subtype, void *payload, void (*release)(void *),
+                        std::uint32_t flags);
+// Makes the oldest event current and returns its code; 0 (and sub-type -1)
+// when the queue is empty.
+std::int32_t event_records_fetch();
+std::int32_t event_records_peek_type();
+std::intptr_t event_records_current_object();
+std::intptr_t event_records_current_subtype();
+void event_records_suspend();
+void event_records_resume();
+// -1 in a field matches any value.
+void event_records_purge(std::int32_t type, std::intptr_t object, std::intptr_t window,
+                         std::intptr_t subtype);
+void event_records_purge_window(std::intptr_t window);
