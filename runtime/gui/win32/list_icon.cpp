@@ -368,9 +368,17 @@ std::intptr_t list_add_item(GadgetRecord *record, std::intptr_t position, const 
     return 0;
 }
 
+// A list hands the focus of a removed row on to a neighbour, selecting and
+// scrolling to it; the program's removal leaves the other rows as they are.
 void list_remove_item(GadgetRecord *record, std::intptr_t row) {
-    if (valid_row(record->handle, row))
-        SendMessageW(record->handle, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+    HWND list = record->handle;
+    if (!valid_row(list, row))
+        return;
+    LVITEMW unfocused{};
+    unfocused.stateMask = LVIS_FOCUSED;
+    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(&unfocused));
+    SendMessageW(list, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
 }
 
 std::intptr_t list_add_column(GadgetRecord *record, std::int32_t position, const WideText &title,

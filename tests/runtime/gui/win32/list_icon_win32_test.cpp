@@ -93,6 +93,18 @@ TEST_F(ListTest, ProgramSelectionIsSilentAndShowsTheRow) {
     EXPECT_EQ(gadget_get_text(list), u"");
 }
 
+TEST_F(ListTest, ReplacingRowsOneByOneLeavesViewAndSelectionAlone) {
+    gadget_set_state(list, 0);
+    for (int row = 0; row < rows; ++row) {   // as an exchange replaces every channel
+        gadget_remove_item(list, row);
+        gadget_add_item(list, row, text_str(row) + u"\n7050000\nLSB\n---");
+    }
+    EXPECT_EQ(SendMessageW(native, LVM_GETTOPINDEX, 0, 0), 0);
+    EXPECT_EQ(gadget_get_state(list), -1);   // only the replaced row held the selection
+    EXPECT_EQ(SendMessageW(native, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), -1);
+    EXPECT_EQ(gadget_get_item_text(list, rows - 1, 1), u"7050000");
+}
+
 TEST_F(ListTest, ClickingAnotherRowPostsOneChangeThenAClick) {
     gadget_set_state(list, 0);
     SetFocus(native);
