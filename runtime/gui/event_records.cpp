@@ -1,5 +1,8 @@
 #include "gui/event_records.h"
 
+#include "gui/gui.h"
+#include "gui/gui_handover.h"
+
 namespace {
 
 struct EventNode {
@@ -125,4 +128,44 @@ void event_records_purge(std::int32_t type, std::intptr_t object, std::intptr_t 
 
 void event_records_purge_window(std::intptr_t window) {
     purge_where([&](const EventNode &node) { return node.window == window; });
+}
+
+// ---------------------------------------------------------------------------
+// The public queue operations both back-ends share: each runs on the
+// event-loop thread.
+// ---------------------------------------------------------------------------
+
+std::int32_t event_wait() { return event_wait_timeout(-1); }
+
+std::intptr_t event_gadget() {
+    return on_gui_thread([] { return event_records_current_object(); });
+}
+
+std::intptr_t event_menu() {
+    return on_gui_thread([] { return event_records_current_object(); });
+}
+
+std::intptr_t event_type() {
+    return on_gui_thread([] { return event_records_current_subtype(); });
+}
+
+std::int32_t event_peek_type() {
+    return on_gui_thread([] { return event_records_peek_type(); });
+}
+
+void event_queue_suspend() {
+    on_gui_thread([] { event_records_suspend(); });
+}
+
+void event_queue_resume() {
+    on_gui_thread([] { event_records_resume(); });
+}
+
+void event_purge(std::int32_t type, std::intptr_t object, std::intptr_t window,
+                 std::intptr_t subtype) {
+    on_gui_thread([&] { event_records_purge(type, object, window, subtype); });
+}
+
+void event_purge_window(std::intptr_t window) {
+    on_gui_thread([&] { event_records_purge_window(window); });
 }

@@ -50,28 +50,8 @@ void event_post(std::int32_t type, std::intptr_t object, std::intptr_t window,
     on_gui_thread([&] { event_records_post(type, object, window, subtype, nullptr, nullptr, 0); });
 }
 
-std::int32_t event_wait() { return event_wait_timeout(-1); }
-
 std::int32_t event_wait_timeout(std::int32_t ms) {
     return on_gui_thread([&] { return wait_on_gui_thread(ms); });
-}
-
-std::intptr_t event_gadget() {
-    return on_gui_thread([] { return event_records_current_object(); });
-}
-std::intptr_t event_menu() { return on_gui_thread([] { return event_records_current_object(); }); }
-std::intptr_t event_type() { return on_gui_thread([] { return event_records_current_subtype(); }); }
-std::int32_t event_peek_type() { return on_gui_thread([] { return event_records_peek_type(); }); }
-void event_queue_suspend() { on_gui_thread([] { event_records_suspend(); }); }
-void event_queue_resume() { on_gui_thread([] { event_records_resume(); }); }
-
-void event_purge(std::int32_t type, std::intptr_t object, std::intptr_t window,
-                 std::intptr_t subtype) {
-    on_gui_thread([&] { event_records_purge(type, object, window, subtype); });
-}
-
-void event_purge_window(std::intptr_t window) {
-    on_gui_thread([&] { event_records_purge_window(window); });
 }
 
 void toolkit_flush() {
