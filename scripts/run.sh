@@ -32,6 +32,9 @@ fi
 
 . scripts/xvfb.sh
 kalvo_display
+# kalvo_display ends its Xvfb through an EXIT trap; keep ours, which ends it too.
+cleanup+=("$KALVO_XVFB_PID")
+trap 'for pid in "${cleanup[@]}"; do kill "$pid" 2>/dev/null || true; done; wait 2>/dev/null || true' EXIT
 "$kalvo" &
 cleanup+=($!)
 for _ in $(seq 1 100); do
