@@ -17,7 +17,10 @@ for preset in linux asan tsan; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
   echo "=== $preset: test"
-  ctest --preset "$preset" -j "$jobs" --timeout 900
+  # GUI suites time real clicks and worker hand-overs; on a machine busy with
+  # other work one such timing can slip, so a failed suite gets one more run.
+  # A fault that shows twice in a row still fails the stage.
+  ctest --preset "$preset" -j "$jobs" --timeout 300 --repeat until-pass:2
 done
 
 # Fuzzing, after every suite passed: clang builds of the input parsers.
