@@ -1,0 +1,58 @@
+// Shared by the soak and failure suites: whole exchanges driven through the
+// editor on the real toolkit, channel sets as rows and as transceiver memory,
+// and the process figures (memory, descriptors) the soak watches.
+#pragma once
+
+#include "tests/app/editor_harness.h"
+#include "tests/tools/vtrx_fixture.h"
+
+#include <array>
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+// One channel as the test means it: the cells the user sees and the bytes
+// the transceiver must hold for it. An empty channel has frequency 0.
+struct SetChannel {
+    std::int64_t frequency = 0;
+    std::string mode;   // a name of the mode combo ("" when empty)
+    std::string preatt; // a name of the pre-amp combo ("" when empty)
+};
+using ChannelRows = std::array<SetChannel, 100>;
+
+// A random channel set, about one channel in five empty, frequencies within
+// the editor's range, every mode and pre-amp name that survives a round trip.
+ChannelRows random_channel_set(std::mt19937 &random);
+// The text of one list row the way the editor shows it: "7|7050000|CW |ATT",
+// or "7|||" for an empty channel.
+std::string expected_row(int channel, const SetChannel &value);
+// The transceiver's memory after every row was written to it.
+vtrx::MemBytes expected_memory(const ChannelRows &rows);
+
+// Replaces every row of channel_list with the set, as a load would.
+void show_rows(const ChannelRows &rows);
+// Row text as expected_row() writes it.
+std::string shown_row(int channel);
+// Rows that differ from the set, each as "expected -> shown"; empty when all match.
+std::vector<std::string> row_differences(const ChannelRows &rows);
+
+struct ExchangeOutcome {
+    bool ended = false;                // the worker finished within the time allowed
+    bool controls_back = false;        // the seven controls usable again
+    double progress = -1;              // the status bar's progress fraction afterwards
+    std::vector<std::string> messages; // texts of the requesters shown meanwhile
+};
+// Clicks "Read TRX" or "Write TRX" and serves events until the exchange ended.
+ExchangeOutcome run_exchange(std::intptr_t button, int timeout_ms = 20000);
+
+// Figures of this process: resident set (from /proc/self/statm), bytes held by
+// the heap (only when a sanitizer's allocator keeps count, else -1), and open
+// descriptors (entries of /proc/self/fd).
+std::int64_t resident_bytes();
+std::int64_t heap_bytes();
+int open_descriptors();
+// A line "kalvo-figure <name> <value>" on standard output, for scripts/report.sh.
+void print_figure(const std::string &name, std::int64_t value);
+// Integer from the environment, or fallback when unset or not a number.
+int environment_number(const char *name, int fallback);
