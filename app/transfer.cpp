@@ -58,9 +58,12 @@ bool open_exchange_port() {
     return true;
 }
 
-void send_command(const WideText &command) {
+// False when the port did not take every byte: the exchange waits for an
+// empty output queue before each command, so only a device that went away
+// (an adapter pulled out, a line hung up) refuses one.
+bool send_command(const WideText &command) {
     int length = command_to_bytes(command, app.tx_buffer.get(), EXCHANGE_BUFFER_SIZE);
-    serial_write(EXCHANGE_PORT, app.tx_buffer.get(), length);
+    return serial_write(EXCHANGE_PORT, app.tx_buffer.get(), length) == length;
 }
 
 // Returns false when the exchange must end (time-out reported, or exit).
@@ -93,7 +96,13 @@ void write_channels() {
                                             gadget_get_item_text(app.channel_list, channel, 2),
                                             gadget_get_item_text(app.channel_list, channel, 3));
         if (stopping()) return; // the cells read as empty once the toolkit is going down
-        send_command(write_command(channel, record));
+        // Nothing answers a write, so a refused command is the only sign that
+        // the radio is gone; without this check the write would end as if
+        // every channel had been sent.
+        if (!send_command(write_command(channel, record))) {
+            show_error(u"TRX not responding!");
+            return;
+        }
         if (!exchange_ok(poll_until([] { return serial_output_pending(EXCHANGE_PORT) == 0; })))
             return;
         statusbar_progress(app.status_bar, 0, channel);
