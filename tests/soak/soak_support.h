@@ -1,6 +1,6 @@
 // Shared by the soak and failure suites: whole exchanges driven through the
-// editor on the real toolkit, channel sets as rows and as transceiver memory,
-// and the process figures (memory, descriptors) the soak watches.
+// editor on the real toolkit, and channel sets as rows and as transceiver
+// memory.
 #pragma once
 
 #include "tests/app/editor_harness.h"
@@ -45,14 +45,3 @@ struct ExchangeOutcome {
 };
 // Clicks "Read TRX" or "Write TRX" and serves events until the exchange ended.
 ExchangeOutcome run_exchange(std::intptr_t button, int timeout_ms = 20000);
-
-// Figures of this process: resident set (from /proc/self/statm), bytes held by
-// the heap (only when a sanitizer's allocator keeps count, else -1), and open
-// descriptors (entries of /proc/self/fd).
-std::int64_t resident_bytes();
-std::int64_t heap_bytes();
-int open_descriptors();
-// A line "kalvo-figure <name> <value>" on standard output, for scripts/report.sh.
-void print_figure(const std::string &name, std::int64_t value);
-// Integer from the environment, or fallback when unset or not a number.
-int environment_number(const char *name, int fallback);

@@ -4,6 +4,7 @@
 // process must neither grow nor keep descriptors.
 //   KALVO_SOAK_CYCLES  cycles (default 200)
 //   KALVO_SOAK_BAUD    the transceiver's line pace (default 0: answers at once)
+#include "tests/soak/soak_figures.h"
 #include "tests/soak/soak_support.h"
 
 #include "app/kalvo.h"
