@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <deque>
@@ -26,12 +27,6 @@ constexpr const wchar_t *ANSWERED = L"kalvo_test_answered";
 
 std::wstring widen(const std::string &text) {
     return std::wstring(text.begin(), text.end()); // the tests use ASCII only
-}
-
-std::string narrow(const wchar_t *text) {
-    std::string result;
-    for (; text && *text; ++text) result += static_cast<char>(*text);
-    return result;
 }
 
 std::vector<std::string> words(const char *text) {
@@ -93,7 +88,7 @@ void answer_message_box(HWND box) {
     SetPropW(box, ANSWERED, box);
     wchar_t text[512] = {};
     GetDlgItemTextW(box, MESSAGE_TEXT, text, 512);
-    seen.push_back({shown_text(box), narrow(text)});
+    seen.push_back({shown_text(box), ascii_text(text)});
     int answer = IDOK;
     if (GetDlgItem(box, IDYES)) {
         answer = IDYES;
@@ -141,6 +136,12 @@ HWND find_child(HWND parent, const wchar_t *class_name) {
 }
 
 } // namespace
+
+std::string ascii_text(const wchar_t *text) {
+    std::string result;
+    for (; text && *text; ++text) result += static_cast<char>(*text);
+    return result;
+}
 
 RadioSetup radio_setup() {
     RadioSetup setup;
@@ -273,7 +274,7 @@ void select_row(int r) {
 std::string shown_text(HWND window) {
     wchar_t text[512] = {};
     GetWindowTextW(window, text, 512);
-    return narrow(text);
+    return ascii_text(text);
 }
 
 std::vector<std::string> combo_items(std::intptr_t combo) {
@@ -283,7 +284,7 @@ std::vector<std::string> combo_items(std::intptr_t combo) {
     for (LRESULT index = 0; index < count; ++index) {
         wchar_t text[256] = {};
         SendMessageW(box, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
-        items.push_back(narrow(text));
+        items.push_back(ascii_text(text));
     }
     return items;
 }
@@ -310,16 +311,31 @@ std::string row(int r) {
     for (int column = 0; column < 4; ++column) {
         wchar_t cell[256] = {};
         ListView_GetItemText(control(app.channel_list), r, column, cell, 256);
-        text += (column ? "|" : "") + narrow(cell);
+        text += (column ? "|" : "") + ascii_text(cell);
     }
     return text;
 }
 
+int progress_percent(HWND status) {
+    if (HWND bar = find_child(status, PROGRESS_CLASSW))
+        return static_cast<int>(SendMessageW(bar, PBM_GETPOS, 0, 0));
+    // Drawn by the program: the share of the field in the highlight colour.
+    RedrawWindow(status, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RECT field{};
+    GetClientRect(status, &field);
+    field.right = std::min<LONG>(field.right, 530);
+    HDC dc = GetDC(status);
+    const int y = (field.top + field.bottom) / 2;
+    int filled = 0;
+    for (int x = field.left + 2; x < field.right - 2; ++x)
+        filled += GetPixel(dc, x, y) == GetSysColor(COLOR_HIGHLIGHT);
+    ReleaseDC(status, dc);
+    return filled * 100 / std::max<int>(1, field.right - field.left - 4);
+}
+
 int progress_position() {
-    HWND status = find_child(static_cast<HWND>(window_native_handle(app.main_window)),
-                             STATUSCLASSNAMEW);
-    HWND bar = status ? find_child(status, PROGRESS_CLASSW) : nullptr;
-    return bar ? static_cast<int>(SendMessageW(bar, PBM_GETPOS, 0, 0)) : -1;
+    return progress_percent(find_child(static_cast<HWND>(window_native_handle(app.main_window)),
+                                       STATUSCLASSNAMEW));
 }
 
 bool run_exchange(std::intptr_t button, int timeout_ms) {
@@ -355,7 +371,7 @@ bool message_on_screen(const std::string &text) {
     for (HWND box : our_dialogs()) {
         wchar_t shown[512] = {};
         GetDlgItemTextW(box, MESSAGE_TEXT, shown, 512);
-        if (narrow(shown) == text) return true;
+        if (ascii_text(shown) == text) return true;
     }
     return false;
 }

@@ -53,6 +53,8 @@ void type_text(std::intptr_t field, const std::string &text);
 void select_row(int row);
 
 std::string shown_text(HWND window);
+// The tests' texts are ASCII: one byte per code unit.
+std::string ascii_text(const wchar_t *text);
 std::vector<std::string> combo_items(std::intptr_t combo);
 int combo_selection(std::intptr_t combo);
 // The combo's shown item, "" when none is chosen.
@@ -61,7 +63,10 @@ int row_count();
 int selected_row();
 // The row's four cells joined by "|".
 std::string row(int r);
-// The progress bar's position in the status bar, -1 when there is none.
+// How full the progress bar of a status bar is, in percent (read from the
+// bar's control, or from the pixels where the toolkit draws it itself).
+int progress_percent(HWND status_bar);
+// That of the editor's status bar.
 int progress_position();
 
 // Serves events until the exchange the click started has ended; false when
