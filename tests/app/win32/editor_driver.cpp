@@ -100,21 +100,21 @@ void answer_message_box(HWND box) {
     press(box, answer);
 }
 
+BOOL CALLBACK note_our_dialog(HWND window, LPARAM list) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    wchar_t name[16] = {};
+    GetClassNameW(window, name, 16);
+    if (process == GetCurrentProcessId() && IsWindowVisible(window) &&
+        lstrcmpW(name, L"#32770") == 0)
+        reinterpret_cast<std::vector<HWND> *>(list)->push_back(window);
+    return TRUE;
+}
+
 // The dialogs of this process, whichever thread shows them.
 std::vector<HWND> our_dialogs() {
     std::vector<HWND> found;
-    EnumWindows(
-        [](HWND window, LPARAM list) -> BOOL {
-            DWORD process = 0;
-            GetWindowThreadProcessId(window, &process);
-            wchar_t name[16] = {};
-            GetClassNameW(window, name, 16);
-            if (process == GetCurrentProcessId() && IsWindowVisible(window) &&
-                lstrcmpW(name, L"#32770") == 0)
-                reinterpret_cast<std::vector<HWND> *>(list)->push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    EnumWindows(note_our_dialog, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
