@@ -5,18 +5,9 @@
 # Needs the linux build's kalvo-vtrx and the bench_read_win32 target of the
 # 64-bit Windows build (cmake --build --preset win64 --target bench_read_win32).
 set -euo pipefail
-root=$(cd "$(dirname "$0")/../../.." && pwd)
+. "$(dirname "$0")/wine_session.sh"
 build=${1:-$root/build/win64}
 bench=$build/tests/app/win32/bench_read_win32.exe
-vtrx=$root/build/linux/tools/kalvo-vtrx
-for file in "$bench" "$vtrx"; do
-  [ -e "$file" ] || { echo "bench_read: $file is not built" >&2; exit 1; }
-done
-. "$root/scripts/xvfb.sh"
-. "$root/scripts/wine.sh"
-kalvo_display
-kalvo_wine_prefix
-# Replaces kalvo_display's trap, so the display goes too.
-trap 'kalvo_wine_stop; rm -rf "$WINEPREFIX"; [ -z "${KALVO_XVFB_PID:-}" ] || kill "$KALVO_XVFB_PID"' EXIT
+wine_session "$bench" "$vtrx"
 bash "$root/tests/app/win32/with_radios.sh" "$vtrx" COM70:--baud,9600 -- \
   "$(kalvo_wine_loader)" "$bench"

@@ -1,36 +1,21 @@
 #!/usr/bin/env bash
 # Takes the picture of the Windows editor in the README: kalvo-win32.exe of
 # the 64-bit build under wine64 on a private X display, after "Read TRX" from
-# the virtual transceiver holding tools/demo.mem on COM1 (the
-# first port, in place of what the prefix maps there), one row selected.
+# the virtual transceiver holding tools/demo.mem on COM1 (the first port, in
+# place of what the prefix maps there), one row selected.
 #   tests/app/win32/screenshot.sh [build folder, default build/win64] [output png]
 set -euo pipefail
-root=$(cd "$(dirname "$0")/../../.." && pwd)
+. "$(dirname "$0")/wine_session.sh"
 build=${1:-$root/build/win64}
 output=${2:-$root/docs/kalvo-win32.png}
 program=$build/app/kalvo-win32.exe
-vtrx=$root/build/linux/tools/kalvo-vtrx
-for file in "$program" "$vtrx"; do
-  [ -e "$file" ] || { echo "screenshot: $file is not built" >&2; exit 1; }
-done
-. "$root/scripts/xvfb.sh"
-. "$root/scripts/wine.sh"
 unset DISPLAY # a private display: nothing else on the picture
-kalvo_display
-kalvo_wine_prefix
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  kalvo_wine_stop
-  rm -rf "$WINEPREFIX" "$work"
-  [ -z "${KALVO_XVFB_PID:-}" ] || kill "$KALVO_XVFB_PID"
-}
-# Quietly: the wine server reports on its way down.
-trap 'cleanup >/dev/null 2>&1' EXIT
+wine_session "$program" "$vtrx"
+work=$WINEPREFIX/screenshot # goes with the prefix
+mkdir -p "$work"
 
 "$vtrx" --baud 0 --load "$root/tools/demo.mem" >"$work/vtrx.out" 2>&1 &
-pids+=($!)
+session_pids+=($!)
 for _ in $(seq 1 50); do [ -s "$work/vtrx.out" ] && break; sleep 0.1; done
 # Wine maps COM1 to /dev/ttyS0 each time it starts, unless its registry
 # names another device for it; the change holds from the next start.
@@ -38,8 +23,9 @@ for _ in $(seq 1 50); do [ -s "$work/vtrx.out" ] && break; sleep 0.1; done
   /d "$(head -n 1 "$work/vtrx.out")" /f >/dev/null 2>&1
 kalvo_wine_stop
 
-"$(kalvo_wine_loader)" "$program" &
-pids+=($!)
+# Quietly: the wine server it starts reports on its way down.
+"$(kalvo_wine_loader)" "$program" >/dev/null 2>&1 &
+session_pids+=($!)
 window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Kalvo 1.03$' | head -n 1)
 sleep 3 # start-up: the port probe and the 100 rows
 # X, Y, WIDTH, HEIGHT of the whole window, which wine frames itself: the
