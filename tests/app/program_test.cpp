@@ -171,3 +171,15 @@ TEST_F(Program, ClosingDuringAReadEndsAtOnce) {
     EXPECT_EQ(wait_exit(2s), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - closed_at, 2s);
 }
+
+TEST_F(Program, ClosingWhileTheWorkersMessageIsUpEndsAtOnce) {
+    start_radio({"--baud", "0", "--silent"}, empty_memory());
+    start_program();
+    choose_port();
+    click_at(50, 25);
+    ASSERT_NE(run("timeout 10 xdotool search --sync --onlyvisible --name '^Error$'"), "");
+    auto closed_at = std::chrono::steady_clock::now();
+    close_window();
+    EXPECT_EQ(wait_exit(2s), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - closed_at, 2s);
+}

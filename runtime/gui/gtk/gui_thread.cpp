@@ -16,8 +16,10 @@ namespace {
 std::thread::id gui_thread;
 bool gui_thread_bound = false;    // written before any worker exists
 
-std::mutex handover_lock;
-std::condition_variable handover_signal;
+// Never destroyed: a worker may still be waiting when the process exits, and
+// destroying a condition variable that has a waiter blocks for ever.
+std::mutex &handover_lock = *new std::mutex;
+std::condition_variable &handover_signal = *new std::condition_variable;
 bool shutting_down = false;       // guarded by handover_lock
 
 enum class CallState { queued, running, done, dropped };

@@ -97,6 +97,13 @@ SharedMessage show_for_other_thread(const WideText &title, const WideText &text,
     g_signal_connect_data(dialog, "response", G_CALLBACK(on_response), new SharedMessage(message),
                           [](gpointer data, GClosure *) { delete static_cast<SharedMessage *>(data); },
                           GConnectFlags(0));
+    // A modal dialog grabs input for its window group, and GTK drops the
+    // delete events of windows outside the grab. In a group of its own the
+    // message blocks only the worker that waits on it: the main window still
+    // takes clicks and its close box while the message is up.
+    GtkWindowGroup *group = gtk_window_group_new();
+    gtk_window_group_add_window(group, GTK_WINDOW(dialog));
+    g_object_unref(group);   // the dialog holds the group from now on
     pending_messages.push_back(message);
     gtk_widget_show(dialog);
     return message;

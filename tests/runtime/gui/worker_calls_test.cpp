@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -94,6 +95,12 @@ TEST_F(WorkerCalls, WorkerRequesterBlocksOnlyTheWorker) {
     event_post(EVENT_GADGET, 42, window, 0);
     EXPECT_EQ(event_wait_timeout(0), EVENT_GADGET);
     EXPECT_EQ(event_gadget(), 42);
+    EXPECT_EQ(answer, -1);
+    // So does the main window: its close request gets past the message.
+    gtk_window_close(GTK_WINDOW(window_native_handle(window)));
+    std::vector<SeenEvent> seen = pump_events(100);
+    EXPECT_TRUE(std::any_of(seen.begin(), seen.end(),
+                            [](const SeenEvent &e) { return e.code == EVENT_CLOSE_WINDOW; }));
     EXPECT_EQ(answer, -1);
 
     gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_NO);
