@@ -2,6 +2,7 @@
 
 #include <X11/Xlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -82,17 +83,45 @@ void ProgramDriver::click_at(int x, int y) {
     std::this_thread::sleep_for(300ms);
 }
 
-bool ProgramDriver::choose_port(const std::string &port, const std::vector<std::string> &ports) {
-    std::string keys;
-    for (const std::string &listed : ports) {
-        keys += " Down";
-        if (listed != port) continue;
-        click_at(480, 24); // port_combo: 440, 12, 80 x 25
-        run("xdotool key" + keys + " Return");
-        std::this_thread::sleep_for(300ms);
-        return true;
+int ProgramDriver::windows_shown() const {
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0, shown = 0;
+    if (!XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count)) return 0;
+    for (unsigned int i = 0; i < count; ++i) {
+        XWindowAttributes attributes{};
+        if (XGetWindowAttributes(display_, children[i], &attributes) &&
+            attributes.map_state == IsViewable)
+            ++shown;
     }
-    return false;
+    if (children) XFree(children);
+    return static_cast<int>(shown);
+}
+
+bool ProgramDriver::wait_for_windows(int from, bool more, std::chrono::milliseconds timeout) const {
+    auto end = std::chrono::steady_clock::now() + timeout;
+    while (more ? windows_shown() <= from : windows_shown() >= from) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(20ms);
+    }
+    return true;
+}
+
+bool ProgramDriver::choose_port(const std::string &port, const std::vector<std::string> &ports) {
+    auto found = std::find(ports.begin(), ports.end(), port);
+    if (found == ports.end()) return false;
+    // The list opens with whichever entry lies under the pointer selected,
+    // so the first entry is chosen explicitly before stepping down.
+    std::string keys = " Home";
+    for (auto listed = ports.begin(); listed < found; ++listed) keys += " Down";
+    // The keys must reach the open list: sent to the window itself, Return
+    // would press whichever button has the focus.
+    const int closed = windows_shown();
+    click_at(480, 24); // port_combo: 440, 12, 80 x 25
+    if (!wait_for_windows(closed, true, 3s)) return false;
+    const int open = windows_shown();
+    std::this_thread::sleep_for(300ms); // mapped is not yet taking the keyboard
+    run("xdotool key" + keys + " Return");
+    return wait_for_windows(open, false, 3s);
 }
 
 void ProgramDriver::request_close() {
@@ -124,16 +153,20 @@ bool ProgramDriver::holds(const std::string &device) const {
     return pid_ > 0 && process_holds("/proc/" + std::to_string(pid_) + "/fd", device);
 }
 
-std::vector<std::string> holders_of(const std::string &device, const std::string &except) {
+std::vector<std::string> holders_of(const std::string &device, pid_t parent, const std::string &except) {
     std::vector<std::string> holders;
     std::error_code error;
     for (auto it = fs::directory_iterator("/proc", error); !error && it != fs::directory_iterator();
          it.increment(error)) {
         if (std::atoi(it->path().filename().c_str()) <= 0) continue;
-        std::ifstream comm(it->path() / "comm");
-        std::string command;
-        std::getline(comm, command);
-        if (command != except && process_holds(it->path() / "fd", device))
+        std::ifstream status(it->path() / "status");
+        std::string line, command;
+        pid_t parent_of = -1;
+        while (std::getline(status, line)) {
+            if (line.rfind("Name:\t", 0) == 0) command = line.substr(6);
+            if (line.rfind("PPid:\t", 0) == 0) parent_of = std::atoi(line.c_str() + 6);
+        }
+        if (parent_of == parent && command != except && process_holds(it->path() / "fd", device))
             holders.push_back(command + " (" + it->path().filename().string() + ")");
     }
     return holders;

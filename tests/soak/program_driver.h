@@ -12,7 +12,7 @@
 struct _XDisplay;
 
 // The /dev/ttyUSB<N> names present now, in ascending N: what the program
-// lists at start-up (every one of them leads to a live terminal in the tests).
+// lists when it starts now (each leads to a live terminal in the tests).
 std::vector<std::string> present_ports();
 
 class ProgramDriver {
@@ -27,7 +27,8 @@ public:
     // A click at x, y inside the window.
     void click_at(int x, int y);
     // Opens the port list and picks the entry for port; ports is the list as
-    // present_ports() gave it when the program started.
+    // present_ports() gave it when the program started. false when the port
+    // is not listed or the list did not open and close.
     bool choose_port(const std::string &port, const std::vector<std::string> &ports);
     // WM_PROTOCOLS / WM_DELETE_WINDOW, as a window manager's close box sends it.
     void request_close();
@@ -38,11 +39,16 @@ public:
     pid_t pid() const { return pid_; }
 
 private:
+    // Top-level windows on the display that are shown (an open drop-down list
+    // adds some), and a wait until there are more (or fewer) than from.
+    int windows_shown() const;
+    bool wait_for_windows(int from, bool more, std::chrono::milliseconds timeout) const;
+
     _XDisplay *display_ = nullptr;
     pid_t pid_ = -1;
     unsigned long window_ = 0; // the X window
 };
 
-// Processes that have device open, as "command (pid)", leaving out those
-// whose command name is except.
-std::vector<std::string> holders_of(const std::string &device, const std::string &except);
+// Children of parent that have device open, as "command (pid)", leaving out
+// those whose command name is except.
+std::vector<std::string> holders_of(const std::string &device, pid_t parent, const std::string &except);
