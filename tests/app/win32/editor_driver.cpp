@@ -42,6 +42,7 @@ std::deque<std::string> file_answers;
 std::deque<int> question_answers;
 std::vector<SeenDialog> seen;
 bool messages_held = false;
+
 // File dialogs seen: the name to give and when it was last given.
 struct FileDialogAnswer {
     std::wstring name;
