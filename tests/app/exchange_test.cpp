@@ -135,8 +135,9 @@ TEST_F(Exchange, ReportsEveryFailedExchange) {
 
     const std::vector<std::string> timed_out{"TRX not responding!"};
     for (const char *fault : {"--silent", "--hangup"}) {
+        SCOPED_TRACE(fault);
         restart({fault}, memory_with(RADIO_CHANNELS));
-        EXPECT_EQ(exchange(app.read_button), timed_out) << fault;
+        EXPECT_EQ(exchange(app.read_button), timed_out);
         expect_rows({{7, "7|1000000|LSB|PRE"}});
     }
     // Wrong replies from channel 5 on: channels 0 ... 4 were read.
@@ -145,9 +146,10 @@ TEST_F(Exchange, ReportsEveryFailedExchange) {
                                            {"--hangup"}}) {
         reset_rows();
         set_row(7, "7\n1000000\nLSB\nPRE");
+        SCOPED_TRACE(fault.front() + (fault.size() > 1 ? " " + fault.back() : ""));
         fault.insert(fault.begin(), {"--fault-after", "5"});
         restart(fault, memory_with(RADIO_CHANNELS));
-        EXPECT_EQ(exchange(app.read_button), timed_out) << fault.back();
+        EXPECT_EQ(exchange(app.read_button), timed_out);
         expect_rows({{0, "0|7050000|CW |ATT"}, {1, "1|145500000|FM |PRE"}, {7, "7|1000000|LSB|PRE"}});
     }
 }
