@@ -115,9 +115,14 @@ bool ProgramDriver::choose_port(const std::string &port, const std::vector<std::
     for (auto listed = ports.begin(); listed < found; ++listed) keys += " Down";
     // The keys must reach the open list: sent to the window itself, Return
     // would press whichever button has the focus.
+    // A program slowed down by a sanitizer may not take the first click yet.
     const int closed = windows_shown();
-    click_at(480, 24); // port_combo: 440, 12, 80 x 25
-    if (!wait_for_windows(closed, true, 3s)) return false;
+    bool opened = false;
+    for (int attempt = 0; attempt < 3 && !opened; ++attempt) {
+        click_at(480, 24); // port_combo: 440, 12, 80 x 25
+        opened = wait_for_windows(closed, true, 4s);
+    }
+    if (!opened) return false;
     const int open = windows_shown();
     std::this_thread::sleep_for(300ms); // mapped is not yet taking the keyboard
     run("xdotool key" + keys + " Return");
