@@ -108,23 +108,35 @@ std::intptr_t list_add_column(GadgetRecord *record, std::int32_t position, const
     return 1;
 }
 
+// The row goes in with all its values at once: the view hears of one new row
+// instead of a new empty row followed by a change per cell.
 std::intptr_t list_add_item(GadgetRecord *record, std::intptr_t position, const char *text,
                             void *image) {
     StoreRecord *store = list_store_record(record);
     const int rows = gtk_tree_model_iter_n_children(GTK_TREE_MODEL(store->store), nullptr);
     const int row = position < 0 || position > rows ? rows : static_cast<int>(position);
-    GtkTreeIter iter;
-    gtk_list_store_insert(store->store, &iter, row);
-    gtk_list_store_set(store->store, &iter, checked_column, FALSE, data_column, 0, -1);
     // One piece per column, in column order; extra pieces are dropped.
     const std::vector<std::string> cells = split_row_cells(text, g_list_length(store->columns));
+    std::vector<int> columns{checked_column, data_column};
+    std::vector<GValue> values(2 + cells.size() + (image ? 1 : 0), G_VALUE_INIT);
+    g_value_init(&values[0], G_TYPE_BOOLEAN);
+    g_value_init(&values[1], G_TYPE_INT);
     GList *column = store->columns;
-    for (const std::string &cell : cells) {
-        gtk_list_store_set(store->store, &iter, GPOINTER_TO_INT(column->data), cell.c_str(), -1);
-        column = column->next;
+    for (std::size_t c = 0; c < cells.size(); ++c, column = column->next) {
+        columns.push_back(GPOINTER_TO_INT(column->data));
+        g_value_init(&values[2 + c], G_TYPE_STRING);
+        g_value_set_static_string(&values[2 + c], cells[c].c_str());
     }
-    if (image)
-        gtk_list_store_set(store->store, &iter, image_column, image, -1);
+    if (image) {
+        columns.push_back(image_column);
+        g_value_init(&values.back(), GDK_TYPE_PIXBUF);
+        g_value_set_object(&values.back(), image);
+    }
+    GtkTreeIter iter;
+    gtk_list_store_insert_with_valuesv(store->store, &iter, row, columns.data(), values.data(),
+                                       static_cast<int>(values.size()));
+    for (GValue &value : values)
+        g_value_unset(&value);
     return 1;
 }
 
@@ -384,6 +396,9 @@ std::intptr_t create_list(ObjectId number, std::int32_t x, std::int32_t y, std::
     g_object_unref(store);
     gtk_tree_view_set_headers_visible(GTK_TREE_VIEW(view), TRUE);
     gtk_tree_view_set_headers_clickable(GTK_TREE_VIEW(view), FALSE);
+    // Every column has a fixed width and every row one line of text, so the
+    // view need not measure each row that comes or goes.
+    gtk_tree_view_set_fixed_height_mode(GTK_TREE_VIEW(view), TRUE);
     ObjectId id = 0;
     GadgetRecord *record = gadget_place(number, &id, view, scrolled, list_class(), x, y, width, height);
     if (!record)
