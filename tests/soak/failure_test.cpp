@@ -4,7 +4,6 @@
 #include "tests/soak/soak_support.h"
 
 #include "app/kalvo.h"
-#include "tests/app/linked_radio.h"
 
 #include <gtk/gtk.h>
 #include <gtest/gtest.h>
@@ -30,18 +29,13 @@ class Failures : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         radio_ = new VirtualTransceiver;
-        port_ = start_linked(*radio_, {.options = {"--baud", "0"}, .link = "", .memory = std::nullopt});
         harness_start();
     }
     static void TearDownTestSuite() {
         delete radio_;
         radio_ = nullptr;
     }
-    void SetUp() override {
-        ASSERT_FALSE(port_.empty()) << "no free /dev/ttyUSB<N> for the transceiver";
-        ASSERT_TRUE(choose_port(port_));
-        take_seen_requesters();
-    }
+    void SetUp() override { take_seen_requesters(); }
     // The transceiver on the same name, holding radio_set, misbehaving from
     // the command for FAILING_CHANNEL on.
     static void start_radio(const std::string &fault, const ChannelRows &radio_set,
@@ -49,7 +43,8 @@ protected:
         std::vector<std::string> options{"--baud", "0", "--fault-after",
                                          std::to_string(FAILING_CHANNEL), fault};
         options.insert(options.end(), more.begin(), more.end());
-        ASSERT_TRUE(radio_->start({.options = options, .link = port_, .memory = expected_memory(radio_set)}));
+        ASSERT_TRUE(radio_->start({.options = options, .link = "", .memory = expected_memory(radio_set)}));
+        ASSERT_TRUE(offer_port(radio_->path()));
     }
     // Rows 0 ... FAILING_CHANNEL - 1 from first, the others from rest.
     static ChannelRows spliced(const ChannelRows &first, const ChannelRows &rest) {
@@ -65,12 +60,10 @@ protected:
     }
 
     static VirtualTransceiver *radio_;
-    static std::string port_;
     std::mt19937 random_{37};
 };
 
 VirtualTransceiver *Failures::radio_ = nullptr;
-std::string Failures::port_;
 
 std::string bytes_of(const vtrx::MemBytes &memory) {
     return std::string(memory.begin(), memory.end());
@@ -142,8 +135,9 @@ TEST_F(Failures, HangUpMidReadKeepsTheRestAndTheNextReadWorks) {
     expect_failed_exchange(run_exchange(app.read_button));
     EXPECT_EQ(row_differences(spliced(radio_set, shown)), std::vector<std::string>{});
 
-    // The line comes back under the same name; the user simply reads again.
+    // The line comes back on a new terminal; the user chooses it and reads again.
     ASSERT_TRUE(radio_->wait_for_new_path(3000));
+    ASSERT_TRUE(offer_port(radio_->path()));
     ExchangeOutcome again = run_exchange(app.read_button);
     EXPECT_TRUE(again.ended && again.controls_back);
     EXPECT_EQ(again.messages, std::vector<std::string>{});

@@ -56,6 +56,12 @@ vtrx::MemBytes expected_memory(const ChannelRows &rows) {
     return bytes;
 }
 
+bool offer_port(const std::string &path) {
+    if (path.empty()) return false;
+    gadget_add_item(app.port_combo, -1, text_from_utf8(path.c_str()));
+    return choose_port(path);
+}
+
 void show_rows(const ChannelRows &rows) {
     for (int c = 0; c < CHANNEL_COUNT; ++c) {
         std::string text = std::to_string(c);

@@ -30,6 +30,12 @@ std::string expected_row(int channel, const SetChannel &value);
 // The transceiver's memory after every row was written to it.
 vtrx::MemBytes expected_memory(const ChannelRows &rows);
 
+// Puts the transceiver's terminal into the port list and chooses it. The
+// suites reach their transceiver by its own path rather than through a
+// /dev/ttyUSB<N> name, which suites running beside them take, restart and
+// give up all the time.
+bool offer_port(const std::string &path);
+
 // Replaces every row of channel_list with the set, as a load would.
 void show_rows(const ChannelRows &rows);
 // Row text as expected_row() writes it.

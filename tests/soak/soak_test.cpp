@@ -8,7 +8,6 @@
 #include "tests/soak/soak_support.h"
 
 #include "app/kalvo.h"
-#include "tests/app/linked_radio.h"
 
 #include <gtest/gtest.h>
 
@@ -50,11 +49,9 @@ TEST(Soak, CyclesStayExactWithFlatMemoryAndNoDescriptorKept) {
     // A paced line takes the writes in after the editor handed them over.
     const int memory_wait_ms = baud == 0 ? 5000 : 20000;
     VirtualTransceiver radio;
-    std::string port = start_linked(
-        radio, {.options = {"--baud", std::to_string(baud)}, .link = "", .memory = std::nullopt});
-    ASSERT_FALSE(port.empty()) << "no free /dev/ttyUSB<N> for the transceiver";
+    ASSERT_TRUE(radio.start({.options = {"--baud", std::to_string(baud)}, .link = "", .memory = std::nullopt}));
     harness_start();
-    ASSERT_TRUE(choose_port(port));
+    ASSERT_TRUE(offer_port(radio.path()));
     run_events_for(100);
 
     std::mt19937 random(20240611);
