@@ -20,7 +20,7 @@ trap 'rm -rf "$logs"; kill ${KALVO_XVFB_PID:-} 2>/dev/null' EXIT
 
 echo "=== report: build"
 cmake --preset linux -B "$build" >/dev/null &&
-  cmake --build "$build" -j "$(nproc)" --target soak_test failure_test close_test >"$logs/build" 2>&1 ||
+  cmake --build "$build" -j "$(nproc)" --target soak_test exchange_failure_test save_failure_test close_test >"$logs/build" 2>&1 ||
   { cat "$logs/build"; exit 1; }
 
 echo "=== report: fuzz targets"
@@ -29,7 +29,7 @@ fuzz_status=$?
 
 export LSAN_OPTIONS="suppressions=$PWD/tests/app/lsan.supp:print_suppressions=0"
 export TSAN_OPTIONS="suppressions=$PWD/tests/app/tsan.supp"
-for suite in soak_test failure_test close_test; do
+for suite in soak_test exchange_failure_test save_failure_test close_test; do
   echo "=== report: $suite"
   "$build/tests/soak/$suite" >"$logs/$suite" 2>&1
   echo $? >"$logs/$suite.status"
@@ -56,12 +56,12 @@ row "soak: RSS at start / end (KiB)" "$rss_start / $rss_end"
 row "soak: RSS growth after warm-up (KiB)" "$(figure soak_rss_growth_kib)"
 row "soak: descriptors before / after" "$(figure soak_fds_before) / $(figure soak_fds_after)"
 row "soak: verdict" "$(grep -qE '^\[ +OK +\] Soak\.' "$logs/soak_test" && echo passed || echo FAILED)"
-row "failure cases: passed / failed / skipped" \
-  "$(cases failure_test OK) / $(cases failure_test FAILED) / $(cases failure_test SKIPPED)"
+total() { echo $(($(cases exchange_failure_test "$1") + $(cases save_failure_test "$1"))); }
+row "failure cases: passed / failed / skipped" "$(total OK) / $(total FAILED) / $(total SKIPPED)"
 row "close during read: runs passed" "$(figure close_runs_passed) / $(figure close_runs)"
 
 status=$fuzz_status
-for suite in soak_test failure_test close_test; do
+for suite in soak_test exchange_failure_test save_failure_test close_test; do
   if [ "$(cat "$logs/$suite.status")" != 0 ]; then
     status=1
     echo
