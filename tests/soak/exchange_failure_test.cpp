@@ -42,7 +42,13 @@ protected:
         std::copy(first.begin(), first.begin() + FAILING_CHANNEL, rows.begin());
         return rows;
     }
-    static void expect_failed_exchange(const ExchangeOutcome &outcome) {
+    // Starts a transceiver with the fault holding radio_set_, shows shown_,
+    // and runs the exchange, which must fail at FAILING_CHANNEL as the user
+    // sees it: told, controls back, progress 0.
+    void fail_exchange(std::intptr_t button, const std::string &fault, std::vector<std::string> more = {}) {
+        start_radio(fault, radio_set_, more);
+        show_rows(shown_);
+        ExchangeOutcome outcome = run_exchange(button);
         EXPECT_TRUE(outcome.ended);
         EXPECT_EQ(outcome.messages, TIMED_OUT);
         EXPECT_TRUE(outcome.controls_back);
@@ -51,6 +57,8 @@ protected:
 
     static VirtualTransceiver *radio_;
     std::mt19937 random_{37};
+    const ChannelRows radio_set_ = random_channel_set(random_);
+    const ChannelRows shown_ = random_channel_set(random_);
 };
 
 VirtualTransceiver *ExchangeFailures::radio_ = nullptr;
@@ -58,12 +66,8 @@ VirtualTransceiver *ExchangeFailures::radio_ = nullptr;
 } // namespace
 
 TEST_F(ExchangeFailures, HangUpMidReadKeepsTheRestAndTheNextReadWorks) {
-    const ChannelRows radio_set = random_channel_set(random_);
-    const ChannelRows shown = random_channel_set(random_);
-    start_radio("--hangup", radio_set, {"--reopen-after", "300"});
-    show_rows(shown);
-    expect_failed_exchange(run_exchange(app.read_button));
-    EXPECT_EQ(row_differences(spliced(radio_set, shown)), std::vector<std::string>{});
+    fail_exchange(app.read_button, "--hangup", {"--reopen-after", "300"});
+    EXPECT_EQ(row_differences(spliced(radio_set_, shown_)), std::vector<std::string>{});
 
     // The line comes back on a new terminal; the user chooses it and reads again.
     ASSERT_TRUE(radio_->wait_for_new_path(3000));
@@ -71,24 +75,16 @@ TEST_F(ExchangeFailures, HangUpMidReadKeepsTheRestAndTheNextReadWorks) {
     ExchangeOutcome again = run_exchange(app.read_button);
     EXPECT_TRUE(again.ended && again.controls_back);
     EXPECT_EQ(again.messages, std::vector<std::string>{});
-    EXPECT_EQ(row_differences(radio_set), std::vector<std::string>{});
+    EXPECT_EQ(row_differences(radio_set_), std::vector<std::string>{});
 }
 
 TEST_F(ExchangeFailures, HangUpMidWriteIsReported) {
-    const ChannelRows radio_set = random_channel_set(random_);
-    const ChannelRows shown = random_channel_set(random_);
-    start_radio("--hangup", radio_set);
-    show_rows(shown);
-    expect_failed_exchange(run_exchange(app.write_button));
-    EXPECT_EQ(radio_->memory(), expected_memory(spliced(shown, radio_set)));
-    EXPECT_EQ(row_differences(shown), std::vector<std::string>{}); // a write changes no row
+    fail_exchange(app.write_button, "--hangup");
+    EXPECT_EQ(radio_->memory(), expected_memory(spliced(shown_, radio_set_)));
+    EXPECT_EQ(row_differences(shown_), std::vector<std::string>{}); // a write changes no row
 }
 
 TEST_F(ExchangeFailures, SilentAfter37ChannelsKeepsTheOtherRows) {
-    const ChannelRows radio_set = random_channel_set(random_);
-    const ChannelRows shown = random_channel_set(random_);
-    start_radio("--silent", radio_set);
-    show_rows(shown);
-    expect_failed_exchange(run_exchange(app.read_button));
-    EXPECT_EQ(row_differences(spliced(radio_set, shown)), std::vector<std::string>{});
+    fail_exchange(app.read_button, "--silent");
+    EXPECT_EQ(row_differences(spliced(radio_set_, shown_)), std::vector<std::string>{});
 }
