@@ -5,6 +5,7 @@
 #include "serial/posix/serial_posix.h"
 #include "serial/serial_registry.h"
 
+#include <cerrno>
 #include <fcntl.h>
 #include <string>
 #include <sys/ioctl.h>
@@ -27,6 +28,20 @@ int open_device(const std::string &path) {
         fd = moved;
     }
     return fd;
+}
+
+// Claims the device for this process with a record lock, so a port belongs to
+// one program at a time as it does on Windows: another program's open (the
+// port probe of a second copy starting) fails here instead of flushing the
+// input of an exchange under way. The process's own opens never conflict.
+// False only when another process holds the device.
+bool claim_device(int fd) {
+    struct flock lock{};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    if (fcntl(fd, F_SETLK, &lock) == 0)
+        return true;
+    return errno != EACCES && errno != EAGAIN; // a device without locks stays usable
 }
 
 // Sets or clears one modem line and reports whether it now has that state.
@@ -71,10 +86,19 @@ std::intptr_t serial_open(ObjectId number, const WideText &name, std::int32_t ba
     int fd = open_device(text_to_utf8(name));
     if (fd < 0)
         return 0; // the registry is untouched: a port under this number stays open
+    if (!claim_device(fd)) {
+        close(fd);
+        return 0;
+    }
     tcflush(fd, TCIFLUSH);
     tcsetattr(fd, TCSANOW, &settings);
     // Closes a port still open under this number, now that the new one is.
-    return serial_register(number, fd);
+    std::intptr_t opened = serial_register(number, fd);
+    // Closing a descriptor drops the process's locks on that device, also
+    // when the port replaced was this same device: claim it again.
+    if (opened)
+        claim_device(fd);
+    return opened;
 }
 
 std::int32_t serial_set_line(ObjectId port, std::int32_t code, std::int32_t value) {

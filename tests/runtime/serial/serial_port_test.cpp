@@ -9,6 +9,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <string>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -195,6 +196,30 @@ TEST_F(SerialPortTest, ReusesNumbersAndKeepsAPortWhenAReopenFails) {
     EXPECT_FALSE(descriptor_open(first));
     EXPECT_EQ(serial_write(0, "new", 3), 3);
     EXPECT_EQ(other.receive(), "new");
+}
+
+// A second program opening the port (its start-up probe) must neither get it
+// nor disturb the input waiting for the program that has it.
+TEST_F(SerialPortTest, APortInUseIsRefusedToOtherProcesses) {
+    ASSERT_NE(serial_open(0, line.name(), 9600, 0, 8, 1.0f, 0, 64, 64), 0);
+    line.send("reply");
+    ASSERT_EQ(wait_for_input(0, 5), 5);
+    const auto open_elsewhere = [&] {
+        pid_t child = fork();
+        if (child == 0)
+            _exit(serial_open(1, line.name(), 9600, 0, 8, 1.0f, 0, 64, 64) != 0 ? 1 : 0);
+        int status = -1;
+        waitpid(child, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    EXPECT_EQ(open_elsewhere(), 0);
+    EXPECT_EQ(serial_input_available(0), 5);
+    // Reopened in this process the port stays claimed, and once it is closed
+    // another process may have it.
+    ASSERT_NE(serial_open(0, line.name(), 9600, 0, 8, 1.0f, 0, 64, 64), 0);
+    EXPECT_EQ(open_elsewhere(), 0);
+    serial_close(0);
+    EXPECT_EQ(open_elsewhere(), 1);
 }
 
 TEST_F(SerialPortTest, ClosesOneOrAll) {
