@@ -41,10 +41,10 @@ figure() { sed -n "s/^kalvo-figure $1 //p" "$logs"/*_test | tail -1; }
 cases() { grep -cE "^\[ +$2 +\] [A-Za-z]+\.[A-Za-z0-9_]+ \([0-9]+ ms\)" "$logs/$1"; }
 or_failed() { [ -n "$1" ] && echo "$1" || echo "failed, see below"; }
 
-row() { printf '| %-44s | %-28s |\n' "$1" "$2"; }
+row() { printf '| %-52s | %-22s |\n' "$1" "$2"; }
 echo
 row "measure" "value"
-row "--------------------------------------------" "----------------------------"
+row "----------------------------------------------------" "----------------------"
 # fuzz.sh prints: target seconds executions exec/s crashes
 while read -r target seconds executions _ crashes; do
   row "fuzz $target ($seconds s): executions / crashes" "$executions / $crashes"
