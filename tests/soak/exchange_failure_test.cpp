@@ -19,7 +19,7 @@ class ExchangeFailures : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         radio_ = new VirtualTransceiver;
-        harness_start();
+        start_editor_aside();
     }
     static void TearDownTestSuite() {
         delete radio_;

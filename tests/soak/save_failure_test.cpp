@@ -25,7 +25,7 @@ const std::vector<std::string> NOT_SAVED{"File exists, replace?", "May not creat
 
 class SaveFailures : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { harness_start(); }
+    static void SetUpTestSuite() { start_editor_aside(); }
     void SetUp() override { take_seen_requesters(); }
     std::mt19937 random_{37};
 };

@@ -3,6 +3,8 @@
 #include "app/kalvo.h"
 #include "gui/gui.h"
 
+#include <gtk/gtk.h>
+
 #include <chrono>
 
 namespace {
@@ -54,6 +56,12 @@ vtrx::MemBytes expected_memory(const ChannelRows &rows) {
                                       code_of(rows[c].preatt, PREATTS)});
     }
     return bytes;
+}
+
+void start_editor_aside() {
+    harness_start();
+    gtk_window_move(GTK_WINDOW(window_native_handle(app.main_window)), -3000, -3000);
+    run_events_for(50);
 }
 
 bool offer_port(const std::string &path) {

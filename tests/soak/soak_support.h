@@ -30,6 +30,11 @@ std::string expected_row(int channel, const SetChannel &value);
 // The transceiver's memory after every row was written to it.
 vtrx::MemBytes expected_memory(const ChannelRows &rows);
 
+// Starts the editor in this process and moves its window off the screen:
+// suites that drive the kalvo program with the pointer run beside these and
+// click where its window stands, the middle of the screen.
+void start_editor_aside();
+
 // Puts the transceiver's terminal into the port list and chooses it. The
 // suites reach their transceiver by its own path rather than through a
 // /dev/ttyUSB<N> name, which suites running beside them take, restart and

@@ -50,7 +50,7 @@ TEST(Soak, CyclesStayExactWithFlatMemoryAndNoDescriptorKept) {
     const int memory_wait_ms = baud == 0 ? 5000 : 20000;
     VirtualTransceiver radio;
     ASSERT_TRUE(radio.start({.options = {"--baud", std::to_string(baud)}, .link = "", .memory = std::nullopt}));
-    harness_start();
+    start_editor_aside();
     ASSERT_TRUE(offer_port(radio.path()));
     run_events_for(100);
 
