@@ -2,8 +2,9 @@
 # Reruns the hardening figures and prints them as one table: executions and
 # crashes of every fuzz target, the soak's cycles, memory and descriptors,
 # the failure cases, and the runs that closed the program during a read.
-# Run after scripts/setup.sh; as root for the cases that mount a small file
-# system (they are counted as skipped otherwise).
+# Run after scripts/setup.sh, as root: the close-during-read runs link device
+# names under /dev, and the full-disk case mounts a small file system (it is
+# counted as skipped otherwise).
 #   FUZZ_SECONDS       seconds per fuzz target (default 30)
 #   KALVO_SOAK_CYCLES  soak cycles (default 200), KALVO_SOAK_BAUD its line pace (0)
 #   KALVO_CLOSE_RUNS   close-during-read runs (default 20)
