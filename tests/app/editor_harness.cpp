@@ -129,6 +129,15 @@ void type_text(std::intptr_t field, const std::string &text) {
     gtk_entry_set_text(GTK_ENTRY(widget_of(field)), text.c_str());
 }
 
+void paste_text(std::intptr_t field, const std::string &text) {
+    GtkWidget *entry = widget_of(field);
+    gtk_entry_set_text(GTK_ENTRY(entry), "");
+    gtk_widget_grab_focus(entry);
+    gtk_clipboard_set_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD), text.c_str(), -1);
+    g_signal_emit_by_name(entry, "paste-clipboard");
+    run_events_for(100); // the clipboard answers through the event loop
+}
+
 void select_row(int row) {
     GtkTreeView *view = GTK_TREE_VIEW(widget_of(app.channel_list));
     GtkTreePath *path = gtk_tree_path_new_from_indices(row, -1);

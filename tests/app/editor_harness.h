@@ -25,6 +25,9 @@ void run_events_for(int ms);
 void click(std::intptr_t button);
 void choose_combo_item(std::intptr_t combo, int index);
 void type_text(std::intptr_t field, const std::string &text);
+// Puts text on the clipboard and pastes it into the emptied field, as
+// Ctrl+V would.
+void paste_text(std::intptr_t field, const std::string &text);
 void select_row(int row);
 bool is_enabled(std::intptr_t gadget);
 std::string cell(int row, int column);

@@ -91,12 +91,18 @@ std::intptr_t create_string(ObjectId number, std::int32_t x, std::int32_t y, std
 } // namespace
 
 // Byte by byte in the process locale, so multi-byte UTF-8 characters pass the
-// case filters unchanged and are dropped by the digit filter.
+// case filters unchanged and are dropped by the digit filter. Every field is
+// one line: pasted text keeps its first line only, and tabs and other control
+// characters are left out.
 std::string insert_filter_apply(InsertFilter filter, const char *text, std::size_t length) {
     std::string result;
     result.reserve(length);
     for (std::size_t i = 0; i < length; ++i) {
         const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte == '\n' || byte == '\r')
+            break;
+        if (byte < 0x20 || byte == 0x7F)
+            continue;
         switch (filter) {
         case InsertFilter::upper_case:
             result += static_cast<char>(std::islower(byte) ? std::toupper(byte) : byte);
@@ -117,9 +123,8 @@ std::string insert_filter_apply(InsertFilter filter, const char *text, std::size
 }
 
 void insert_filter_connect(GtkWidget *entry, InsertFilter filter) {
-    if (filter != InsertFilter::none)
-        g_signal_connect(entry, "insert-text", G_CALLBACK(on_insert_text),
-                         GINT_TO_POINTER(static_cast<int>(filter)));
+    g_signal_connect(entry, "insert-text", G_CALLBACK(on_insert_text),
+                     GINT_TO_POINTER(static_cast<int>(filter)));
 }
 
 void insert_filter_block(GtkWidget *entry, bool block) {
