@@ -64,8 +64,11 @@ std::int64_t write_bytes(FileObject *file, const void *source, std::int32_t coun
         return 0;
     if (file->read_mode) {
         // Give up the read-ahead so the write lands right after the last
-        // value read; the seek also lets the stream turn from reading to writing.
-        if (!stream_seek(file->stream, -static_cast<std::int64_t>(file->available), StreamOrigin::current))
+        // value read; the seek also lets the stream turn from reading to
+        // writing. A pipe or a terminal cannot seek: with no read-ahead to
+        // give up, it still takes the write.
+        bool moved = stream_seek(file->stream, -static_cast<std::int64_t>(file->available), StreamOrigin::current);
+        if (!moved && file->available > 0)
             return 0;
         file->read_mode = 0;
         file->available = file->size;
