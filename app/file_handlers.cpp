@@ -24,22 +24,12 @@ ChannelSet channels_of_rows() {
     return records;
 }
 
-// Asks before replacing an existing file; false when the user says no or the
-// file may not be written (it then stays as it is, and the user is told).
+// Asks before a save puts anything in place of an existing name, even one
+// the user may not read; only Yes goes on.
 bool may_replace(const WideText &name) {
-    if (file_open_read(MEMORY_FILE, name) == 0) return true;
-    file_close(MEMORY_FILE);
-    if (requester_message(u"", u"File exists, replace?", REQUESTER_QUESTION) ==
-        REQUESTER_ANSWER_NO) {
-        return false;
-    }
-    // Opens for reading and writing without truncating anything.
-    if (file_open(MEMORY_FILE, name) == 0) {
-        show_error(u"May not create the file!");
-        return false;
-    }
-    file_close(MEMORY_FILE);
-    return true;
+    if (file_size(name) == -1) return true;
+    return requester_message(u"", u"File exists, replace?", REQUESTER_QUESTION) ==
+           REQUESTER_ANSWER_YES;
 }
 
 } // namespace

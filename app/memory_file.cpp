@@ -3,17 +3,14 @@
 
 namespace {
 
-constexpr const char16_t *TEMPORARY_SUFFIX = u".kalvo-part";
+constexpr int RECORD_SIZE = 6;
 
-bool write_records(const WideText &name, const ChannelSet &records) {
-    if (file_create(MEMORY_FILE, name) == 0) return false;
-    for (const Channel &record : records) {
-        // The file holds the low 32 bits of the frequency.
-        file_write_long(MEMORY_FILE, static_cast<std::int32_t>(record.frequency));
-        file_write_byte(MEMORY_FILE, record.mode_code);
-        file_write_byte(MEMORY_FILE, record.preatt_code);
-    }
-    return file_close(MEMORY_FILE) == 1;
+// The file holds the low 32 bits of the frequency, least significant first.
+void put_record(unsigned char *out, const Channel &record) {
+    auto bits = static_cast<std::uint32_t>(record.frequency);
+    for (int shift = 0; shift < 32; shift += 8) *out++ = static_cast<unsigned char>(bits >> shift);
+    *out++ = static_cast<unsigned char>(record.mode_code);
+    *out = static_cast<unsigned char>(record.preatt_code);
 }
 
 } // namespace
@@ -37,8 +34,8 @@ bool read_memory_file(const WideText &name, ChannelSet &records) {
 }
 
 bool write_memory_file(const WideText &name, const ChannelSet &records) {
-    WideText temporary = name + TEMPORARY_SUFFIX;
-    if (write_records(temporary, records) && file_rename(temporary, name) == 1) return true;
-    file_delete(temporary);
-    return false;
+    unsigned char bytes[MEM_FILE_SIZE];
+    for (int channel = 0; channel < CHANNEL_COUNT; ++channel)
+        put_record(bytes + channel * RECORD_SIZE, records[channel]);
+    return file_replace(name, bytes, MEM_FILE_SIZE) == 1;
 }

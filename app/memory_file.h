@@ -14,6 +14,7 @@ using ChannelSet = std::array<Channel, CHANNEL_COUNT>;
 
 // False, with records unchanged, unless name opens and holds exactly 600 bytes.
 bool read_memory_file(const WideText &name, ChannelSet &records);
-// Writes beside name first and renames over it only when every byte landed,
-// so a failed save leaves an existing file as it was. False on any failure.
+// Puts the 600 bytes in place of what name holds, keeping the file's links,
+// owner and mode; a failed save leaves an existing file as it was. False on
+// any failure.
 bool write_memory_file(const WideText &name, const ChannelSet &records);

@@ -79,6 +79,12 @@ std::int64_t text_byte_length(const WideText &text, std::int32_t encoding);
 // UTF-8 <-> WideText. A null string converts to the empty text.
 std::string text_to_utf8(const WideText &text);
 WideText text_from_utf8(const char *utf8);
+// File names on POSIX systems are bytes, not always UTF-8. Each byte that is
+// not part of a UTF-8 sequence is carried as the unit 0xDC00 + byte (a lone
+// trailing surrogate, which no valid name decodes to), so a name from the
+// system converts back to the same bytes.
+std::string text_to_file_name(const WideText &text);
+WideText text_from_file_name(const char *bytes);
 // Conversions with explicit counts (-1 = through the terminator). Without a
 // buffer they return the size needed; with one, the size written.
 std::int64_t text_encode(std::int32_t code_page, const char16_t *text, std::int64_t units,

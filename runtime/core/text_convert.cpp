@@ -240,3 +240,54 @@ WideText text_format(const char16_t *format, ...)
         result.resize(static_cast<std::size_t>(FORMAT_LIMIT));
     return result;
 }
+
+namespace {
+
+constexpr char16_t ESCAPED_BYTE = 0xDC00;
+
+bool is_escaped_byte(char16_t unit) { return unit >= ESCAPED_BYTE + 0x80 && unit <= ESCAPED_BYTE + 0xFF; }
+
+} // namespace
+
+std::string text_to_file_name(const WideText &text)
+{
+    std::u16string_view units = text_units(text);
+    std::string name;
+    std::size_t run = 0; // start of the units not yet converted
+    for (std::size_t i = 0; i <= units.size(); ++i) {
+        bool paired = i > 0 && is_leading(units[i - 1]);
+        if (i < units.size() && (paired || !is_escaped_byte(units[i])))
+            continue;
+        name += text_to_utf8(WideText(units.substr(run, i - run)));
+        if (i < units.size())
+            name += static_cast<char>(units[i] - ESCAPED_BYTE);
+        run = i + 1;
+    }
+    return name;
+}
+
+WideText text_from_file_name(const char *bytes)
+{
+    WideText name;
+    if (!bytes)
+        return name;
+    const auto *data = reinterpret_cast<const unsigned char *>(bytes);
+    auto count = static_cast<std::int64_t>(std::strlen(bytes));
+    for (std::int64_t i = 0; i < count;) {
+        std::uint32_t code = 0;
+        int length = utf8_decode_one(data + i, count - i, &code);
+        // Encoded surrogates and overlong forms are no UTF-8 either: kept as
+        // bytes, they convert back to what they were.
+        unsigned char shortest[4];
+        if (length == 0 || (code >= 0xD800 && code <= 0xDFFF) || utf8_sequence(code, shortest) != length) {
+            name += static_cast<char16_t>(ESCAPED_BYTE + data[i]);
+            ++i;
+            continue;
+        }
+        char16_t pair[2];
+        int units = static_cast<int>(decode_utf8(data + i, length, pair, 2));
+        name.append(pair, static_cast<std::size_t>(units));
+        i += length;
+    }
+    return name;
+}

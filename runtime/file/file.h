@@ -32,6 +32,14 @@ void file_seek(ObjectId file, std::int64_t position, std::int32_t mode = 0);
 // Size in bytes; -1 when missing, -2 for a directory.
 std::int64_t file_size(const WideText &name);
 
+// Puts count bytes in place of what name holds, or creates it, keeping what
+// the name is: through a symbolic link into the file it names, with the
+// file's attributes, owner and other names as they were. Where a rename can
+// keep all of that the bytes go to a fresh file that then takes the name;
+// otherwise they are written in place once there is room for them. 1 on
+// success; 0 when it cannot be done, with nothing changed.
+int file_replace(const WideText &name, const void *bytes, std::int64_t count);
+
 // Replaces (or creates) target with source in one step; 1 on success.
 int file_rename(const WideText &source, const WideText &target);
 // Removes a file; 1 on success.

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -133,6 +134,19 @@ TEST_F(Editor, SelectsUpdatesAndClearsAChannel) {
     EXPECT_EQ(row(12), "12|7050000 Hz|AM |PRE");
 }
 
+// Fields are one line: a pasted line feed or tab never becomes part of a row.
+TEST_F(Editor, PastedTextKeepsItsFirstLineOnly) {
+    select_row(7);
+    run_events_for(50);
+    for (const char *pasted : {"7050000\nLSB", "7050000\r\nLSB", "70\t50000"}) {
+        paste_text(app.frequency_field, pasted);
+        EXPECT_EQ(text_of(app.frequency_field), "7050000") << pasted;
+        press(app.update_button);
+        EXPECT_EQ(row(7), "7|7050000|USB|---") << pasted;
+    }
+    EXPECT_EQ(messages(), NO_MESSAGES);
+}
+
 TEST_F(Editor, SavesAndLoadsMemoryFiles) {
     edit(0, "7050000abc", 2, 2);
     edit(3, "145500000", 4, 1); // out of range: refused
@@ -208,6 +222,13 @@ TEST_F(Editor, ReplacesFilesOnlyWhenItShould) {
     EXPECT_EQ(seen[1].title, "");
     EXPECT_EQ(read_bytes(target), old_bytes);
 
+    // Escape and the close box answer neither Yes nor No: the file stays.
+    queue_file_answer(target.string());
+    queue_question_answer(GTK_RESPONSE_DELETE_EVENT);
+    press(app.save_button);
+    EXPECT_EQ(messages(), std::vector<std::string>{"File exists, replace?"});
+    EXPECT_EQ(read_bytes(target), old_bytes);
+
     queue_file_answer(target.string());
     queue_question_answer(GTK_RESPONSE_YES);
     press(app.save_button);
@@ -234,4 +255,71 @@ TEST_F(Editor, ReplacesFilesOnlyWhenItShould) {
     EXPECT_EQ(messages(), (std::vector<std::string>{"File exists, replace?", "May not create the file!"}));
     EXPECT_EQ(read_bytes(small / "keep.mem"), old_bytes);
     std::system(("umount '" + small.string() + "'").c_str());
+}
+
+// Saving over a file changes its bytes only: links, other names, mode and
+// owner stay, and no file of the user's beside it is touched.
+TEST_F(Editor, SavingOverAFileKeepsWhatTheFileIs) {
+    std::string old_bytes = empty_records();
+    old_bytes[0] = 42;
+    std::string long_name = std::string(246, 'n') + ".mem"; // 250 bytes, near the limit
+    for (const char *name : {"real.mem", "linked.mem", "keep.mem", "keep.mem.kalvo-part"})
+        write_bytes(folder_ / name, old_bytes);
+    write_bytes(folder_ / long_name, old_bytes);
+    fs::create_symlink("real.mem", folder_ / "link.mem");
+    fs::create_hard_link(folder_ / "linked.mem", folder_ / "other name.mem");
+    chmod((folder_ / "keep.mem").c_str(), 0604);
+    bool root = geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(chown((folder_ / "keep.mem").c_str(), 1234, 4321), 0);
+    }
+    edit(5, "7050000", 0, 0);
+    messages();
+
+    for (const std::string name : {"link.mem", "linked.mem", "keep.mem", long_name.c_str()}) {
+        queue_file_answer((folder_ / name).string());
+        queue_question_answer(GTK_RESPONSE_YES);
+        press(app.save_button);
+        EXPECT_EQ(messages(), std::vector<std::string>{"File exists, replace?"}) << name;
+    }
+    const std::string saved = read_bytes(folder_ / "keep.mem");
+    EXPECT_TRUE(saved != old_bytes);
+    EXPECT_TRUE(fs::is_symlink(folder_ / "link.mem"));
+    EXPECT_TRUE(read_bytes(folder_ / "real.mem") == saved);
+    EXPECT_TRUE(read_bytes(folder_ / "other name.mem") == saved);
+    EXPECT_TRUE(read_bytes(folder_ / long_name) == saved);
+    EXPECT_TRUE(read_bytes(folder_ / "keep.mem.kalvo-part") == old_bytes);
+    struct stat kept {};
+    ASSERT_EQ(stat((folder_ / "keep.mem").c_str(), &kept), 0);
+    EXPECT_EQ(kept.st_mode & 07777, 0604u);
+    if (root) {
+        EXPECT_EQ(kept.st_uid * 10000 + kept.st_gid, 1234u * 10000 + 4321);
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 7);
+
+    // A file the user may not read is asked about too; one the user may not
+    // write is left as it was. Root reads everything, so the save runs as
+    // nobody, in a folder everyone may write.
+    fs::path shared = folder_ / "shared";
+    fs::create_directory(shared);
+    chmod(folder_.c_str(), 0755);
+    chmod(shared.c_str(), 0777);
+    write_bytes(shared / "theirs.mem", old_bytes);
+    chmod((shared / "theirs.mem").c_str(), 0);
+    if (root) {
+        ASSERT_EQ(seteuid(65534), 0);
+    }
+    for (int answer : {GTK_RESPONSE_NO, GTK_RESPONSE_YES}) {
+        queue_file_answer((shared / "theirs.mem").string());
+        queue_question_answer(answer);
+        press(app.save_button);
+    }
+    if (root) {
+        ASSERT_EQ(seteuid(0), 0);
+    }
+    EXPECT_EQ(messages(), (std::vector<std::string>{"File exists, replace?", "File exists, replace?",
+                                                    "May not create the file!"}));
+    chmod((shared / "theirs.mem").c_str(), 0600);
+    EXPECT_TRUE(read_bytes(shared / "theirs.mem") == old_bytes);
+    EXPECT_EQ(std::distance(fs::directory_iterator(shared), fs::directory_iterator()), 1);
 }

@@ -30,7 +30,7 @@ FILE *open_update(const std::string &path)
 
 void *stream_open(StreamOpen kind, const WideText &name)
 {
-    std::string path = text_to_utf8(name);
+    std::string path = text_to_file_name(name);
     if (path.empty())
         return nullptr;
     switch (kind) {
@@ -71,7 +71,7 @@ bool stream_close(void *stream)
 
 std::int64_t file_size(const WideText &name)
 {
-    std::string path = text_to_utf8(name);
+    std::string path = text_to_file_name(name);
     struct stat status {};
     if (path.empty() || stat(path.c_str(), &status) != 0)
         return -1;
@@ -82,8 +82,8 @@ std::int64_t file_size(const WideText &name)
 
 int file_rename(const WideText &source, const WideText &target)
 {
-    std::string from = text_to_utf8(source);
-    std::string to = text_to_utf8(target);
+    std::string from = text_to_file_name(source);
+    std::string to = text_to_file_name(target);
     if (from.empty() || to.empty())
         return 0;
     return std::rename(from.c_str(), to.c_str()) == 0 ? 1 : 0;
@@ -91,7 +91,7 @@ int file_rename(const WideText &source, const WideText &target)
 
 int file_delete(const WideText &name)
 {
-    std::string path = text_to_utf8(name);
+    std::string path = text_to_file_name(name);
     if (path.empty())
         return 0;
     return unlink(path.c_str()) == 0 ? 1 : 0;

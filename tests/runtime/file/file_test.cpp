@@ -1,5 +1,9 @@
 #include "tests/runtime/file/file_fixture.h"
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 namespace {
 
 TEST_F(FileTest, ChannelRecordsMakeExactly600LittleEndianBytes)
@@ -152,6 +156,38 @@ TEST_F(FileTest, CloseReportsBytesThatNeverReachedTheSystem)
     file_read_byte(0);
     file_seek(0, 0);
     EXPECT_EQ(file_close(0), 0);
+}
+
+// A pipe cannot seek; with nothing read ahead a write needs no seek.
+TEST_F(FileTest, PipesTakeWrites)
+{
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    ASSERT_NE(file_open(0, text_from_utf8(("/proc/self/fd/" + std::to_string(ends[1])).c_str())), 0);
+    close(ends[1]);
+    EXPECT_EQ(file_write_long(0, 0x64636261), 4);
+    EXPECT_EQ(file_write_byte(0, 'e'), 1);
+    EXPECT_EQ(file_close(0), 1);
+    char heard[8] = {};
+    EXPECT_EQ(read(ends[0], heard, sizeof heard), 5);
+    close(ends[0]);
+    EXPECT_STREQ(heard, "abcde");
+}
+
+// File names are bytes; one that is no UTF-8 still names the same file.
+TEST_F(FileTest, NamesThatAreNoUtf8RoundTrip)
+{
+    const std::string odd = dir.string() + "/caf\xE9 \xED\xB2\x80 \xC0\x80.mem";
+    const WideText name = text_from_file_name(odd.c_str());
+    EXPECT_EQ(text_to_file_name(name), odd);
+    ASSERT_NE(file_create(0, name), 0);
+    EXPECT_EQ(file_write_byte(0, 'k'), 1);
+    EXPECT_EQ(file_close(0), 1);
+    EXPECT_EQ(file_size(name), 1);
+    EXPECT_EQ(file_replace(name, "new", 3), 1);
+    std::ifstream in(odd, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "new");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
 }
 #endif
 

@@ -32,6 +32,27 @@ TEST_F(FileTest, CreateEmptiesHiddenFiles)
     EXPECT_TRUE(GetFileAttributesW(wide(name("hidden"))) & FILE_ATTRIBUTE_HIDDEN);
 }
 
+// Saving over a file keeps its attributes and its other names; a folder and
+// a read-only file are never replaced.
+TEST_F(FileTest, ReplacingKeepsWhatTheFileIs)
+{
+    put("hidden", "old contents");
+    put("linked", "old contents");
+    ASSERT_TRUE(SetFileAttributesW(wide(name("hidden")), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+    ASSERT_TRUE(CreateHardLinkW(wide(name("other")), wide(name("linked")), nullptr));
+    for (const char *base : {"hidden", "linked", "new"})
+        EXPECT_EQ(file_replace(name(base), "abcd", 4), 1) << base;
+    EXPECT_EQ(contents("hidden") + contents("other") + contents("new"), "abcdabcdabcd");
+    EXPECT_TRUE(GetFileAttributesW(wide(name("hidden"))) & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(file_replace(dir.u16string(), "abcd", 4), 0);
+    ASSERT_TRUE(SetFileAttributesW(wide(name("linked")), FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(file_replace(name("linked"), "wxyz", 4), 0);
+    EXPECT_EQ(contents("linked"), "abcd");
+    SetFileAttributesW(wide(name("linked")), FILE_ATTRIBUTE_NORMAL);
+    // Nothing but the named files is left in the folder.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 4);
+}
+
 TEST_F(FileTest, ReadOnlyFilesOpenOnlyForReading)
 {
     put("locked", "keep");
