@@ -74,7 +74,7 @@ enum class Outcome {
 
 // Writes a fresh file in the folder, under a short unique name created for
 // it, and lets ReplaceFileW swap it in with the old file's shape.
-Outcome replace_by_swap(const std::wstring &path, const void *bytes, std::int64_t count)
+Outcome replace_by_swap(const std::wstring &path, DWORD attributes, const void *bytes, std::int64_t count)
 {
     wchar_t temporary[MAX_PATH];
     if (GetTempFileNameW(folder_of(path).c_str(), L"kvo", 0, temporary) == 0)
@@ -84,6 +84,10 @@ Outcome replace_by_swap(const std::wstring &path, const void *bytes, std::int64_
     if (copy.valid() && write_and_flush(copy.handle, bytes, count) && copy.release()) {
         bool swapped = ReplaceFileW(path.c_str(), temporary, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
                                     nullptr) != 0;
+        // Some implementations leave the new file's own attributes; the old
+        // ones are put back (unchanged where ReplaceFileW kept them).
+        if (swapped)
+            SetFileAttributesW(path.c_str(), attributes);
         outcome = swapped ? Outcome::done : Outcome::elsewise;
     }
     copy.release();
@@ -144,7 +148,7 @@ int file_replace(const WideText &name, const void *bytes, std::int64_t count)
     if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))
         return 0;
     if (link_count(path) == 1) {
-        Outcome outcome = replace_by_swap(path, bytes, count);
+        Outcome outcome = replace_by_swap(path, attributes, bytes, count);
         if (outcome != Outcome::elsewise)
             return outcome == Outcome::done ? 1 : 0;
     }
