@@ -106,10 +106,12 @@ void progress_on_gui_thread(ObjectId statusbar, std::int32_t field, std::int32_t
     if (GtkWidget *bar = progress_bar_of(frame)) {
         const int low = limit(frame, "kw_statusbar_min", min);
         const int high = limit(frame, "kw_statusbar_max", max);
-        double fraction = 0.0;
-        if (value >= high)
-            fraction = 1.0;
-        else if (value > low)
+        // At or below the minimum the bar is empty even when the range is
+        // empty or reversed; beyond it and at or above the maximum, full.
+        double fraction = 1.0;
+        if (value <= low)
+            fraction = 0.0;
+        else if (value < high)
             fraction = (static_cast<double>(value) - low) / (static_cast<double>(high) - low);
         gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(bar), fraction);
     }

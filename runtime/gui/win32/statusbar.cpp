@@ -231,10 +231,18 @@ void show_progress(ObjectId statusbar, std::int32_t field, std::int32_t value, s
     // Past the value and back: the themed bar shows it at once instead of
     // animating towards it.
     HWND bar = entry.control;
-    SendMessageW(bar, PBM_SETRANGE32, static_cast<WPARAM>(entry.minimum), entry.maximum + 1);
-    SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(value + 1), 0);
-    SendMessageW(bar, PBM_SETRANGE32, static_cast<WPARAM>(entry.minimum), entry.maximum);
-    SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(value), 0);
+    // The control wants its top above its bottom: an empty or reversed range
+    // shows the bar empty up to the minimum and full beyond it.
+    std::int32_t low = entry.minimum, high = entry.maximum, shown = value;
+    if (high <= low) {
+        shown = value > low ? 1 : 0;
+        low = 0;
+        high = 1;
+    }
+    SendMessageW(bar, PBM_SETRANGE32, static_cast<WPARAM>(low), high + 1);
+    SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(shown + 1), 0);
+    SendMessageW(bar, PBM_SETRANGE32, static_cast<WPARAM>(low), high);
+    SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(shown), 0);
     if (had_control && IsWindowVisible(bar))
         return;
     SendMessageW(record->handle, SB_SETTEXTW, static_cast<WPARAM>(field) | border,

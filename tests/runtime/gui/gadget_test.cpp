@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <cstdlib>
 #include <string>
 
@@ -268,6 +270,13 @@ TEST_F(Gadgets, StatusBarProgressFractions) {
     EXPECT_DOUBLE_EQ(gtk_progress_bar_get_fraction(GTK_PROGRESS_BAR(bar)), 0.5);
     statusbar_progress_ex(0, 0, 15, 0, 10, 20);
     EXPECT_DOUBLE_EQ(gtk_progress_bar_get_fraction(GTK_PROGRESS_BAR(bar)), 0.5);
+    // An empty or reversed range: empty up to the minimum, full beyond it.
+    const std::tuple<int, int, int, double> ranges[] = {{5, 10, 10, 0.0}, {10, 10, 10, 0.0},
+                                                        {15, 10, 10, 1.0}, {15, 20, 10, 0.0}};
+    for (const auto &[value, low, high, fraction] : ranges) {
+        statusbar_progress_ex(0, 0, value, 0, low, high);
+        EXPECT_DOUBLE_EQ(gtk_progress_bar_get_fraction(GTK_PROGRESS_BAR(bar)), fraction) << value << " " << low;
+    }
     statusbar_free(0);
 }
 

@@ -83,6 +83,22 @@ TEST_F(StatusBarTest, ProgressFillsItsShareAndBadFieldsDoNothing) {
         const int filled = filled_percent(status);
         EXPECT_TRUE(filled >= 45 && filled <= 55) << filled;
     }
+    // An empty or reversed range: empty up to the minimum, full beyond it.
+    const struct {
+        int value, minimum, maximum;
+        bool full;
+    } ranges[] = {{5, 10, 10, false}, {10, 10, 10, false}, {15, 10, 10, true}, {15, 20, 10, false}};
+    for (const auto &range : ranges) {
+        statusbar_progress_ex(0, 0, range.value, 0, range.minimum, range.maximum);
+        int filled = filled_percent(status);
+        if (themed) {
+            PBRANGE shown{};
+            SendMessageW(bar, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&shown));
+            filled = 100 * (static_cast<int>(SendMessageW(bar, PBM_GETPOS, 0, 0)) - shown.iLow) /
+                     (shown.iHigh > shown.iLow ? shown.iHigh - shown.iLow : 1);
+        }
+        EXPECT_TRUE(range.full ? filled >= 97 : filled == 0) << range.value << " " << range.minimum << " " << filled;
+    }
     statusbar_progress(0, 1, 50); // beyond the last field
     statusbar_progress(0, 1000000, 50);
     statusbar_progress(0, -1, 50);
