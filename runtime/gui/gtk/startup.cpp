@@ -31,6 +31,8 @@ void toolkit_init(int argc, char **argv) {
     putenv(backend);
     XInitThreads();
     gtk_init(&saved_argc, &saved_argv);
+    // gtk_init sets every category from the environment again.
+    std::setlocale(LC_NUMERIC, "C");
     toolkit_started = true;
 }
 

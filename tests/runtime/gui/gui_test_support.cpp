@@ -30,6 +30,9 @@ public:
         setenv("GSETTINGS_BACKEND", "memory", 1);
         // No accessibility bus: it is not needed here and keeps its connection alive.
         setenv("NO_AT_BRIDGE", "1", 1);
+        // A locale from the environment, as users have one: the start-up must
+        // still leave numbers in the "C" form.
+        setenv("LC_ALL", "C.UTF-8", 1);
         static char name[] = "gui_test";
         static char *args[] = {name, nullptr};
         runtime_start(1, args);

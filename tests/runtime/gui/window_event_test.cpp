@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+
 #include <gdk/gdkx.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -96,6 +98,13 @@ TEST(Window, CloseBoxPostsCloseAndTheWindowStays) {
     window_close(7);
     EXPECT_EQ(window_native_handle(7), nullptr);
     EXPECT_EQ(event_peek_type(), 0);
+}
+
+// The user's locale governs characters; numbers keep the decimal point even
+// after GTK has set up its own locale.
+TEST(Window, StartUpKeepsNumbersInTheCForm) {
+    EXPECT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
+    EXPECT_STREQ(std::setlocale(LC_CTYPE, nullptr), "C.UTF-8");
 }
 
 TEST(Window, NumbersNamingNoWindowDoNothing) {
