@@ -138,6 +138,8 @@ TEST_F(Editor, SelectsUpdatesAndClearsAChannel) {
 TEST_F(Editor, PastedTextKeepsItsFirstLineOnly) {
     select_row(7);
     run_events_for(50);
+    choose_combo_item(app.mode_combo, 0);
+    choose_combo_item(app.preatt_combo, 0);
     for (const char *pasted : {"7050000\nLSB", "7050000\r\nLSB", "70\t50000"}) {
         paste_text(app.frequency_field, pasted);
         EXPECT_EQ(text_of(app.frequency_field), "7050000") << pasted;
