@@ -59,54 +59,73 @@ std::intptr_t run_message(const WideText &title, const WideText &text, std::int3
     return answer;
 }
 
-// A message requester shown for another thread, which sleeps until the user
-// answers while the event loop goes on running.
-struct PendingMessage {
+// A requester shown for another thread, which sleeps until the user answers
+// while the event loop goes on running.
+struct RequesterAnswer {
+    std::intptr_t answer = 0;   // a message's answer
+    WideText file;              // a file requester's chosen name
+};
+using AnswerReader = RequesterAnswer (*)(GtkWidget *dialog, int response);
+struct PendingRequester {
     GtkWidget *dialog;
-    std::intptr_t answer;   // guarded by the hand-over lock
+    AnswerReader read;      // on the event-loop thread, when the user answers
+    RequesterAnswer given;  // guarded by the hand-over lock
     bool answered;          // guarded by the hand-over lock
 };
-using SharedMessage = std::shared_ptr<PendingMessage>;
-std::vector<SharedMessage> pending_messages;   // event-loop thread only
+using SharedRequester = std::shared_ptr<PendingRequester>;
+std::vector<SharedRequester> pending_requesters;   // event-loop thread only
 
-void forget_pending(PendingMessage *message) {
-    std::erase_if(pending_messages, [&](const SharedMessage &m) { return m.get() == message; });
+void forget_pending(PendingRequester *requester) {
+    std::erase_if(pending_requesters, [&](const SharedRequester &r) { return r.get() == requester; });
+}
+
+RequesterAnswer message_answer(GtkWidget *, int response) {
+    return {answer_of(response), WideText()};
 }
 
 void on_response(GtkDialog *dialog, int response, gpointer data) {
-    PendingMessage *message = static_cast<SharedMessage *>(data)->get();
-    struct Answer {
-        PendingMessage *message;
-        std::intptr_t answer;
-    } answer{message, answer_of(response)};
-    gui_signal([](void *a) {
-        auto *given = static_cast<Answer *>(a);
-        given->message->answer = given->answer;
-        given->message->answered = true;
-    }, &answer);
-    forget_pending(message);   // may drop the list's reference; the closure keeps one
+    PendingRequester *requester = static_cast<SharedRequester *>(data)->get();
+    struct Given {
+        PendingRequester *requester;
+        RequesterAnswer answer;
+    } given{requester, requester->read(GTK_WIDGET(dialog), response)};
+    gui_signal([](void *g) {
+        auto *answer = static_cast<Given *>(g);
+        answer->requester->given = std::move(answer->answer);
+        answer->requester->answered = true;
+    }, &given);
+    forget_pending(requester);   // may drop the list's reference; the closure keeps one
     gtk_widget_destroy(GTK_WIDGET(dialog));
 }
 
-SharedMessage show_for_other_thread(const WideText &title, const WideText &text,
-                                    std::int32_t flags) {
-    GtkWidget *dialog = build_message(title, text, flags);
+SharedRequester show_for_other_thread(GtkWidget *dialog, AnswerReader read) {
     if (!dialog)
         return nullptr;
-    auto message = std::make_shared<PendingMessage>(PendingMessage{dialog, 0, false});
-    g_signal_connect_data(dialog, "response", G_CALLBACK(on_response), new SharedMessage(message),
-                          [](gpointer data, GClosure *) { delete static_cast<SharedMessage *>(data); },
+    auto requester = std::make_shared<PendingRequester>(PendingRequester{dialog, read, {}, false});
+    g_signal_connect_data(dialog, "response", G_CALLBACK(on_response), new SharedRequester(requester),
+                          [](gpointer data, GClosure *) { delete static_cast<SharedRequester *>(data); },
                           GConnectFlags(0));
     // A modal dialog grabs input for its window group, and GTK drops the
     // delete events of windows outside the grab. In a group of its own the
-    // message blocks only the worker that waits on it: the main window still
-    // takes clicks and its close box while the message is up.
+    // requester blocks only the worker that waits on it: the main window
+    // still takes clicks and its close box while it is up.
     GtkWindowGroup *group = gtk_window_group_new();
     gtk_window_group_add_window(group, GTK_WINDOW(dialog));
     g_object_unref(group);   // the dialog holds the group from now on
-    pending_messages.push_back(message);
+    pending_requesters.push_back(requester);
     gtk_widget_show(dialog);
-    return message;
+    return requester;
+}
+
+// On the calling worker: shows the requester build() makes and sleeps until
+// it is answered, or until shut-down begins (an empty answer then).
+template <class Build> RequesterAnswer ask_from_other_thread(Build build, AnswerReader read) {
+    SharedRequester requester = on_gui_thread([&] { return show_for_other_thread(build(), read); });
+    if (!requester)
+        return {};
+    const bool answered = gui_wait_until(
+        [](void *r) { return static_cast<PendingRequester *>(r)->answered; }, requester.get());
+    return answered ? requester->given : RequesterAnswer{};
 }
 
 // ---------------------------------------------------------------------------
@@ -127,43 +146,74 @@ void add_filters(GtkFileChooser *chooser, const std::string &pattern, std::int32
     }
 }
 
-void set_default_file(GtkFileChooser *chooser, GtkFileChooserAction action, const std::string &file) {
-    if (file.empty())
+void set_default_file(GtkFileChooser *chooser, GtkFileChooserAction action, const WideText &file) {
+    // The chooser takes paths in the file-name encoding and the name it shows as UTF-8.
+    const std::string path = text_to_file_name(file);
+    if (path.empty())
         return;
-    if (file.back() == '/') {
-        gtk_file_chooser_set_current_folder(chooser, file.c_str());
+    if (path.back() == '/') {
+        gtk_file_chooser_set_current_folder(chooser, path.c_str());
         return;
     }
-    gtk_file_chooser_set_filename(chooser, file.c_str());
+    gtk_file_chooser_set_filename(chooser, path.c_str());
     if (action == GTK_FILE_CHOOSER_ACTION_SAVE) {
-        const std::size_t slash = file.rfind('/');
-        const std::string name = slash == std::string::npos ? file : file.substr(slash + 1);
-        gtk_file_chooser_set_current_name(chooser, name.c_str());
+        const std::size_t slash = file.rfind(u'/');
+        const std::string name = text_to_utf8(slash == WideText::npos ? file : file.substr(slash + 1));
+        // A name that is no UTF-8 cannot be shown for editing; set_filename
+        // has chosen it already when the file is there.
+        if (g_utf8_validate(name.c_str(), -1, nullptr))
+            gtk_file_chooser_set_current_name(chooser, name.c_str());
     }
 }
 
-WideText run_file_requester(GtkFileChooserAction action, const char *accept, const WideText &title,
-                            const WideText &file, const WideText &pattern,
-                            std::int32_t pattern_index) {
+GtkWidget *build_file_requester(GtkFileChooserAction action, const char *accept, const WideText &title,
+                                const WideText &file, const WideText &pattern, std::int32_t pattern_index) {
     selected_pattern = 0;
     GtkWidget *dialog = gtk_file_chooser_dialog_new(
         text_to_utf8(title).c_str(), nullptr, action, "gtk-cancel", GTK_RESPONSE_CANCEL, accept,
         GTK_RESPONSE_ACCEPT, nullptr);
     if (!dialog)
-        return WideText();
+        return nullptr;
     GtkFileChooser *chooser = GTK_FILE_CHOOSER(dialog);
     gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
-    set_default_file(chooser, action, text_to_utf8(file));
+    set_default_file(chooser, action, file);
     add_filters(chooser, text_to_utf8(pattern), pattern_index);
-    pump_pending();
-    WideText result;
-    if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT)
-        result = text_from_gtk_owned(gtk_file_chooser_get_filename(chooser));
+    return dialog;
+}
+
+// The chosen name as the system spells it (bytes that are no UTF-8 kept),
+// and the filter in use.
+RequesterAnswer chooser_answer(GtkWidget *dialog, int response) {
+    GtkFileChooser *chooser = GTK_FILE_CHOOSER(dialog);
+    RequesterAnswer answer;
+    if (response == GTK_RESPONSE_ACCEPT) {
+        gchar *name = gtk_file_chooser_get_filename(chooser);
+        answer.file = text_from_file_name(name);
+        g_free(name);
+    }
     if (GtkFileFilter *current = gtk_file_chooser_get_filter(chooser))
         selected_pattern = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(current), "kw_index"));
+    return answer;
+}
+
+WideText run_file_requester(GtkWidget *dialog) {
+    if (!dialog)
+        return WideText();
+    pump_pending();
+    const RequesterAnswer answer = chooser_answer(dialog, gtk_dialog_run(GTK_DIALOG(dialog)));
     gtk_widget_destroy(dialog);
     pump_pending();
-    return result;
+    return answer.file;
+}
+
+// Runs the requester here on the event-loop thread; from another thread only
+// the caller waits for it.
+WideText ask_for_file(GtkFileChooserAction action, const char *accept, const WideText &title,
+                      const WideText &file, const WideText &pattern, std::int32_t pattern_index) {
+    auto build = [&] { return build_file_requester(action, accept, title, file, pattern, pattern_index); };
+    if (gui_thread_is_current())
+        return run_file_requester(build());
+    return ask_from_other_thread(build, chooser_answer).file;
 }
 
 void add_glob(FilePattern &filter, const std::string &glob) {
@@ -200,37 +250,26 @@ std::vector<FilePattern> parse_file_patterns(const std::string &pattern) {
 void requester_dismiss_pending() {
     // Destroying a dialog drops its response closure; the waiting thread has
     // been woken by the shut-down and answers 0.
-    std::vector<SharedMessage> dismissed;
-    dismissed.swap(pending_messages);
-    for (const SharedMessage &message : dismissed)
-        gtk_widget_destroy(message->dialog);
+    std::vector<SharedRequester> dismissed;
+    dismissed.swap(pending_requesters);
+    for (const SharedRequester &requester : dismissed)
+        gtk_widget_destroy(requester->dialog);
 }
 
 std::intptr_t requester_message(const WideText &title, const WideText &text, std::int32_t flags) {
     if (gui_thread_is_current())
         return run_message(title, text, flags);
-    SharedMessage message = on_gui_thread([&] { return show_for_other_thread(title, text, flags); });
-    if (!message)
-        return 0;
-    const bool answered = gui_wait_until(
-        [](void *m) { return static_cast<PendingMessage *>(m)->answered; }, message.get());
-    return answered ? message->answer : 0;
+    return ask_from_other_thread([&] { return build_message(title, text, flags); }, message_answer).answer;
 }
 
 WideText requester_open_file(const WideText &title, const WideText &file, const WideText &pattern,
                              std::int32_t pattern_index) {
-    return on_gui_thread([&] {
-        return run_file_requester(GTK_FILE_CHOOSER_ACTION_OPEN, "gtk-open", title, file, pattern,
-                                  pattern_index);
-    });
+    return ask_for_file(GTK_FILE_CHOOSER_ACTION_OPEN, "gtk-open", title, file, pattern, pattern_index);
 }
 
 WideText requester_save_file(const WideText &title, const WideText &file, const WideText &pattern,
                              std::int32_t pattern_index) {
-    return on_gui_thread([&] {
-        return run_file_requester(GTK_FILE_CHOOSER_ACTION_SAVE, "gtk-save", title, file, pattern,
-                                  pattern_index);
-    });
+    return ask_for_file(GTK_FILE_CHOOSER_ACTION_SAVE, "gtk-save", title, file, pattern, pattern_index);
 }
 
 std::int32_t requester_selected_pattern() {

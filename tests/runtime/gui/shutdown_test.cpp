@@ -18,13 +18,17 @@ TEST(Shutdown, ReleasesWaitingWorkersAndDismissesTheirRequesters) {
     std::atomic<bool> stop{false};
     std::atomic<int> read_ok{0}, read_empty{0};
     std::thread asker([&] { answer = requester_message(u"Error", u"TRX not responding!", 8); });
+    WideText chosen = u"none";
+    std::thread chooser([&] { chosen = requester_save_file(u"Save", u"", u"Memory (*.mem)|*.mem;", 0); });
     std::thread reader([&] {
         while (!stop)
             (gadget_get_text(combo) == u"USB" ? read_ok : read_empty)++;
     });
-    for (int tries = 0; tries < 100 && !find_toplevel(GTK_TYPE_MESSAGE_DIALOG); ++tries)
+    for (int tries = 0; tries < 100 && !(find_toplevel(GTK_TYPE_MESSAGE_DIALOG) &&
+                                         find_toplevel(GTK_TYPE_FILE_CHOOSER_DIALOG)); ++tries)
         pump_events(20);
     ASSERT_NE(find_toplevel(GTK_TYPE_MESSAGE_DIALOG), nullptr);
+    ASSERT_NE(find_toplevel(GTK_TYPE_FILE_CHOOSER_DIALOG), nullptr);
     pump_events(50);
     EXPECT_GT(read_ok, 0);
     EXPECT_EQ(read_empty, 0);
@@ -33,8 +37,11 @@ TEST(Shutdown, ReleasesWaitingWorkersAndDismissesTheirRequesters) {
     // back on their own.
     toolkit_shutdown_begin();
     asker.join();
+    chooser.join();
     EXPECT_EQ(answer, 0);
+    EXPECT_EQ(chosen, u"");
     EXPECT_EQ(find_toplevel(GTK_TYPE_MESSAGE_DIALOG), nullptr);
+    EXPECT_EQ(find_toplevel(GTK_TYPE_FILE_CHOOSER_DIALOG), nullptr);
     for (int tries = 0; tries < 200 && read_empty == 0; ++tries)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     stop = true;

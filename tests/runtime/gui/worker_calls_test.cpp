@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <glib/gstdio.h>
+
 #include <algorithm>
 #include <atomic>
 #include <thread>
@@ -108,6 +110,48 @@ TEST_F(WorkerCalls, WorkerRequesterBlocksOnlyTheWorker) {
     EXPECT_EQ(answer, REQUESTER_ANSWER_NO);
     pump_events(20);
     EXPECT_EQ(find_toplevel(GTK_TYPE_MESSAGE_DIALOG), nullptr);
+}
+
+// A file requester for a worker behaves like a message: only the worker
+// waits. The name it brings back is the file's own, UTF-8 or not.
+TEST_F(WorkerCalls, WorkerFileRequesterBlocksOnlyTheWorker) {
+    char folder[] = "/tmp/kalvo_gui_XXXXXX";
+    ASSERT_NE(g_mkdtemp(folder), nullptr);
+    const std::string file = std::string(folder) + "/caf\xE9.mem"; // Latin-1
+    ASSERT_TRUE(g_file_set_contents(file.c_str(), "x", 1, nullptr));
+    std::atomic<bool> done{false};
+    WideText chosen;
+    std::thread worker([&] {
+        chosen = requester_open_file(u"Open", text_from_file_name(file.c_str()), u"Memory (*.mem)|*.mem;", 0);
+        done = true;
+    });
+    // Should the requester run inside the loop's hand-over, this ends it.
+    const guint rescue = g_timeout_add(3000, [](gpointer) -> gboolean {
+        if (GtkWidget *dialog = find_toplevel(GTK_TYPE_FILE_CHOOSER_DIALOG))
+            gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_CANCEL);
+        return G_SOURCE_REMOVE;
+    }, nullptr);
+    GtkWidget *dialog = nullptr;
+    for (int tries = 0; tries < 100 && !dialog; ++tries) {
+        pump_events(20);
+        dialog = find_toplevel(GTK_TYPE_FILE_CHOOSER_DIALOG);
+    }
+    EXPECT_NE(dialog, nullptr);
+    event_post(EVENT_GADGET, 42, window, 0);
+    EXPECT_EQ(event_wait_timeout(0), EVENT_GADGET);
+    EXPECT_FALSE(done);
+    // The chooser turns an answer down while it still loads the folder.
+    for (int tries = 0; tries < 100 && !done; ++tries) {
+        if ((dialog = find_toplevel(GTK_TYPE_FILE_CHOOSER_DIALOG)))
+            gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
+        pump_events(20);
+    }
+    worker.join();
+    if (GSource *source = g_main_context_find_source_by_id(nullptr, rescue))
+        g_source_destroy(source);
+    EXPECT_EQ(text_to_file_name(chosen), file);
+    g_remove(file.c_str());
+    g_rmdir(folder);
 }
 
 TEST_F(WorkerCalls, WorkerCallsOnFreedGadgetsDoNothing) {
