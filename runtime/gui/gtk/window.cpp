@@ -116,10 +116,12 @@ gboolean on_layout_draw(GtkWidget *layout, cairo_t *, gpointer window) {
     if (get_int(top, "kw_restore_focus")) {
         // A window opened without taking focus may take it once it is drawn.
         set_int(top, "kw_restore_focus", 0);
-        g_timeout_add(50, [](gpointer w) -> gboolean {
-            gtk_window_set_accept_focus(GTK_WINDOW(w), TRUE);
+        // The timer holds the window, which may be closed before it fires.
+        g_timeout_add_full(G_PRIORITY_DEFAULT, 50, [](gpointer w) -> gboolean {
+            if (gtk_widget_get_realized(GTK_WIDGET(w)))
+                gtk_window_set_accept_focus(GTK_WINDOW(w), TRUE);
             return G_SOURCE_REMOVE;
-        }, top);
+        }, g_object_ref(top), g_object_unref);
     }
     return FALSE;
 }

@@ -100,6 +100,24 @@ TEST(Window, CloseBoxPostsCloseAndTheWindowStays) {
     EXPECT_EQ(event_peek_type(), 0);
 }
 
+// A window opened without taking focus takes it once drawn; closed sooner,
+// nothing is left to touch it later.
+TEST(Window, NoActivationWindowMayCloseAtOnce) {
+    const std::int32_t no_activate = 0x2000;
+    const GLogLevelFlags fatal = g_log_set_always_fatal(GLogLevelFlags(G_LOG_FATAL_MASK | G_LOG_LEVEL_CRITICAL));
+    const std::intptr_t kept = window_open(ANY, 0, 0, 120, 80, u"kept", 0x64 | no_activate);
+    pump_events(150);
+    EXPECT_TRUE(gtk_window_get_accept_focus(GTK_WINDOW(window_native_handle(kept))));
+    window_close(kept);
+    for (int round = 0; round < 5; ++round) {
+        const std::intptr_t brief = window_open(ANY, 0, 0, 120, 80, u"brief", 0x64 | no_activate);
+        pump_events(20); // drawn, not yet 50 ms old
+        window_close(brief);
+    }
+    pump_events(150);
+    g_log_set_always_fatal(fatal);
+}
+
 // The user's locale governs characters; numbers keep the decimal point even
 // after GTK has set up its own locale.
 TEST(Window, StartUpKeepsNumbersInTheCForm) {
