@@ -55,8 +55,13 @@ bool gui_thread_shutting_down() {
 bool run_on_gui_thread(void (*call)(void *), void *context) {
     if (gui_thread_shutting_down())
         return false;
+    // Without the event window a post would land in this thread's own queue
+    // (a null window means the caller's thread) and nobody would ever run it.
+    HWND target = post_event_window();
+    if (!target || !IsWindow(target))
+        return false;
     auto *record = new GuiCall{call, context, CallState::queued, 2};
-    if (!PostMessageW(post_event_window(), WM_KW_CALL, 0, reinterpret_cast<LPARAM>(record))) {
+    if (!PostMessageW(target, WM_KW_CALL, 0, reinterpret_cast<LPARAM>(record))) {
         delete record;
         return false;
     }

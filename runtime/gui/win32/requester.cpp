@@ -32,6 +32,18 @@ void ensure_message_queue() {
     PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
 }
 
+// Puts the message box this thread opens in front of every other window as
+// it is activated (not every system honours MB_TOPMOST).
+LRESULT CALLBACK keep_box_in_front(int code, WPARAM window, LPARAM detail) {
+    if (code == HCBT_ACTIVATE) {
+        wchar_t class_name[16] = {};
+        HWND box = reinterpret_cast<HWND>(window);
+        if (GetClassNameW(box, class_name, 16) && lstrcmpW(class_name, L"#32770") == 0)
+            SetWindowPos(box, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    return CallNextHookEx(nullptr, code, window, detail);
+}
+
 std::intptr_t message_on_worker(const WideText &title, const WideText &text, std::int32_t flags) {
     const DWORD self = GetCurrentThreadId();
     ensure_message_queue();
@@ -44,10 +56,15 @@ std::intptr_t message_on_worker(const WideText &title, const WideText &text, std
     std::intptr_t answer = 0;
     if (!gui_thread_shutting_down()) {
         // No owner: an owner on the main thread would tie this box to that
-        // thread's message loop, which no longer runs at exit.
+        // thread's message loop, which no longer runs at exit. Topmost
+        // instead, so activating the main window never hides the box behind
+        // it while the controls wait for its answer.
         modal_begin();
+        HHOOK in_front = SetWindowsHookExW(WH_CBT, keep_box_in_front, nullptr, self);
         answer = MessageBoxW(nullptr, wide(text), wide(title),
-                             static_cast<UINT>(flags) | MB_SETFOREGROUND);
+                             static_cast<UINT>(flags) | MB_SETFOREGROUND | MB_TOPMOST);
+        if (in_front)
+            UnhookWindowsHookEx(in_front);
         modal_end();
     }
     {

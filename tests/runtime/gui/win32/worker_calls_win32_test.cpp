@@ -82,7 +82,12 @@ TEST_F(WorkerTest, WorkerRequesterBlocksOnlyTheWorker) {
     });
     while (!worker_id)
         Sleep(1);
-    std::thread user = act_on_dialog(worker_id, [](HWND box) { click_dialog_button(box, IDOK); });
+    // The box stays in front when the user activates the main window.
+    std::atomic<bool> in_front{false};
+    std::thread user = act_on_dialog(worker_id, [&](HWND box) {
+        in_front = (GetWindowLongPtrW(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+        click_dialog_button(box, IDOK);
+    });
     // The window thread goes on serving events while the box is up.
     int served = 0;
     for (int i = 0; i < 2000 && answer == -1; ++i) {
@@ -94,4 +99,28 @@ TEST_F(WorkerTest, WorkerRequesterBlocksOnlyTheWorker) {
     user.join();
     EXPECT_EQ(answer, IDOK);
     EXPECT_GT(served, 0);
+    EXPECT_TRUE(in_front);
+}
+
+// Without the hidden event window nobody would run a worker's call: it is
+// refused at once instead of waiting for ever.
+TEST_F(WorkerTest, CallsWithoutTheEventWindowAreRefused) {
+    const ObjectId field = gadget_create_string(ANY, 10, 10, 90, 20, u"kept");
+    event_system_shutdown();
+    std::atomic<bool> returned{false};
+    WideText read;
+    std::thread worker([&] {
+        read = gadget_get_text(field);
+        returned = true;
+    });
+    for (int waited = 0; waited < 2000 && !returned; ++waited)
+        Sleep(1);
+    EXPECT_TRUE(returned);
+    if (returned)
+        worker.join();
+    else
+        worker.detach(); // stuck for good; the process ends with the suite
+    event_system_init();
+    EXPECT_EQ(read, u"");
+    EXPECT_EQ(gadget_get_text(field), u"kept");
 }
