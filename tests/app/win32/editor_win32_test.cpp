@@ -234,7 +234,9 @@ TEST_F(Editor, ReportsWhatWentWrongAndCarriesOn) {
     select_row(2);
     run_events_for(50);
     const std::string row_2 = row(2);
-    for (const char *frequency : {"99999", "56000001", "", "abc"}) {
+    // A pasted tab or line (a single-line edit keeps them when set whole)
+    // would split the row's cells.
+    for (const char *frequency : {"99999", "56000001", "", "abc", "7050000\tLSB", "7050000\r\nLSB"}) {
         type_text(app.frequency_field, frequency);
         click(app.update_button);
         EXPECT_EQ(dialogs_after(1), (std::vector<SeenDialog>{{"Error", "Frequency out of range"}}))
