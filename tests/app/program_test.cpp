@@ -156,6 +156,26 @@ TEST_F(Program, ReadsTheTransceiverAndSavesWhatItRead) {
     std::ifstream in(target + ".mem", std::ios::binary);
     std::string saved(std::istreambuf_iterator<char>(in), {});
     EXPECT_EQ(saved, std::string(memory.begin(), memory.end()));
+
+    // Saving over a file: Escape at "File exists, replace?" (a window titled
+    // "") keeps it as it was.
+    const std::string kept(600, 'k');
+    std::ofstream(target + ".mem", std::ios::binary) << kept << std::flush;
+    click_at(350, 25);
+    run("timeout 10 xdotool search --sync --onlyvisible --name 'Please choose file to save' "
+        "windowfocus --sync");
+    std::this_thread::sleep_for(500ms);
+    run("xdotool type --delay 5 '" + target + "'");
+    std::this_thread::sleep_for(500ms);
+    run("xdotool key Return");
+    std::this_thread::sleep_for(1s);
+    // Without a window manager the question has no focus of its own: every
+    // untitled window of the program is given Escape (the others ignore it).
+    run("for w in $(xdotool search --onlyvisible --pid " + std::to_string(pid_) +
+        " --name '^$'); do timeout 2 xdotool windowfocus --sync $w key Escape; done");
+    std::this_thread::sleep_for(500ms);
+    std::ifstream again(target + ".mem", std::ios::binary);
+    EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(again), {}) == kept) << "the file was replaced";
     close_window();
     EXPECT_EQ(wait_exit(2s), 0);
 }
