@@ -1,13 +1,10 @@
 #!/usr/bin/env bash
 # Reruns the hardening figures and prints them as one table: executions and
 # crashes of every fuzz target, the soak's cycles, memory and descriptors,
-# the failure cases, and the runs that closed the program during a read.
-# Run after scripts/setup.sh, as root: the close-during-read runs link device
-# names under /dev, and the full-disk case mounts a small file system (it is
-# counted as skipped otherwise).
+# and the failure cases. Run after scripts/setup.sh, as root: the full-disk
+# case mounts a small file system (it is counted as skipped otherwise).
 #   FUZZ_SECONDS       seconds per fuzz target (default 30)
 #   KALVO_SOAK_CYCLES  soak cycles (default 200), KALVO_SOAK_BAUD its line pace (0)
-#   KALVO_CLOSE_RUNS   close-during-read runs (default 20)
 #   KALVO_BUILD_DIR    build folder of the suites (default build/linux)
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -21,7 +18,7 @@ trap 'rm -rf "$logs"; kill ${KALVO_XVFB_PID:-} 2>/dev/null' EXIT
 
 echo "=== report: build"
 cmake --preset linux -B "$build" >/dev/null &&
-  cmake --build "$build" -j "$(nproc)" --target soak_test exchange_failure_test save_failure_test close_test >"$logs/build" 2>&1 ||
+  cmake --build "$build" -j "$(nproc)" --target soak_test exchange_failure_test save_failure_test >"$logs/build" 2>&1 ||
   { cat "$logs/build"; exit 1; }
 
 echo "=== report: fuzz targets"
@@ -30,7 +27,7 @@ fuzz_status=$?
 
 export LSAN_OPTIONS="suppressions=$PWD/tests/app/lsan.supp:print_suppressions=0"
 export TSAN_OPTIONS="suppressions=$PWD/tests/app/tsan.supp"
-for suite in soak_test exchange_failure_test save_failure_test close_test; do
+for suite in soak_test exchange_failure_test save_failure_test; do
   echo "=== report: $suite"
   "$build/tests/soak/$suite" >"$logs/$suite" 2>&1
   echo $? >"$logs/$suite.status"
@@ -59,10 +56,9 @@ row "soak: descriptors before / after" "$(figure soak_fds_before) / $(figure soa
 row "soak: verdict" "$(grep -qE '^\[ +OK +\] Soak\.' "$logs/soak_test" && echo passed || echo FAILED)"
 total() { echo $(($(cases exchange_failure_test "$1") + $(cases save_failure_test "$1"))); }
 row "failure cases: passed / failed / skipped" "$(total OK) / $(total FAILED) / $(total SKIPPED)"
-row "close during read: runs passed" "$(figure close_runs_passed) / $(figure close_runs)"
 
 status=$fuzz_status
-for suite in soak_test exchange_failure_test save_failure_test close_test; do
+for suite in soak_test exchange_failure_test save_failure_test; do
   if [ "$(cat "$logs/$suite.status")" != 0 ]; then
     status=1
     echo

@@ -9,6 +9,9 @@ packages=(
   googletest
   clang libclang-rt-14-dev
   xvfb xdotool x11-utils imagemagick socat
+  # The end-to-end suite reads the program's window over the accessibility
+  # bus, on a session bus of its own.
+  libatspi2.0-dev at-spi2-core dbus-bin
 )
 
 # The Windows program and its tests: mingw-w64 cross compilers for the shipped

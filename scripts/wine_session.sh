@@ -1,10 +1,10 @@
-# Sourced by bench_read.sh and screenshot.sh: the repository root in $root,
+# Sourced by bench/bench_read_win32.sh and scripts/screenshot-win32.sh: the repository root in $root,
 # the linux build's virtual transceiver in $vtrx, and
 #   wine_session FILE...   stops unless each file exists, then gives an X
 #                          display and a fresh wine prefix; at exit the
 #                          processes in session_pids, the prefix and a display
 #                          started here are ended.
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 vtrx=$root/build/linux/tools/kalvo-vtrx
 session_pids=()
 

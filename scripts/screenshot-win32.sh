@@ -3,7 +3,7 @@
 # the 64-bit build under wine64 on a private X display, after "Read TRX" from
 # the virtual transceiver holding tools/demo.mem on COM1 (the first port, in
 # place of what the prefix maps there), one row selected.
-#   tests/app/win32/screenshot.sh [build folder, default build/win64] [output png]
+#   scripts/screenshot-win32.sh [build folder, default build/win64] [output png]
 set -euo pipefail
 . "$(dirname "$0")/wine_session.sh"
 build=${1:-$root/build/win64}

@@ -1,0 +1,414 @@
+#include "tests/program/program_driver.h"
+
+#include <X11/Xlib.h>
+#include <atspi/atspi.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char **environ;
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+void Unref::operator()(AtspiAccessible *object) const {
+    if (object) g_object_unref(object);
+}
+
+namespace {
+
+// Runs xdotool with these arguments and returns what it printed.
+std::string xdotool(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), "xdotool");
+    std::vector<char *> argv;
+    for (std::string &argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    int out[2];
+    if (pipe(out) != 0) return "";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    pid_t pid = -1;
+    posix_spawnp(&pid, "xdotool", &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    std::string output;
+    char buffer[256];
+    for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;) output.append(buffer, n);
+    close(out[0]);
+    if (pid > 0) waitpid(pid, nullptr, 0);
+    return output;
+}
+
+std::string take(gchar *text) {
+    std::string result = text ? text : "";
+    g_free(text);
+    return result;
+}
+std::string role_of(AtspiAccessible *object) {
+    return take(atspi_accessible_get_role_name(object, nullptr));
+}
+std::string name_of(AtspiAccessible *object) {
+    return take(atspi_accessible_get_name(object, nullptr));
+}
+bool has_state(AtspiAccessible *object, AtspiStateType state) {
+    AtspiStateSet *states = atspi_accessible_get_state_set(object);
+    bool has = atspi_state_set_contains(states, state);
+    g_object_unref(states);
+    return has;
+}
+
+struct Box {
+    int x = 0, y = 0, width = 0, height = 0;
+    int middle_y() const { return y + height / 2; }
+};
+Box box_of(AtspiAccessible *object) {
+    Box box;
+    if (AtspiComponent *component = atspi_accessible_get_component_iface(object)) {
+        if (AtspiRect *rect = atspi_component_get_extents(component, ATSPI_COORD_TYPE_SCREEN, nullptr)) {
+            box = {rect->x, rect->y, rect->width, rect->height};
+            g_free(rect);
+        }
+        g_object_unref(component);
+    }
+    return box;
+}
+
+Accessible child(AtspiAccessible *parent, int index) {
+    return Accessible(atspi_accessible_get_child_at_index(parent, index, nullptr));
+}
+
+// Depth first; the list's cells (hundreds of them) are left out.
+Accessible find(AtspiAccessible *root, const std::function<bool(AtspiAccessible *)> &match) {
+    const int count = atspi_accessible_get_child_count(root, nullptr);
+    for (int i = 0; i < count; ++i) {
+        Accessible item = child(root, i);
+        if (!item) continue;
+        if (match(item.get())) return item;
+        if (role_of(item.get()) == "table") continue;
+        if (Accessible found = find(item.get(), match)) return found;
+    }
+    return nullptr;
+}
+
+Accessible with_role(AtspiAccessible *root, const std::string &role, const std::string &name) {
+    return find(root, [&](AtspiAccessible *item) {
+        return role_of(item) == role && name_of(item) == name;
+    });
+}
+
+} // namespace
+
+bool wait_until(const std::function<bool()> &done, int timeout_ms) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        // The accessibility library keeps what it has read up to date from
+        // the events it is sent, which arrive on this thread's main context.
+        while (g_main_context_iteration(nullptr, FALSE)) {
+        }
+        std::this_thread::sleep_for(20ms);
+    }
+    return true;
+}
+
+Program::Program() {
+    static const bool ready = [] {
+        atspi_init();
+        atspi_set_timeout(5000, 20000);
+        return true;
+    }();
+    (void)ready;
+}
+
+Program::~Program() {
+    app_.reset();
+    if (pid_ > 0) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+}
+
+// On a busy machine a program's registration with the accessibility bus can
+// time out, and such a program stays out of reach: it is started again.
+bool Program::start() {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (start_once()) return true;
+        app_.reset();
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
+    return false;
+}
+
+bool Program::start_once() {
+    char *argv[] = {const_cast<char *>(KALVO_PATH), nullptr};
+    if (posix_spawn(&pid_, KALVO_PATH, nullptr, nullptr, argv, environ) != 0) return false;
+    auto found_app = [this] {
+        Accessible desktop(atspi_get_desktop(0));
+        atspi_accessible_clear_cache(desktop.get()); // programs come and go
+        const int count = atspi_accessible_get_child_count(desktop.get(), nullptr);
+        for (int i = 0; i < count && !app_; ++i) {
+            Accessible item = child(desktop.get(), i);
+            if (item && atspi_accessible_get_process_id(item.get(), nullptr) == static_cast<guint>(pid_))
+                app_ = std::move(item);
+        }
+        return app_ != nullptr;
+    };
+    // Shown with all its rows and the port list filled in.
+    if (!wait_until(found_app, 15000) || !wait_until([this] { return row(99) == "99|||"; }, 15000))
+        return false;
+    xid_ = std::strtoul(xdotool({"search", "--all", "--onlyvisible", "--pid", std::to_string(pid_),
+                                 "--name", "^Kalvo 1.02$"}).c_str(), nullptr, 10);
+    return xid_ != 0;
+}
+
+Accessible Program::window(const std::string &role, const std::string &name) {
+    const int count = app_ ? atspi_accessible_get_child_count(app_.get(), nullptr) : 0;
+    for (int i = 0; i < count; ++i) {
+        Accessible item = child(app_.get(), i);
+        if (item && role_of(item.get()) == role && (name.empty() || name_of(item.get()) == name) &&
+            has_state(item.get(), ATSPI_STATE_SHOWING))
+            return item;
+    }
+    return nullptr;
+}
+
+// The nearest gadget of that role to the right of the label, on its line.
+Accessible Program::beside(const std::string &label, const std::string &role) {
+    Accessible frame = main_window();
+    if (!frame) return nullptr;
+    Accessible caption = with_role(frame.get(), "label", label);
+    if (!caption) return nullptr;
+    const Box at = box_of(caption.get());
+    int nearest = 1 << 30;
+    Accessible found;
+    find(frame.get(), [&](AtspiAccessible *item) {
+        if (role_of(item) != role) return false;
+        const Box box = box_of(item);
+        const int distance = box.x - at.x;
+        if (distance > 0 && distance < nearest && std::abs(box.middle_y() - at.middle_y()) < at.height) {
+            nearest = distance;
+            found.reset(static_cast<AtspiAccessible *>(g_object_ref(item)));
+        }
+        return false;
+    });
+    return found;
+}
+
+Accessible Program::table() {
+    Accessible frame = main_window();
+    return frame ? find(frame.get(), [](AtspiAccessible *item) { return role_of(item) == "table"; })
+                 : nullptr;
+}
+
+std::string Program::row(int r) {
+    Accessible list = table();
+    AtspiTable *cells = list ? atspi_accessible_get_table_iface(list.get()) : nullptr;
+    if (!cells) return "";
+    std::string text;
+    for (int column = 0; column < 4; ++column) {
+        Accessible cell(atspi_table_get_accessible_at(cells, r, column, nullptr));
+        text += (column ? "|" : "") + (cell ? name_of(cell.get()) : "?");
+    }
+    g_object_unref(cells);
+    return text;
+}
+
+std::vector<std::string> Program::rows() {
+    std::vector<std::string> all;
+    for (int r = 0; r < 100; ++r) all.push_back(row(r));
+    return all;
+}
+
+int Program::selected_row() {
+    Accessible list = table();
+    AtspiTable *cells = list ? atspi_accessible_get_table_iface(list.get()) : nullptr;
+    if (!cells) return -1;
+    GArray *selected = atspi_table_get_selected_rows(cells, nullptr);
+    int found = selected && selected->len ? g_array_index(selected, gint, 0) : -1;
+    if (selected) g_array_free(selected, TRUE);
+    g_object_unref(cells);
+    return found;
+}
+
+std::string Program::shown(const std::string &label) {
+    if (Accessible field = beside(label, "text")) {
+        AtspiText *text = atspi_accessible_get_text_iface(field.get());
+        std::string shown = take(atspi_text_get_text(text, 0, -1, nullptr));
+        g_object_unref(text);
+        return shown;
+    }
+    Accessible combo = beside(label, "combo box");
+    return combo ? name_of(combo.get()) : "?";
+}
+
+bool Program::enabled(const std::string &caption) {
+    Accessible frame = main_window();
+    Accessible button = frame ? with_role(frame.get(), "push button", caption) : nullptr;
+    return button && has_state(button.get(), ATSPI_STATE_SENSITIVE);
+}
+
+double Program::progress() {
+    Accessible frame = main_window();
+    Accessible bar = frame ? find(frame.get(), [](AtspiAccessible *item) {
+        return role_of(item) == "progress bar";
+    }) : nullptr;
+    AtspiValue *value = bar ? atspi_accessible_get_value_iface(bar.get()) : nullptr;
+    if (!value) return -1;
+    const double range = atspi_value_get_maximum_value(value, nullptr) - atspi_value_get_minimum_value(value, nullptr);
+    const double fraction = range > 0 ? atspi_value_get_current_value(value, nullptr) / range : 0;
+    g_object_unref(value);
+    return fraction;
+}
+
+std::string Program::message() {
+    Accessible box = window("alert");
+    Accessible text = box ? find(box.get(), [](AtspiAccessible *item) {
+        return role_of(item) == "label" && !name_of(item).empty();
+    }) : nullptr;
+    return text ? name_of(text.get()) : "";
+}
+
+std::string Program::wait_message(int timeout_ms) {
+    std::string text;
+    wait_until([&] { return !(text = message()).empty(); }, timeout_ms);
+    return text;
+}
+
+void Program::click(AtspiAccessible *gadget, int settle_ms) {
+    const Box box = box_of(gadget);
+    xdotool({"mousemove", std::to_string(box.x + box.width / 2), std::to_string(box.middle_y()),
+             "click", "1"});
+    std::this_thread::sleep_for(std::chrono::milliseconds(settle_ms));
+}
+
+void Program::press(const std::string &caption, int settle_ms) {
+    Accessible frame = main_window();
+    if (Accessible button = frame ? with_role(frame.get(), "push button", caption) : nullptr)
+        click(button.get(), settle_ms);
+}
+
+// Scrolls the list with the wheel until the row is in sight, then clicks it.
+void Program::select_row(int r) {
+    Accessible list = table();
+    AtspiTable *cells = list ? atspi_accessible_get_table_iface(list.get()) : nullptr;
+    if (!cells) return;
+    const Box view = box_of(list.get());
+    const int header = 26;
+    for (int turn = 0; turn < 60; ++turn) {
+        Accessible cell(atspi_table_get_accessible_at(cells, r, 0, nullptr));
+        const Box box = cell ? box_of(cell.get()) : Box{};
+        if (box.y >= view.y + header && box.y + box.height <= view.y + view.height) {
+            click(cell.get());
+            break;
+        }
+        xdotool({"mousemove", std::to_string(view.x + view.width / 2), std::to_string(view.middle_y()),
+                 "click", box.y < view.y + header ? "4" : "5"});
+        std::this_thread::sleep_for(30ms);
+    }
+    g_object_unref(cells);
+}
+
+void Program::type(const std::string &label, const std::string &text) {
+    Accessible field = beside(label, "text");
+    if (!field) return;
+    click(field.get());
+    xdotool({"key", "ctrl+a", "BackSpace"});
+    if (!text.empty()) xdotool({"type", "--delay", "10", "--", text});
+    std::this_thread::sleep_for(100ms);
+}
+
+bool Program::choose(const std::string &label, const std::string &item) {
+    Accessible combo = beside(label, "combo box");
+    if (!combo) return false;
+    click(combo.get());
+    Accessible entry;
+    wait_until([&] {
+        entry = find(combo.get(), [&](AtspiAccessible *option) {
+            return role_of(option) == "menu item" && name_of(option) == item &&
+                   has_state(option, ATSPI_STATE_SHOWING);
+        });
+        return entry != nullptr;
+    }, 3000);
+    if (!entry) {
+        xdotool({"key", "Escape"});
+        return false;
+    }
+    click(entry.get());
+    return wait_until([&] { return name_of(combo.get()) == item; }, 2000);
+}
+
+bool Program::answer(const std::string &caption) {
+    Accessible box;
+    if (!wait_until([&] { return (box = window("alert")) != nullptr; }, 5000)) return false;
+    if (caption == "Escape") {
+        const Box at = box_of(box.get());
+        xdotool({"mousemove", std::to_string(at.x + 5), std::to_string(at.y + 5), "key", "Escape"});
+    } else {
+        Accessible button = with_role(box.get(), "push button", caption);
+        if (!button) return false;
+        click(button.get());
+    }
+    return wait_until([&] { return !window("alert"); }, 3000);
+}
+
+bool Program::choose_file(const std::string &path) {
+    Accessible chooser;
+    if (!wait_until([&] { return (chooser = window("file chooser")) != nullptr; }, 5000)) return false;
+    const std::string title = name_of(chooser.get());
+    // Without a window manager the chooser takes the keyboard only when asked.
+    xdotool({"search", "--sync", "--onlyvisible", "--name", "^" + title + "$", "windowfocus", "--sync"});
+    std::this_thread::sleep_for(300ms);
+    if (path.empty()) {
+        xdotool({"key", "Escape"});
+    } else {
+        if (title.find("load") != std::string::npos) xdotool({"key", "ctrl+l"});
+        xdotool({"key", "ctrl+a"});
+        xdotool({"type", "--delay", "5", "--", path});
+        std::this_thread::sleep_for(400ms); // the name completion settles
+        xdotool({"key", "Return"});
+    }
+    return wait_until([&] { return !window("file chooser"); }, 5000);
+}
+
+void Program::request_close() {
+    Display *display = XOpenDisplay(nullptr);
+    if (!display) return;
+    // A window gone meanwhile is no reason to end the test process.
+    XSetErrorHandler([](Display *, XErrorEvent *) { return 0; });
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = xid_;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, xid_, False, NoEventMask, &event);
+    XCloseDisplay(display);
+}
+
+int Program::wait_exit(std::chrono::milliseconds timeout) {
+    int status = 0;
+    if (!wait_until([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, timeout.count())) return -1;
+    pid_ = -1;
+    app_.reset();
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+bool Program::holds(const std::string &device) const {
+    std::error_code error;
+    const fs::path folder = "/proc/" + std::to_string(pid_) + "/fd";
+    for (auto it = fs::directory_iterator(folder, error); !error && it != fs::directory_iterator();
+         it.increment(error)) {
+        std::error_code unreadable;
+        if (fs::read_symlink(it->path(), unreadable) == device) return true;
+    }
+    return false;
+}

@@ -1,0 +1,81 @@
+// The kalvo program as a user meets it: started as a child process, its
+// window read from outside over the accessibility bus (what each gadget
+// shows, the selected row, which buttons can be pressed, the progress bar)
+// and driven with the pointer and the keyboard through xdotool at the places
+// where the window shows its gadgets. Gadgets are found as a user finds them:
+// buttons by their captions, fields and combos by the label beside them.
+// Needs a display and a session bus: the suite runs in tests/sandbox.sh.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+typedef struct _AtspiAccessible AtspiAccessible;
+struct Unref {
+    void operator()(AtspiAccessible *object) const;
+};
+using Accessible = std::unique_ptr<AtspiAccessible, Unref>;
+
+class Program {
+public:
+    Program();
+    Program(const Program &) = delete;
+    Program &operator=(const Program &) = delete;
+    ~Program(); // kills a program still running
+
+    // Starts the program and waits until its window shows its rows.
+    bool start();
+
+    // What the window shows. A row reads "7|7050000|CW |ATT".
+    std::string row(int r);
+    std::vector<std::string> rows();
+    int selected_row(); // -1 when none is
+    // The text field or the combo beside a label ("NumCh", "Freq", "PORT:",
+    // "Mode", "PreAtt"); a combo shows its chosen item.
+    std::string shown(const std::string &label);
+    bool enabled(const std::string &button);
+    double progress(); // 0 ... 1
+    // The text of the message box up now, "" when none is.
+    std::string message();
+
+    // Clicks the button and gives the program settle_ms to take the click.
+    void press(const std::string &button, int settle_ms = 150);
+    void select_row(int r);
+    void type(const std::string &label, const std::string &text);
+    // Opens the combo's list and clicks the item; false when it is not listed.
+    bool choose(const std::string &label, const std::string &item);
+    // Presses a button ("OK", "Yes", "No") of the message box up now, or
+    // "Escape" on the keyboard with the pointer over it.
+    bool answer(const std::string &button);
+    // Waits for a message box and returns its text ("" after timeout_ms).
+    std::string wait_message(int timeout_ms);
+    // Types a full path into the file chooser up now and confirms it; an
+    // empty path cancels it with Escape.
+    bool choose_file(const std::string &path);
+
+    // WM_DELETE_WINDOW, as a window manager's close box sends it.
+    void request_close();
+    // Exit status (128 + signal when killed), -1 when still running.
+    int wait_exit(std::chrono::milliseconds timeout);
+    // Whether the program has the device open.
+    bool holds(const std::string &device) const;
+
+private:
+    bool start_once();
+    Accessible window(const std::string &role, const std::string &name = "");
+    Accessible main_window() { return window("frame", "Kalvo 1.02"); }
+    Accessible beside(const std::string &label, const std::string &role);
+    Accessible table();
+    void click(AtspiAccessible *gadget, int settle_ms = 150);
+
+    pid_t pid_ = -1;
+    Accessible app_;
+    unsigned long xid_ = 0;
+};
+
+// Polls done() every 20 ms for at most timeout_ms.
+bool wait_until(const std::function<bool()> &done, int timeout_ms);
