@@ -11,6 +11,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -251,11 +254,33 @@ TEST_F(Editor, ReplacesFilesOnlyWhenItShould) {
     EXPECT_EQ(read_bytes(small / "keep.mem"), old_bytes);
     EXPECT_FALSE(fs::exists(small / "keep.mem.kalvo-part"));
 
+    // A folder that takes no new names (immutable, as root ignores mode
+    // bits): the set goes into the file in place; a new file cannot be made.
+    std::string shown = read_bytes(small / "keep.mem");
+    fs::remove(small / "filler");
+    int fd = open(small.c_str(), O_RDONLY | O_DIRECTORY), flags = 0;
+    ASSERT_EQ(ioctl(fd, FS_IOC_GETFLAGS, &flags), 0);
+    flags |= FS_IMMUTABLE_FL;
+    ASSERT_EQ(ioctl(fd, FS_IOC_SETFLAGS, &flags), 0);
+    edit(9, "7050000", 0, 0);
+    queue_file_answer((small / "keep.mem").string());
+    press(app.save_button);
+    queue_file_answer((small / "new.mem").string());
+    press(app.save_button);
+    flags &= ~FS_IMMUTABLE_FL;
+    ioctl(fd, FS_IOC_SETFLAGS, &flags);
+    close(fd);
+    EXPECT_EQ(messages(), (std::vector<std::string>{"File exists, replace?", "May not create the file!"}));
+    EXPECT_NE(read_bytes(small / "keep.mem"), shown);
+    EXPECT_FALSE(fs::exists(small / "new.mem"));
+
+    shown = read_bytes(small / "keep.mem");
+    edit(9, "3500000", 0, 0);
     std::system(("mount -o remount,ro '" + small.string() + "'").c_str());
     queue_file_answer((small / "keep.mem").string());
     press(app.save_button);
     EXPECT_EQ(messages(), (std::vector<std::string>{"File exists, replace?", "May not create the file!"}));
-    EXPECT_EQ(read_bytes(small / "keep.mem"), old_bytes);
+    EXPECT_EQ(read_bytes(small / "keep.mem"), shown);
     std::system(("umount '" + small.string() + "'").c_str());
 }
 
