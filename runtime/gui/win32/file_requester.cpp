@@ -3,6 +3,7 @@
 
 #include <commdlg.h>
 
+#include <atomic>
 #include <vector>
 
 namespace {
@@ -11,7 +12,7 @@ constexpr std::size_t path_units = 260;
 // OFN_EXPLORER, OFN_PATHMUSTEXIST, OFN_NOCHANGEDIR, OFN_HIDEREADONLY.
 constexpr DWORD dialog_flags = 0x8080C;
 
-std::int32_t selected_pattern = 0;
+std::atomic<std::int32_t> selected_pattern{0}; // set on whichever thread showed the dialog
 
 bool usable_file_name(const std::wstring &name) {
     if (name.empty())
@@ -22,7 +23,7 @@ bool usable_file_name(const std::wstring &name) {
     return true;
 }
 
-WideText run_file_requester(bool save, const WideText &title, const WideText &file,
+WideText run_file_requester(HWND owner, bool save, const WideText &title, const WideText &file,
                             const WideText &pattern, std::int32_t pattern_index) {
     std::vector<wchar_t> buffer(path_units, L'\0');
     const DefaultFile start = split_default_file(file);
@@ -31,7 +32,7 @@ WideText run_file_requester(bool save, const WideText &title, const WideText &fi
     OPENFILENAMEW dialog{};
     // The size without the later extension fields: every Windows version takes it.
     dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
-    dialog.hwndOwner = requester_owner();
+    dialog.hwndOwner = owner;
     dialog.lpstrFilter = filter[0] ? filter.c_str() : nullptr;
     dialog.nFilterIndex = static_cast<DWORD>(pattern_index + 1);
     dialog.lpstrFile = buffer.data();
@@ -46,6 +47,22 @@ WideText run_file_requester(bool save, const WideText &title, const WideText &fi
         dialog.nFilterIndex > 0 ? static_cast<std::int32_t>(dialog.nFilterIndex) - 1 : 0;
     buffer.back() = L'\0';
     return chosen ? from_wide(buffer.data()) : WideText();
+}
+
+// On the event-loop thread as a modal dialog of the program's window; for a
+// worker on the worker's own thread, without an owner (as its messages), so
+// the event loop goes on and a shut-down ends the dialog.
+WideText ask_for_file(bool save, const WideText &title, const WideText &file, const WideText &pattern,
+                      std::int32_t pattern_index) {
+    if (gui_thread_is_current())
+        return run_file_requester(requester_owner(), save, title, file, pattern, pattern_index);
+    WideText chosen;
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const bool answered = run_modal_on_worker(
+        [&] { chosen = run_file_requester(nullptr, save, title, file, pattern, pattern_index); });
+    if (SUCCEEDED(com))
+        CoUninitialize();
+    return answered ? chosen : WideText();
 }
 
 } // namespace
@@ -76,16 +93,14 @@ DefaultFile split_default_file(const WideText &file) {
 
 WideText requester_open_file(const WideText &title, const WideText &file, const WideText &pattern,
                              std::int32_t pattern_index) {
-    return on_gui_thread(
-        [&] { return run_file_requester(false, title, file, pattern, pattern_index); });
+    return ask_for_file(false, title, file, pattern, pattern_index);
 }
 
 WideText requester_save_file(const WideText &title, const WideText &file, const WideText &pattern,
                              std::int32_t pattern_index) {
-    return on_gui_thread(
-        [&] { return run_file_requester(true, title, file, pattern, pattern_index); });
+    return ask_for_file(true, title, file, pattern, pattern_index);
 }
 
 std::int32_t requester_selected_pattern() {
-    return on_gui_thread([] { return selected_pattern; });
+    return selected_pattern;
 }

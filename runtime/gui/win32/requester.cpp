@@ -4,6 +4,7 @@
 #include "win32_private.h"
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -45,26 +46,36 @@ LRESULT CALLBACK keep_box_in_front(int code, WPARAM window, LPARAM detail) {
 }
 
 std::intptr_t message_on_worker(const WideText &title, const WideText &text, std::int32_t flags) {
+    std::intptr_t answer = 0;
+    const bool answered = run_modal_on_worker([&] {
+        // No owner: an owner on the main thread would tie this box to that
+        // thread's message loop, which no longer runs at exit. Topmost
+        // instead, so activating the main window never hides the box behind
+        // it while the controls wait for its answer.
+        HHOOK in_front = SetWindowsHookExW(WH_CBT, keep_box_in_front, nullptr, GetCurrentThreadId());
+        answer = MessageBoxW(nullptr, wide(text), wide(title),
+                             static_cast<UINT>(flags) | MB_SETFOREGROUND | MB_TOPMOST);
+        if (in_front)
+            UnhookWindowsHookEx(in_front);
+    });
+    return answered ? answer : 0;
+}
+
+} // namespace
+
+bool run_modal_on_worker(const std::function<void()> &show) {
     const DWORD self = GetCurrentThreadId();
     ensure_message_queue();
     {
         SlimLock lock(requester_lock);
         waiting_threads.push_back(self);
     }
-    // Registered first, checked second: a shut-down from now on ends the box
-    // even when it has not appeared yet (the quit message waits in our queue).
-    std::intptr_t answer = 0;
+    // Registered first, checked second: a shut-down from now on ends the
+    // dialog even when it has not appeared yet (the quit message waits in
+    // our queue).
     if (!gui_thread_shutting_down()) {
-        // No owner: an owner on the main thread would tie this box to that
-        // thread's message loop, which no longer runs at exit. Topmost
-        // instead, so activating the main window never hides the box behind
-        // it while the controls wait for its answer.
         modal_begin();
-        HHOOK in_front = SetWindowsHookExW(WH_CBT, keep_box_in_front, nullptr, self);
-        answer = MessageBoxW(nullptr, wide(text), wide(title),
-                             static_cast<UINT>(flags) | MB_SETFOREGROUND | MB_TOPMOST);
-        if (in_front)
-            UnhookWindowsHookEx(in_front);
+        show();
         modal_end();
     }
     {
@@ -73,10 +84,8 @@ std::intptr_t message_on_worker(const WideText &title, const WideText &text, std
     }
     MSG quit;
     PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-    return gui_thread_shutting_down() ? 0 : answer;
+    return !gui_thread_shutting_down();
 }
-
-} // namespace
 
 HWND requester_owner() {
     HWND foreground = GetForegroundWindow();

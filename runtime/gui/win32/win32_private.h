@@ -11,6 +11,8 @@
 #endif
 #include <windows.h>
 
+#include <functional>
+
 #include <commctrl.h>
 
 #include <cstdint>
@@ -203,8 +205,12 @@ HWND requester_owner();
 // disabled and lose their topmost place until the requester is gone.
 void modal_begin();
 void modal_end();
-// Ends the message boxes shown on other threads (their answer becomes 0).
+// Ends the requesters shown on other threads (their answer becomes 0).
 void requester_dismiss_pending();
+// Shows a requester on the calling worker thread: only that thread waits
+// for it, and a shut-down ends its loop. False when shut-down began, so the
+// answer counts for nothing.
+bool run_modal_on_worker(const std::function<void()> &show);
 
 // File requester text, built for the dialog: "Name|*.ext|..." with every
 // "|" turned into a zero unit and at least two zero units at the end.

@@ -31,16 +31,28 @@ TEST_F(ShutdownTest, WorkerMessageIsDismissedAndLaterCallsReturnAtOnce) {
         read_after = gadget_get_text(field);
         finished = true;
     });
+    std::atomic<bool> chooser_finished{false};
+    std::atomic<DWORD> chooser_id{0};
+    WideText chosen = u"none";
+    std::thread chooser([&] {
+        chooser_id = GetCurrentThreadId();
+        chosen = requester_save_file(u"Save", u"", u"Memory (*.mem)|*.mem;", 0);
+        chooser_finished = true;
+    });
     bool shown = false;
     for (int i = 0; i < 2000 && !shown; ++i) {
         event_wait_timeout(5);
-        shown = worker_id && find_thread_window(worker_id, L"#32770");
+        shown = worker_id && find_thread_window(worker_id, L"#32770") && chooser_id &&
+                find_thread_window(chooser_id, L"#32770");
     }
     ASSERT_TRUE(shown);
 
     toolkit_shutdown_begin();
     EXPECT_TRUE(wait_without_pumping(finished, 5000));
+    EXPECT_TRUE(wait_without_pumping(chooser_finished, 5000));
     worker.join();
+    chooser.join();
+    EXPECT_EQ(chosen, u"");
     EXPECT_EQ(answer, 0);
     EXPECT_EQ(read_after, u"");
     // The window thread itself still works.

@@ -102,6 +102,45 @@ TEST_F(WorkerTest, WorkerRequesterBlocksOnlyTheWorker) {
     EXPECT_TRUE(in_front);
 }
 
+// A worker's file requester is shown on the worker's thread, like its
+// messages: the window thread goes on serving events meanwhile.
+TEST_F(WorkerTest, WorkerFileRequesterBlocksOnlyTheWorker) {
+    std::atomic<bool> returned{false};
+    std::atomic<DWORD> worker_id{0};
+    WideText chosen = u"none";
+    std::thread worker([&] {
+        worker_id = GetCurrentThreadId();
+        chosen = requester_open_file(u"Open", u"", u"Memory (*.mem)|*.mem;", 0);
+        returned = true;
+    });
+    while (!worker_id)
+        Sleep(1);
+    std::atomic<bool> on_worker{false};
+    std::thread user = act_on_dialog(worker_id, [&](HWND dialog) {
+        on_worker = true;
+        click_dialog_button(dialog, IDCANCEL);
+    });
+    // Should the dialog run on this thread inside the hand-over, this ends it.
+    const DWORD self = GetCurrentThreadId();
+    std::thread rescue([&] {
+        for (; !returned; Sleep(50))
+            if (HWND dialog = find_thread_window(self, L"#32770"))
+                click_dialog_button(dialog, IDCANCEL);
+    });
+    int served = 0;
+    for (int i = 0; i < 4000 && !returned; ++i) {
+        event_post(EVENT_MENU, i, window, 0);
+        if (event_wait_timeout(5) == EVENT_MENU && event_menu() == i)
+            ++served;
+    }
+    worker.join();
+    user.join();
+    rescue.join();
+    EXPECT_TRUE(on_worker);
+    EXPECT_GT(served, 0);
+    EXPECT_EQ(chosen, u"");
+}
+
 // Without the hidden event window nobody would run a worker's call: it is
 // refused at once instead of waiting for ever.
 TEST_F(WorkerTest, CallsWithoutTheEventWindowAreRefused) {
