@@ -1,51 +1,76 @@
-// Runs the editor inside a test process on the real toolkit: start-up, the
-// event loop in slices, clicks and typing through GTK, and a watcher that
-// answers the requesters the editor opens.
+// Runs the editor inside a test process on the real toolkit of the build
+// (GTK or Win32): start-up, the event loop in slices, the user's input given
+// through the toolkit's own controls, and answers to the requesters it opens.
+// The suites are written once against these functions; each toolkit has its
+// own part (editor_harness_gtk.cpp, win32/editor_harness_win32.cpp).
+//
+// The transceivers come from with_radios.sh, which starts them before the
+// test and names them in the environment (see RadioSetup).
 #pragma once
 
 #include "app/kalvo.h"
-#include "tests/app/linked_radio.h"
 
+#include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
-struct SeenRequester {
-    std::string title;
-    std::string text; // message text, or "file chooser"
-};
-
-// runtime_start and app_start, once per process.
+// runtime_start, app_start and the requester answering, once per process.
 void harness_start();
 // Serves events with the editor's dispatch_event until done() or timeout_ms;
-// returns done(). A close event is left to the caller: it returns false.
+// returns done().
 bool run_events_until(const std::function<bool()> &done, int timeout_ms);
 void run_events_for(int ms);
 
 void click(std::intptr_t button);
-void choose_combo_item(std::intptr_t combo, int index);
-void type_text(std::intptr_t field, const std::string &text);
-// Puts text on the clipboard and pastes it into the emptied field, as
-// Ctrl+V would.
-void paste_text(std::intptr_t field, const std::string &text);
-void select_row(int row);
-bool is_enabled(std::intptr_t gadget);
-std::string cell(int row, int column);
-std::string text_of(std::intptr_t gadget);
-// Fraction shown by the status bar's progress bar (0 when it has none).
-double progress_fraction();
-// Selects the port_combo item with this name; false when it is not listed.
+void choose_item(std::intptr_t combo, int index); // -1: none
+// Picks the port_combo item with this name; false when it is not listed.
 bool choose_port(const std::string &name);
-// Every row back to the channel number alone, row 0 selected.
-void reset_rows();
+void type_text(std::intptr_t field, const std::string &text);
+// Puts text on the clipboard and pastes it into the emptied field, as Ctrl+V.
+void paste_text(std::intptr_t field, const std::string &text);
+// A click on the row.
+void select_row(int row);
 
-// Answers, taken in order by the next requesters: a file path for a file
-// chooser ("" cancels), a GtkResponseType for a question. Error messages are
-// answered with OK without a queued answer.
+bool is_enabled(std::intptr_t gadget);
+// A field's text, or a combo's chosen item ("" when none is).
+std::string text_of(std::intptr_t gadget);
+std::vector<std::string> combo_items(std::intptr_t combo);
+// The row's four cells joined by "|": "7|7050000|CW |ATT".
+std::string row(int r);
+int selected_row();
+std::string window_title();
+// How full the status bar's progress bar is, 0 ... 1.
+double progress();
+
+// A requester as the user saw it: its title and text ("file chooser" for a
+// file requester).
+struct Seen {
+    std::string title;
+    std::string text;
+    bool operator==(const Seen &) const = default;
+};
+// Answers taken in order by the next requesters: a path for a file requester
+// ("" cancels), and for a question Yes, No, or neither (Escape, close box).
+// Error messages are answered with OK.
+enum class Answer { yes, no, neither };
 void queue_file_answer(const std::string &path);
-void queue_question_answer(int response);
-std::vector<SeenRequester> take_seen_requesters();
+void queue_answer(Answer answer);
+std::vector<Seen> take_seen();
 // While held, message requesters stay on screen unanswered.
 void hold_messages(bool hold);
 bool message_on_screen(const std::string &text);
 
+// What with_radios.sh started: a fresh folder holding radio.mem (the set
+// every transceiver starts from) and <port name>.mem (what the transceiver
+// on that port holds now), and the ports in the order given.
+struct RadioSetup {
+    std::filesystem::path folder;
+    std::vector<std::string> ports;
+    std::vector<std::string> absent_ports; // mapped to no device
+};
+RadioSetup radio_setup();
+std::string read_file(const std::filesystem::path &path);
+// Waits at most timeout_ms for the file to hold exactly these bytes.
+bool wait_for_file(const std::filesystem::path &path, const std::string &bytes, int timeout_ms);

@@ -1,7 +1,11 @@
-#include "tests/app/win32/editor_driver.h"
+#include "tests/app/editor_harness.h"
 
 #include "gui/gui.h"
 
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
 #include <commctrl.h>
 
 #include <algorithm>
@@ -29,18 +33,28 @@ std::wstring widen(const std::string &text) {
     return std::wstring(text.begin(), text.end()); // the tests use ASCII only
 }
 
-std::vector<std::string> words(const char *text) {
-    std::vector<std::string> found;
-    std::istringstream in(text ? text : "");
-    for (std::string word; in >> word;) found.push_back(word);
-    return found;
+// The tests' texts are ASCII: one byte per code unit.
+std::string ascii_text(const wchar_t *text) {
+    std::string result;
+    for (; text && *text; ++text) result += static_cast<char>(*text);
+    return result;
+}
+
+std::string shown_text(HWND window) {
+    wchar_t text[512] = {};
+    GetWindowTextW(window, text, 512);
+    return ascii_text(text);
+}
+
+HWND control(std::intptr_t gadget) {
+    return static_cast<HWND>(gadget_native_handle(gadget));
 }
 
 // Shared with the helper thread.
 std::mutex answers_lock;
 std::deque<std::string> file_answers;
-std::deque<int> question_answers;
-std::vector<SeenDialog> seen;
+std::deque<Answer> question_answers;
+std::vector<Seen> seen;
 bool messages_held = false;
 
 // File dialogs seen: the name to give and when it was last given.
@@ -63,7 +77,7 @@ void answer_file_dialog(HWND dialog) {
     if (found == file_dialogs.end() || !GetPropW(dialog, ANSWERED)) {
         // A new dialog (a handle may come back for the next one).
         SetPropW(dialog, ANSWERED, dialog);
-        seen.push_back({shown_text(dialog), "file dialog"});
+        seen.push_back({shown_text(dialog), "file chooser"});
         std::wstring name;
         if (!file_answers.empty()) {
             name = widen(file_answers.front());
@@ -90,15 +104,19 @@ void answer_message_box(HWND box) {
     wchar_t text[512] = {};
     GetDlgItemTextW(box, MESSAGE_TEXT, text, 512);
     seen.push_back({shown_text(box), ascii_text(text)});
-    int answer = IDOK;
-    if (GetDlgItem(box, IDYES)) {
-        answer = IDYES;
-        if (!question_answers.empty()) {
-            answer = question_answers.front();
-            question_answers.pop_front();
-        }
+    if (!GetDlgItem(box, IDYES)) {
+        press(box, IDOK);
+        return;
     }
-    press(box, answer);
+    Answer answer = Answer::yes;
+    if (!question_answers.empty()) {
+        answer = question_answers.front();
+        question_answers.pop_front();
+    }
+    if (answer == Answer::neither)
+        PostMessageW(box, WM_CLOSE, 0, 0); // the close box
+    else
+        press(box, answer == Answer::yes ? IDYES : IDNO);
 }
 
 BOOL CALLBACK note_our_dialog(HWND window, LPARAM list) {
@@ -138,67 +156,7 @@ HWND find_child(HWND parent, const wchar_t *class_name) {
 
 } // namespace
 
-std::string ascii_text(const wchar_t *text) {
-    std::string result;
-    for (; text && *text; ++text) result += static_cast<char>(*text);
-    return result;
-}
-
-RadioSetup radio_setup() {
-    RadioSetup setup;
-    if (const char *folder = std::getenv("KALVO_TEST_FOLDER")) setup.folder = folder;
-    setup.ports = words(std::getenv("KALVO_TEST_PORTS"));
-    setup.absent_ports = words(std::getenv("KALVO_TEST_ABSENT"));
-    return setup;
-}
-
-std::string read_file(const std::filesystem::path &path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-bool wait_for_file(const std::filesystem::path &path, const std::string &bytes, int timeout_ms) {
-    const Clock::time_point end = Clock::now() + std::chrono::milliseconds(timeout_ms);
-    while (read_file(path) != bytes) {
-        if (Clock::now() > end) return false;
-        Sleep(50);
-    }
-    return true;
-}
-
-MemRecord record_at(const std::string &mem, int channel) {
-    const auto *bytes = reinterpret_cast<const unsigned char *>(mem.data()) + 6 * channel;
-    const std::uint32_t value = bytes[0] | bytes[1] << 8 | bytes[2] << 16 |
-                                static_cast<std::uint32_t>(bytes[3]) << 24;
-    return {static_cast<std::int32_t>(value), static_cast<char>(bytes[4]),
-            static_cast<char>(bytes[5])};
-}
-
-std::string shown_row(int channel, const MemRecord &record) {
-    static const std::map<char, std::string> modes = {{'1', "LSB"}, {'2', "USB"}, {'3', "CW "},
-                                                      {'4', "FM "}, {'5', "AM "}, {'7', "CWR"}};
-    static const std::map<char, std::string> preamps = {{'1', "PRE"}, {'2', "ATT"}};
-    const std::string number = std::to_string(channel);
-    if (record.frequency == 0) return number + "|||";
-    auto mode = modes.find(record.mode);
-    auto preatt = preamps.find(record.preatt);
-    return number + "|" + std::to_string(record.frequency) + "|" +
-           (mode != modes.end() ? mode->second : "   ") + "|" +
-           (preatt != preamps.end() ? preatt->second : "---");
-}
-
-std::string mem_bytes(const std::vector<MemRecord> &records) {
-    std::string bytes;
-    for (const MemRecord &record : records) {
-        const auto value = static_cast<std::uint32_t>(record.frequency);
-        for (int shift = 0; shift < 32; shift += 8) bytes += static_cast<char>(value >> shift);
-        bytes += record.mode;
-        bytes += record.preatt;
-    }
-    return bytes;
-}
-
-void driver_start() {
+void harness_start() {
     static bool started = false;
     if (started) return;
     started = true;
@@ -220,10 +178,6 @@ bool run_events_until(const std::function<bool()> &done, int timeout_ms) {
 
 void run_events_for(int ms) {
     run_events_until([] { return false; }, ms);
-}
-
-HWND control(std::intptr_t gadget) {
-    return static_cast<HWND>(gadget_native_handle(gadget));
 }
 
 void click(std::intptr_t button) {
@@ -272,12 +226,6 @@ void select_row(int r) {
     }
 }
 
-std::string shown_text(HWND window) {
-    wchar_t text[512] = {};
-    GetWindowTextW(window, text, 512);
-    return ascii_text(text);
-}
-
 std::vector<std::string> combo_items(std::intptr_t combo) {
     HWND box = control(combo);
     std::vector<std::string> items;
@@ -290,17 +238,35 @@ std::vector<std::string> combo_items(std::intptr_t combo) {
     return items;
 }
 
-int combo_selection(std::intptr_t combo) {
-    return static_cast<int>(SendMessageW(control(combo), CB_GETCURSEL, 0, 0));
+std::string text_of(std::intptr_t gadget) {
+    HWND window = control(gadget);
+    wchar_t name[16] = {};
+    GetClassNameW(window, name, 16);
+    if (lstrcmpiW(name, L"ComboBox") != 0) return shown_text(window);
+    const auto index = SendMessageW(window, CB_GETCURSEL, 0, 0);
+    return index < 0 ? "" : combo_items(gadget).at(static_cast<std::size_t>(index));
 }
 
-std::string combo_text(std::intptr_t combo) {
-    const int index = combo_selection(combo);
-    return index < 0 ? "" : combo_items(combo).at(static_cast<std::size_t>(index));
+bool is_enabled(std::intptr_t gadget) {
+    return IsWindowEnabled(control(gadget));
 }
 
-int row_count() {
-    return static_cast<int>(ListView_GetItemCount(control(app.channel_list)));
+std::string window_title() {
+    return shown_text(static_cast<HWND>(window_native_handle(app.main_window)));
+}
+
+void paste_text(std::intptr_t field, const std::string &text) {
+    SetWindowTextW(control(field), L"");
+    const std::wstring wide = widen(text);
+    if (OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (wide.size() + 1) * sizeof(wchar_t));
+        std::copy_n(wide.c_str(), wide.size() + 1, static_cast<wchar_t *>(GlobalLock(memory)));
+        GlobalUnlock(memory);
+        SetClipboardData(CF_UNICODETEXT, memory);
+        CloseClipboard();
+    }
+    SendMessageW(control(field), WM_PASTE, 0, 0);
 }
 
 int selected_row() {
@@ -316,6 +282,8 @@ std::string row(int r) {
     }
     return text;
 }
+
+namespace {
 
 int progress_percent(HWND status) {
     if (HWND bar = find_child(status, PROGRESS_CLASSW))
@@ -334,17 +302,11 @@ int progress_percent(HWND status) {
     return filled * 100 / std::max<int>(1, field.right - field.left - 4);
 }
 
-int progress_position() {
-    return progress_percent(find_child(static_cast<HWND>(window_native_handle(app.main_window)),
-                                       STATUSCLASSNAMEW));
-}
+} // namespace
 
-bool run_exchange(std::intptr_t button, int timeout_ms) {
-    click(button);
-    if (!run_events_until([] { return app.exchange_running.load(); }, 2000)) return false;
-    const bool ended = run_events_until([] { return !app.exchange_running; }, timeout_ms);
-    run_events_for(100);
-    return ended;
+double progress() {
+    return progress_percent(find_child(static_cast<HWND>(window_native_handle(app.main_window)),
+                                       STATUSCLASSNAMEW)) / 100.0;
 }
 
 void queue_file_answer(const std::string &name) {
@@ -352,12 +314,12 @@ void queue_file_answer(const std::string &name) {
     file_answers.push_back(name);
 }
 
-void queue_question_answer(int answer) {
+void queue_answer(Answer answer) {
     std::lock_guard lock(answers_lock);
     question_answers.push_back(answer);
 }
 
-std::vector<SeenDialog> take_seen_dialogs() {
+std::vector<Seen> take_seen() {
     std::lock_guard lock(answers_lock);
     return std::exchange(seen, {});
 }

@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
-# Runs a Windows test of the editor against virtual transceivers:
-#   with_radios.sh <kalvo-vtrx> <port>[:option,option...]... -- <wine64> <test.exe> [args]
-# Each port COMn gets its own kalvo-vtrx (built for this machine) started from
-# the same channel set, mapped to COMn of the wine prefix in WINEPREFIX; the
+# Runs a test of the editor against virtual transceivers:
+#   with_radios.sh <kalvo-vtrx> <port>[:option,option...]... -- <command...>
+# Each port gets its own kalvo-vtrx (built for this machine) started from the
+# same channel set: a port COMn is mapped to COMn of the wine prefix in
+# WINEPREFIX (for the Windows build under wine), a port /dev/ttyUSBn is made
+# a link to the transceiver's terminal (in the sandbox's own /dev). The
 # options go to that transceiver ("COM51:--silent" makes a silent one) and
-# "COMn:absent" maps COMn to a device that does not exist. The test finds in
-# its environment:
-#   KALVO_TEST_FOLDER  a fresh folder (Windows path) holding radio.mem, the
-#                      channel set every transceiver starts from, and COMn.mem,
-#                      what transceiver COMn holds now (rewritten on each write)
-#   KALVO_TEST_PORTS   the mapped ports with a transceiver, e.g. "COM50 COM51"
+# "<port>:absent" maps the port to a device that does not exist. The test
+# finds in its environment:
+#   KALVO_TEST_FOLDER  a fresh folder (a Windows path for COM ports) holding
+#                      radio.mem, the channel set every transceiver starts
+#                      from, and <port name>.mem (COM50.mem, ttyUSB0.mem),
+#                      what that transceiver holds now
+#   KALVO_TEST_PORTS   the ports with a transceiver, e.g. "COM50 COM51"
 #   KALVO_TEST_ABSENT  the ports mapped to no device
 # Exit status 77 (skipped) when the tool has not been built.
 set -euo pipefail
@@ -19,8 +22,9 @@ if [ ! -x "$vtrx" ]; then
   echo "with_radios: $vtrx is not built (build the linux preset first)"
   exit 77
 fi
-. "$(dirname "$0")/../../../scripts/wine.sh"
+. "$(dirname "$0")/../../scripts/wine.sh"
 export WINEPREFIX=${WINEPREFIX:-$HOME/.wine}
+windows=false
 
 folder=$(mktemp -d /tmp/kalvo-radios.XXXXXX)
 pids=()
@@ -59,15 +63,22 @@ while [ $# -gt 0 ] && [ "$1" != "--" ]; do
   [ "$port" != "$1" ] && options=${1#*:}
   shift
   number=${port#COM}
-  links+=("$WINEPREFIX/dosdevices/com$number")
+  name=$(basename "$port")
+  case "$port" in
+    COM*) windows=true; links+=("$WINEPREFIX/dosdevices/com$number") ;;
+    *) links+=("$port") ;;
+  esac
   if [ "$options" = absent ]; then
-    kalvo_wine_com "$number" "$folder/no-such-device"
+    if [ "$windows" = true ]; then kalvo_wine_com "$number" "$folder/no-such-device"
+    else ln -sfn "$folder/no-such-device" "$port"; fi
     absent="$absent $port"
     continue
   fi
   IFS=, read -r -a extra <<<"$options"
-  output="$folder/$port.out"
-  "$vtrx" --load "$folder/radio.mem" --save "$folder/$port.mem" ${extra[@]+"${extra[@]}"} \
+  output="$folder/$name.out"
+  link=()
+  [ "$windows" = true ] || link=(--link "$port")
+  "$vtrx" --load "$folder/radio.mem" --save "$folder/$name.mem" "${link[@]}" ${extra[@]+"${extra[@]}"} \
     >"$output" 2>&1 &
   pids+=($!)
   # The tool prints the path of its terminal first.
@@ -80,12 +91,13 @@ while [ $# -gt 0 ] && [ "$1" != "--" ]; do
     /dev/*) ;;
     *) echo "with_radios: kalvo-vtrx for $port did not come up: $(cat "$output")" >&2; exit 1 ;;
   esac
-  kalvo_wine_com "$number" "$terminal"
+  [ "$windows" = false ] || kalvo_wine_com "$number" "$terminal"
   ports="$ports $port"
 done
 [ "${1:-}" = "--" ] && shift
 
-export KALVO_TEST_FOLDER="Z:${folder//\//\\}"
+export KALVO_TEST_FOLDER=$folder
+[ "$windows" = false ] || KALVO_TEST_FOLDER="Z:${folder//\//\\}"
 export KALVO_TEST_PORTS="${ports# }"
 export KALVO_TEST_ABSENT="${absent# }"
 "$@"

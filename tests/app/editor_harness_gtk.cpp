@@ -13,8 +13,8 @@
 namespace {
 
 std::deque<std::string> file_answers;
-std::deque<int> question_answers;
-std::vector<SeenRequester> seen;
+std::deque<Answer> question_answers;
+std::vector<Seen> seen;
 bool messages_held = false;
 
 GtkWidget *widget_of(std::intptr_t gadget) {
@@ -56,11 +56,14 @@ void answer_message(GtkWidget *dialog) {
     g_free(text);
     int response = GTK_RESPONSE_OK;
     if (gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), GTK_RESPONSE_YES)) {
-        response = GTK_RESPONSE_YES;
+        Answer answer = Answer::yes;
         if (!question_answers.empty()) {
-            response = question_answers.front();
+            answer = question_answers.front();
             question_answers.pop_front();
         }
+        response = answer == Answer::yes  ? GTK_RESPONSE_YES
+                   : answer == Answer::no ? GTK_RESPONSE_NO
+                                          : GTK_RESPONSE_DELETE_EVENT;
     }
     gtk_dialog_response(GTK_DIALOG(dialog), response);
 }
@@ -121,7 +124,7 @@ void click(std::intptr_t button) {
     gtk_button_clicked(GTK_BUTTON(widget_of(button)));
 }
 
-void choose_combo_item(std::intptr_t combo, int index) {
+void choose_item(std::intptr_t combo, int index) {
     gtk_combo_box_set_active(GTK_COMBO_BOX(widget_of(combo)), index);
 }
 
@@ -153,19 +156,43 @@ bool is_enabled(std::intptr_t gadget) {
     return gtk_widget_get_sensitive(widget_of(gadget));
 }
 
-std::string cell(int row, int column) {
-    return text_to_utf8(gadget_get_item_text(app.channel_list, row, column));
+std::string row(int r) {
+    std::string text;
+    for (int column = 0; column < 4; ++column)
+        text += (column ? "|" : "") + text_to_utf8(gadget_get_item_text(app.channel_list, r, column));
+    return text;
+}
+
+int selected_row() {
+    GtkTreeSelection *selection = gtk_tree_view_get_selection(GTK_TREE_VIEW(widget_of(app.channel_list)));
+    GtkTreeModel *model = nullptr;
+    GList *rows = gtk_tree_selection_get_selected_rows(selection, &model);
+    int found = rows ? gtk_tree_path_get_indices(static_cast<GtkTreePath *>(rows->data))[0] : -1;
+    g_list_free_full(rows, reinterpret_cast<GDestroyNotify>(gtk_tree_path_free));
+    return found;
 }
 
 std::string text_of(std::intptr_t gadget) {
+    if (GTK_IS_COMBO_BOX_TEXT(widget_of(gadget))) {
+        gchar *text = gtk_combo_box_text_get_active_text(GTK_COMBO_BOX_TEXT(widget_of(gadget)));
+        std::string shown = text ? text : "";
+        g_free(text);
+        return shown;
+    }
     return text_to_utf8(gadget_get_text(gadget));
 }
 
-void reset_rows() {
-    for (int row = 0; row < CHANNEL_COUNT; ++row) {
-        gadget_remove_item(app.channel_list, row);
-        gadget_add_item(app.channel_list, row, text_str(row));
+std::vector<std::string> combo_items(std::intptr_t combo) {
+    std::vector<std::string> items;
+    for (int index = 0;; ++index) {
+        std::string item = text_to_utf8(gadget_get_item_text(combo, index));
+        if (item.empty()) return items;
+        items.push_back(item);
     }
+}
+
+std::string window_title() {
+    return gtk_window_get_title(GTK_WINDOW(window_native_handle(app.main_window)));
 }
 
 GtkWidget *find_progress_bar(GtkWidget *widget) {
@@ -180,28 +207,28 @@ GtkWidget *find_progress_bar(GtkWidget *widget) {
     return found;
 }
 
-double progress_fraction() {
+double progress() {
     GtkWidget *bar = find_progress_bar(static_cast<GtkWidget *>(window_native_handle(app.main_window)));
     return bar ? gtk_progress_bar_get_fraction(GTK_PROGRESS_BAR(bar)) : 0.0;
 }
 
 bool choose_port(const std::string &name) {
-    for (int index = 0;; ++index) {
-        std::string item = text_to_utf8(gadget_get_item_text(app.port_combo, index));
-        if (item.empty()) return false;
-        if (item == name) {
-            choose_combo_item(app.port_combo, index);
+    const std::vector<std::string> items = combo_items(app.port_combo);
+    for (std::size_t index = 0; index < items.size(); ++index) {
+        if (items[index] == name) {
+            choose_item(app.port_combo, static_cast<int>(index));
             return true;
         }
     }
+    return false;
 }
 
 void queue_file_answer(const std::string &path) {
     file_answers.push_back(path);
 }
 
-void queue_question_answer(int response) {
-    question_answers.push_back(response);
+void queue_answer(Answer answer) {
+    question_answers.push_back(answer);
 }
 
 void hold_messages(bool hold) {
@@ -223,6 +250,6 @@ bool message_on_screen(const std::string &text) {
     return found;
 }
 
-std::vector<SeenRequester> take_seen_requesters() {
+std::vector<Seen> take_seen() {
     return std::exchange(seen, {});
 }
