@@ -30,49 +30,6 @@ const std::string TAIL = "0000000000000000000000        ;";
 
 } // namespace
 
-TEST(ChannelCodes, NamesAndCodesBothWays) {
-    const char *names[] = {"USB", "LSB", "CW ", "CWR", "DIG", "AM ", "FM "};
-    const char codes[] = {'2', '1', '3', '7', '2', '5', '4'};
-    for (int i = 0; i < MODE_NAME_COUNT; ++i) {
-        WideText name = text_from_utf8(names[i]);
-        EXPECT_EQ(MODE_NAMES[i], name);
-        EXPECT_EQ(mode_text_to_code(name), codes[i]) << names[i];
-        EXPECT_EQ(mode_combo_index(name), i) << names[i];
-    }
-    EXPECT_EQ(mode_code_to_text('2'), u"USB"); // never "DIG"
-    EXPECT_EQ(mode_code_to_text('4'), u"FM ");
-    for (int code : {48, 54, 56, 57, 2, -1, -128, 0}) EXPECT_EQ(mode_code_to_text(code), u"   ");
-    for (const char16_t *other : {u"CW", u"CW  ", u"cw ", u"", u"   "}) {
-        EXPECT_EQ(mode_text_to_code(other), '0');
-        EXPECT_EQ(mode_combo_index(other), -1);
-    }
-
-    EXPECT_EQ(preatt_text_to_code(u"---"), '0');
-    EXPECT_EQ(preatt_text_to_code(u"PRE"), '1');
-    EXPECT_EQ(preatt_text_to_code(u"ATT"), '2');
-    EXPECT_EQ(preatt_text_to_code(u"att"), '0');
-    EXPECT_EQ(preatt_text_to_code(u""), '0');
-    EXPECT_EQ(preatt_code_to_text('1'), u"PRE");
-    EXPECT_EQ(preatt_code_to_text('2'), u"ATT");
-    for (int code : {48, 51, 57, 0, -1}) EXPECT_EQ(preatt_code_to_text(code), u"---");
-    EXPECT_EQ(preatt_combo_index(u"ATT"), 2);
-    EXPECT_EQ(preatt_combo_index(u"ATT "), -1);
-}
-
-TEST(ChannelCodes, RowTexts) {
-    EXPECT_EQ(channel_row_text(7, Channel{7050000, '3', '2'}), u"7\n7050000\nCW \nATT");
-    EXPECT_EQ(channel_row_text(12, Channel{0, '3', '2'}), u"12");
-    EXPECT_EQ(channel_row_text(0, Channel{-5, '6', '9'}), u"0\n-5\n   \n---");
-    Channel cells = channel_from_cells(u"7050000abc", u"DIG", u"PRE");
-    EXPECT_EQ(cells.frequency, 7050000);
-    EXPECT_EQ(cells.mode_code, '2');
-    EXPECT_EQ(cells.preatt_code, '1');
-    Channel empty = channel_from_cells(u"", u"", u"");
-    EXPECT_EQ(empty.frequency, 0);
-    EXPECT_EQ(empty.mode_code, '0');
-    EXPECT_EQ(empty.preatt_code, '0');
-}
-
 TEST(Commands, ReadCommands) {
     EXPECT_EQ(bytes_of(read_command(0)), "MR0000;");
     EXPECT_EQ(bytes_of(read_command(7)), "MR0007;");

@@ -6,30 +6,6 @@
 
 namespace {
 
-TEST_F(FileTest, ChannelRecordsMakeExactly600LittleEndianBytes)
-{
-    ASSERT_NE(file_create(0, name("set")), 0);
-    for (int channel = 0; channel < 100; ++channel) {
-        EXPECT_EQ(file_write_long(0, channel == 7 ? -2 : 14070000 + channel), 4);
-        EXPECT_EQ(file_write_byte(0, '0' + channel % 10), 1);
-        EXPECT_EQ(file_write_byte(0, 0x131), 1);
-    }
-    EXPECT_EQ(file_close(0), 1);
-    EXPECT_EQ(file_size(name("set")), 600);
-    std::string bytes = contents("set");
-    EXPECT_EQ(bytes.substr(0, 6), std::string("\xF0\xB0\xD6\x00" "01", 6));
-    EXPECT_EQ(bytes.substr(42, 6), std::string("\xFE\xFF\xFF\xFF" "71", 6));
-
-    ASSERT_NE(file_open_read(0, name("set")), 0);
-    for (int channel = 0; channel < 100; ++channel) {
-        EXPECT_EQ(file_read_long(0), channel == 7 ? -2 : 14070000 + channel);
-        EXPECT_EQ(file_read_byte(0), '0' + channel % 10);
-        EXPECT_EQ(file_read_byte(0), '1');
-    }
-    EXPECT_EQ(file_read_long(0), 0);
-    EXPECT_EQ(file_close(0), 1);
-}
-
 TEST_F(FileTest, ReadsAreSignedAndShortTailsReadAsZero)
 {
     put("tail", "\xFF\x7F\x01\x02");

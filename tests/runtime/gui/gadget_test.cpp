@@ -106,50 +106,6 @@ TEST_F(Gadgets, StringFiltersUserInputButNotTheProgramsText) {
         gadget_free(gadget);
 }
 
-TEST_F(Gadgets, ComboItemsSelectionAndText) {
-    const std::intptr_t combo = gadget_create_combo(ANY, 10, 130, 80, 25);
-    EXPECT_EQ(gadget_kind(combo), GADGET_COMBO);
-    for (const char16_t *item : {u"USB", u"LSB"})
-        EXPECT_EQ(gadget_add_item(combo, -1, item), 1);
-    EXPECT_EQ(gadget_get_state(combo), -1);
-    EXPECT_EQ(gadget_get_text(combo), u"");
-    gadget_add_item(combo, 5, u"CW ");   // past the end: appended
-    EXPECT_EQ(gadget_get_item_text(combo, 2), u"CW ");
-    EXPECT_EQ(gadget_get_item_text(combo, 2, 1), u"");
-    EXPECT_EQ(gadget_get_item_text(combo, 3), u"");
-
-    drain_events();
-    gadget_set_state(combo, 1);
-    EXPECT_EQ(gadget_get_text(combo), u"LSB");
-    gadget_set_text(combo, u"CW ");
-    EXPECT_EQ(gadget_get_state(combo), 2);
-    gadget_set_text(combo, u"AM ");   // not an item: no selection
-    EXPECT_EQ(gadget_get_state(combo), -1);
-    // The program's changes raise no events; the user's do.
-    EXPECT_EQ(subtypes_of(pump_events(30), combo), std::vector<std::intptr_t>{});
-    gtk_combo_box_set_active(GTK_COMBO_BOX(widget_of(combo)), 0);
-    EXPECT_EQ(subtypes_of(pump_events(30), combo), std::vector<std::intptr_t>{0x300});
-
-    gadget_remove_item(combo, 0);
-    gadget_remove_item(combo, 9);
-    EXPECT_EQ(gadget_get_item_text(combo, 0), u"LSB");
-    gadget_free(combo);
-
-    const std::intptr_t editable = gadget_create_combo(ANY, 100, 130, 80, 25, 0x1 | 0x4);
-    gadget_add_item(editable, -1, u"fm ");
-    EXPECT_EQ(gadget_get_item_text(editable, 0), u"FM ");
-    gadget_set_text(editable, u"dig");   // no such item: the entry shows it
-    EXPECT_EQ(gadget_get_text(editable), u"DIG");
-    EXPECT_EQ(gadget_get_state(editable), -1);
-    gadget_set_text(editable, u"fm ");
-    EXPECT_EQ(gadget_get_state(editable), 0);
-    GtkWidget *entry = gtk_bin_get_child(GTK_BIN(widget_of(editable)));
-    gtk_entry_set_text(GTK_ENTRY(entry), "");
-    type_into(entry, "usb");
-    EXPECT_EQ(gadget_get_text(editable), u"USB");
-    gadget_free(editable);
-}
-
 class ChannelList : public Gadgets {
 protected:
     void SetUp() override {
@@ -166,32 +122,6 @@ protected:
     void TearDown() override { gadget_free(list); }
     std::intptr_t list = 0;
 };
-
-TEST_F(ChannelList, RowsSplitAcrossColumnsAndHeadersReadBack) {
-    EXPECT_EQ(gadget_kind(list), GADGET_LIST_ICON);
-    gadget_remove_item(list, 7);
-    gadget_add_item(list, 7, u"7\n7050000\nCW \nATT\nextra");
-    EXPECT_EQ(gadget_get_item_text(list, 7, 0), u"7");
-    EXPECT_EQ(gadget_get_item_text(list, 7, 1), u"7050000");
-    EXPECT_EQ(gadget_get_item_text(list, 7, 2), u"CW ");
-    EXPECT_EQ(gadget_get_item_text(list, 7, 3), u"ATT");
-    EXPECT_EQ(gadget_get_item_text(list, 7, 4), u"");   // the fifth piece is dropped
-    EXPECT_EQ(gadget_get_item_text(list, 8, 0), u"8");
-    EXPECT_EQ(gadget_get_item_text(list, 8, 1), u"");
-
-    gadget_add_item(list, 250, u"appended\n1");
-    EXPECT_EQ(gadget_get_item_text(list, 100, 0), u"appended");
-    EXPECT_EQ(gadget_get_item_text(list, 100, 1), u"1");
-    EXPECT_EQ(gadget_get_item_text(list, 101, 0), u"");
-    EXPECT_EQ(gadget_get_item_text(list, -1, 2), u"Mode");
-    EXPECT_EQ(gadget_get_item_text(list, -1, 0), u"NumCh");
-    EXPECT_EQ(gadget_get_item_text(list, -1, 4), u"");
-
-    // Four columns: the first triple plus three more the store was widened by.
-    GtkTreeModel *model = gtk_tree_view_get_model(GTK_TREE_VIEW(widget_of(list)));
-    EXPECT_EQ(gtk_tree_model_get_n_columns(model), 7 + 3 * 3);
-    EXPECT_EQ(gtk_tree_model_iter_n_children(model, nullptr), 101);
-}
 
 TEST_F(ChannelList, ProgramSelectionIsSilentAndFollowsRemoval) {
     EXPECT_EQ(gadget_get_state(list), -1);

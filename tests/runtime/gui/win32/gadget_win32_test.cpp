@@ -94,36 +94,6 @@ TEST_F(GadgetTest, ProgramChangesPostNothingWhileTheUsersChangesPost) {
     EXPECT_EQ(gadget_get_text(digits), u"not digits");
 }
 
-TEST_F(GadgetTest, ComboItemsSelectionAndText) {
-    const ObjectId combo = gadget_create_combo(ANY, 10, 10, 60, 20);
-    EXPECT_EQ(gadget_get_state(combo), -1);
-    EXPECT_EQ(gadget_get_text(combo), u"");
-    for (const char16_t *name : {u"LSB", u"USB", u"CW", u"FM"})
-        EXPECT_EQ(gadget_add_item(combo, -1, name), 1);
-    EXPECT_EQ(gadget_add_item(combo, 1, u"AM"), 1); // inserted before USB
-    EXPECT_EQ(gadget_add_item(combo, -2, u"ignored"), 0);
-    EXPECT_EQ(gadget_get_item_text(combo, 1, 0), u"AM");
-    EXPECT_EQ(gadget_get_item_text(combo, 9, 0), u"");
-    gadget_set_state(combo, 2);
-    EXPECT_EQ(gadget_get_state(combo), 2);
-    EXPECT_EQ(gadget_get_text(combo), u"USB");
-    gadget_set_text(combo, u"fm"); // matched as Windows compares item texts
-    EXPECT_EQ(gadget_get_text(combo), u"FM");
-    gadget_set_text(combo, u"no such mode");
-    EXPECT_EQ(gadget_get_text(combo), u"FM");
-    gadget_remove_item(combo, 1);
-    EXPECT_EQ(gadget_get_item_text(combo, 1, 0), u"USB");
-    gadget_set_text(combo, u"");
-    EXPECT_EQ(gadget_get_state(combo), -1);
-    EXPECT_TRUE(subtypes_of(pump_events(50), combo).empty());
-
-    // The user picks with the keyboard: one change event.
-    gadget_set_state(combo, 0);
-    SendMessageW(control(combo), WM_KEYDOWN, VK_DOWN, 0);
-    EXPECT_EQ(subtypes_of(pump_events(50), combo), std::vector<std::intptr_t>{SUBTYPE_CHANGED});
-    EXPECT_EQ(gadget_get_state(combo), 1);
-}
-
 TEST_F(GadgetTest, ClosedComboIsExactlyTheRequestedHeight) {
     for (int height : {20, 25, 32}) {
         const ObjectId combo = gadget_create_combo(ANY, 10, 10, 80, height);

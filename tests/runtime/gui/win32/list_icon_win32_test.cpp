@@ -41,25 +41,6 @@ protected:
 
 } // namespace
 
-TEST_F(ListTest, RowTextIsSplitIntoCellsAtLineFeeds) {
-    gadget_remove_item(list, 5);
-    gadget_add_item(list, 5, u"5\n7050000\nLSB\nAMP");
-    EXPECT_EQ(gadget_get_item_text(list, 5, 0), u"5");
-    EXPECT_EQ(gadget_get_item_text(list, 5, 1), u"7050000");
-    EXPECT_EQ(gadget_get_item_text(list, 5, 2), u"LSB");
-    EXPECT_EQ(gadget_get_item_text(list, 5, 3), u"AMP");
-    EXPECT_EQ(gadget_get_item_text(list, 6, 1), u""); // an empty channel is its number alone
-    gadget_set_state(list, 5);
-    gadget_set_text(list, u"5\n\n"); // trailing line feed clears the next column
-    EXPECT_EQ(gadget_get_item_text(list, 5, 1), u"");
-    EXPECT_EQ(gadget_get_item_text(list, 5, 2), u"");
-    EXPECT_EQ(gadget_get_item_text(list, 5, 3), u"AMP");
-    gadget_set_text(list, u"");
-    EXPECT_EQ(gadget_get_item_text(list, 5, 0), u"");
-    EXPECT_EQ(gadget_get_item_text(list, -1, 1), u"Freq (Hz)");
-    EXPECT_EQ(SendMessageW(native, LVM_GETITEMCOUNT, 0, 0), rows);
-}
-
 TEST_F(ListTest, BadRowsAndColumnsAreIgnored) {
     EXPECT_EQ(gadget_get_item_text(list, rows, 0), u"");
     EXPECT_EQ(gadget_get_item_text(list, -7, 0), u"");
