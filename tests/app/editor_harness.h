@@ -2,7 +2,8 @@
 // (GTK or Win32): start-up, the event loop in slices, the user's input given
 // through the toolkit's own controls, and answers to the requesters it opens.
 // The suites are written once against these functions; each toolkit has its
-// own part (editor_harness_gtk.cpp, win32/editor_harness_win32.cpp).
+// own part (editor_harness_gtk.cpp, win32/editor_harness_win32.cpp); what
+// both share is in editor_harness.cpp.
 //
 // The transceivers come from with_radios.sh, which starts them before the
 // test and names them in the environment (see RadioSetup).

@@ -212,17 +212,6 @@ double progress() {
     return bar ? gtk_progress_bar_get_fraction(GTK_PROGRESS_BAR(bar)) : 0.0;
 }
 
-bool choose_port(const std::string &name) {
-    const std::vector<std::string> items = combo_items(app.port_combo);
-    for (std::size_t index = 0; index < items.size(); ++index) {
-        if (items[index] == name) {
-            choose_item(app.port_combo, static_cast<int>(index));
-            return true;
-        }
-    }
-    return false;
-}
-
 void queue_file_answer(const std::string &path) {
     file_answers.push_back(path);
 }

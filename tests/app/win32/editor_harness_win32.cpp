@@ -1,4 +1,5 @@
 #include "tests/app/editor_harness.h"
+#include "tests/app/win32/win32_text.h"
 
 #include "gui/gui.h"
 
@@ -31,19 +32,6 @@ constexpr const wchar_t *ANSWERED = L"kalvo_test_answered";
 
 std::wstring widen(const std::string &text) {
     return std::wstring(text.begin(), text.end()); // the tests use ASCII only
-}
-
-// The tests' texts are ASCII: one byte per code unit.
-std::string ascii_text(const wchar_t *text) {
-    std::string result;
-    for (; text && *text; ++text) result += static_cast<char>(*text);
-    return result;
-}
-
-std::string shown_text(HWND window) {
-    wchar_t text[512] = {};
-    GetWindowTextW(window, text, 512);
-    return ascii_text(text);
 }
 
 HWND control(std::intptr_t gadget) {
@@ -156,6 +144,18 @@ HWND find_child(HWND parent, const wchar_t *class_name) {
 
 } // namespace
 
+std::string ascii_text(const wchar_t *text) {
+    std::string result;
+    for (; text && *text; ++text) result += static_cast<char>(*text);
+    return result;
+}
+
+std::string shown_text(HWND window) {
+    wchar_t text[512] = {};
+    GetWindowTextW(window, text, 512);
+    return ascii_text(text);
+}
+
 void harness_start() {
     static bool started = false;
     if (started) return;
@@ -191,17 +191,6 @@ void choose_item(std::intptr_t combo, int index) {
     SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     SendMessageW(GetParent(box), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(box), CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(box));
-}
-
-bool choose_port(const std::string &name) {
-    const std::vector<std::string> items = combo_items(app.port_combo);
-    for (std::size_t index = 0; index < items.size(); ++index) {
-        if (items[index] == name) {
-            choose_item(app.port_combo, static_cast<int>(index));
-            return true;
-        }
-    }
-    return false;
 }
 
 void type_text(std::intptr_t field, const std::string &text) {

@@ -2,11 +2,7 @@
 // through its window's controls from here: its start-up, and how it ends on
 // the close box, also in the middle of a read from a transceiver at 9600 baud.
 #include "tests/app/editor_harness.h"
-
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "tests/app/win32/win32_text.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -16,18 +12,6 @@
 #include <string>
 
 namespace {
-
-// The tests' texts are ASCII: one byte per code unit.
-std::string ascii_text(const wchar_t *text) {
-    std::string result;
-    for (; text && *text; ++text) result += static_cast<char>(*text);
-    return result;
-}
-std::string shown_text(HWND window) {
-    wchar_t text[512] = {};
-    GetWindowTextW(window, text, 512);
-    return ascii_text(text);
-}
 
 using Clock = std::chrono::steady_clock;
 

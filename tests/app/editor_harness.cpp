@@ -31,6 +31,17 @@ std::string read_file(const std::filesystem::path &path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+bool choose_port(const std::string &name) {
+    const std::vector<std::string> items = combo_items(app.port_combo);
+    for (std::size_t index = 0; index < items.size(); ++index) {
+        if (items[index] == name) {
+            choose_item(app.port_combo, static_cast<int>(index));
+            return true;
+        }
+    }
+    return false;
+}
+
 bool wait_for_file(const std::filesystem::path &path, const std::string &bytes, int timeout_ms) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
     while (read_file(path) != bytes) {
