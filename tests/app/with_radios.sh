@@ -5,8 +5,9 @@
 # same channel set: a port COMn is mapped to COMn of the wine prefix in
 # WINEPREFIX (for the Windows build under wine), a port /dev/ttyUSBn is made
 # a link to the transceiver's terminal (in the sandbox's own /dev). The
-# options go to that transceiver ("COM51:--silent" makes a silent one) and
-# "<port>:absent" maps the port to a device that does not exist. The test
+# options go to that transceiver ("COM51:--silent" makes a silent one),
+# "<port>:empty" starts one with every channel empty, and "<port>:absent"
+# maps the port to a device that does not exist. The test
 # finds in its environment:
 #   KALVO_TEST_FOLDER  a fresh folder (a Windows path for COM ports) holding
 #                      radio.mem, the channel set every transceiver starts
@@ -74,11 +75,13 @@ while [ $# -gt 0 ] && [ "$1" != "--" ]; do
     absent="$absent $port"
     continue
   fi
+  load=(--load "$folder/radio.mem")
+  if [ "$options" = empty ]; then load=(); options=""; fi
   IFS=, read -r -a extra <<<"$options"
   output="$folder/$name.out"
   link=()
   [ "$windows" = true ] || link=(--link "$port")
-  "$vtrx" --load "$folder/radio.mem" --save "$folder/$name.mem" "${link[@]}" ${extra[@]+"${extra[@]}"} \
+  "$vtrx" "${load[@]}" --save "$folder/$name.mem" "${link[@]}" ${extra[@]+"${extra[@]}"} \
     >"$output" 2>&1 &
   pids+=($!)
   # The tool prints the path of its terminal first.

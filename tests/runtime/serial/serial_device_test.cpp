@@ -1,5 +1,5 @@
 // Serial ports on a real device: the virtual transceiver's terminal, reached
-// as the COM port named in KALVO_TEST_COM (with_vtrx.sh sets it up).
+// as the COM port named in KALVO_TEST_PORTS (tests/app/with_radios.sh sets it up).
 #include "serial/serial.h"
 #include "tests/tools/vtrx_exchange.h"
 
@@ -15,9 +15,9 @@ protected:
     void SetUp() override
     {
         serial_init();
-        const char *port = std::getenv("KALVO_TEST_COM");
+        const char *port = std::getenv("KALVO_TEST_PORTS");
         if (!port || !*port)
-            GTEST_SKIP() << "no device: KALVO_TEST_COM names none";
+            GTEST_SKIP() << "no device: KALVO_TEST_PORTS names none";
         name = port;
     }
     void TearDown() override { serial_close(ANY); }
