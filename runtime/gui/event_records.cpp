@@ -41,6 +41,8 @@ EventNode *node_take() {
 }
 
 void node_return(EventNode *node) {
+    node->payload = nullptr;
+    node->release = nullptr;
     node->next = node_pool;
     node_pool = node;
 }
@@ -62,6 +64,8 @@ template <class Match> void purge_where(Match match) {
             (previous ? previous->next : queue_head) = next;
             if (node == queue_tail)
                 queue_tail = previous;
+            if (node->payload && node->release)
+                node->release(node->payload);
             node_return(node);
         } else {
             previous = node;
@@ -76,6 +80,8 @@ bool matches(std::intptr_t wanted, std::intptr_t value) { return wanted == -1 ||
 
 void event_records_reset() {
     purge_where([](const EventNode &) { return true; });
+    if (current.payload && current.release)
+        current.release(current.payload);
     current = {};
     suspension = 0;
 }
@@ -83,10 +89,13 @@ void event_records_reset() {
 void event_records_post(std::int32_t type, std::intptr_t object, std::intptr_t window,
                         std::intptr_t subtype, void *payload, void (*release)(void *),
                         std::uint32_t flags) {
-    if (suspension > 0 && !(flags & POST_WHILE_SUSPENDED))
+    const bool dropped = (suspension > 0 && !(flags & POST_WHILE_SUSPENDED)) ||
+                         (!(flags & POST_ALWAYS_APPEND) && repeats_tail(type, object, window, subtype));
+    if (dropped) {
+        if (payload && release)   // nobody else will ever see it
+            release(payload);
         return;
-    if (!(flags & POST_ALWAYS_APPEND) && repeats_tail(type, object, window, subtype))
-        return;
+    }
     EventNode *node = node_take();
     *node = {nullptr, type, flags, object, window, subtype, payload, release};
     (queue_tail ? queue_tail->next : queue_head) = node;
@@ -113,6 +122,8 @@ std::int32_t event_records_fetch() {
 }
 
 std::int32_t event_records_peek_type() { return queue_head ? queue_head->type : 0; }
+std::int32_t event_records_current_type() { return current.type; }
+void *event_records_current_payload() { return current.payload; }
 std::intptr_t event_records_current_object() { return current.object; }
 std::intptr_t event_records_current_subtype() { return current.subtype; }
 void event_records_suspend() { ++suspension; }
@@ -147,6 +158,18 @@ std::intptr_t event_menu() {
 
 std::intptr_t event_type() {
     return on_gui_thread([] { return event_records_current_subtype(); });
+}
+
+std::int32_t event_fetch() {
+    return on_gui_thread([] { return event_records_fetch(); });
+}
+
+std::int32_t event_type_current() {
+    return on_gui_thread([] { return event_records_current_type(); });
+}
+
+void *event_payload() {
+    return on_gui_thread([] { return event_records_current_payload(); });
 }
 
 std::int32_t event_peek_type() {

@@ -6,16 +6,19 @@
 // signal handlers or window procedures.
 #pragma once
 
+#include "gui/gui.h"
+
 #include <cstdint>
 
 // Post flags: bit 0 posts even while the queue is suspended; bit 1 always
 // appends, even a repeat of the newest event.
-inline constexpr std::uint32_t POST_WHILE_SUSPENDED = 0x1;
-inline constexpr std::uint32_t POST_ALWAYS_APPEND = 0x2;
+inline constexpr std::uint32_t POST_WHILE_SUSPENDED = EVENT_POST_WHILE_SUSPENDED;
+inline constexpr std::uint32_t POST_ALWAYS_APPEND = EVENT_POST_ALWAYS_APPEND;
 
 void event_records_reset();
 // Appends an event unless the queue is suspended or the event repeats the
-// newest queued one (codes above 0xFFFF always queue).
+// newest queued one (codes above 0xFFFF always queue); a dropped event's
+// payload is released at once.
 void event_records_post(std::int32_t type, std::intptr_t object, std::intptr_t window,
                         std::intptr_t subtype, void *payload, void (*release)(void *),
                         std::uint32_t flags);
@@ -23,11 +26,13 @@ void event_records_post(std::int32_t type, std::intptr_t object, std::intptr_t w
 // when the queue is empty.
 std::int32_t event_records_fetch();
 std::int32_t event_records_peek_type();
+std::int32_t event_records_current_type();
+void *event_records_current_payload();
 std::intptr_t event_records_current_object();
 std::intptr_t event_records_current_subtype();
 void event_records_suspend();
 void event_records_resume();
-// -1 in a field matches any value.
+// -1 in a field matches any value. Purged events release their payloads.
 void event_records_purge(std::int32_t type, std::intptr_t object, std::intptr_t window,
                          std::intptr_t subtype);
 void event_records_purge_window(std::intptr_t window);

@@ -40,6 +40,8 @@ const GadgetClass *button_class() {
         c.set_state = button_set_state;
         c.get_text = button_get_text;
         c.set_text = button_set_text;
+        c.set_font = gadget_font_set;
+        c.get_font = gadget_font_get;
         return c;
     }();
     return &table;
@@ -79,4 +81,10 @@ std::intptr_t gadget_create_button(ObjectId number, std::int32_t x, std::int32_t
                                    std::int32_t width, std::int32_t height, const WideText &text,
                                    std::int32_t flags) {
     return on_gui_thread([&] { return create_button(number, x, y, width, height, text, flags); });
+}
+
+std::intptr_t gadget_create_button_ex(ObjectId number, std::int32_t x, std::int32_t y,
+                                      std::int32_t width, std::int32_t height,
+                                      const WideText &text, std::int32_t flags) {
+    return gadget_create_button(number, x, y, width, height, text, flags);
 }

@@ -9,6 +9,7 @@ namespace {
 constexpr std::int32_t editable = 0x1;
 constexpr std::int32_t lower_case = 0x2;
 constexpr std::int32_t upper_case = 0x4;
+constexpr std::int32_t with_images = 0x8;
 
 constexpr int data_column = 0;
 constexpr int text_column = 1;
@@ -27,9 +28,6 @@ InsertFilter case_rule(std::int32_t flags) {
     return InsertFilter::none;
 }
 
-std::string apply_case(GadgetRecord *record, const char *text) {
-    return insert_filter_apply(case_rule(combo_flags(record)), text, std::strlen(text));
-}
 
 std::string row_text(GtkListStore *store, GtkTreeIter *iter) {
     char *text = nullptr;
@@ -62,7 +60,7 @@ WideText combo_get_text(GadgetRecord *record) {
 }
 
 void combo_set_text(GadgetRecord *record, const char *text) {
-    const std::string wanted = apply_case(record, text);
+    const std::string wanted = combo_apply_case(record, text);
     GtkListStore *store = gadget_store(record);
     GtkTreeIter iter;
     bool more = gtk_tree_model_get_iter_first(GTK_TREE_MODEL(store), &iter);
@@ -85,8 +83,8 @@ std::intptr_t combo_add_item(GadgetRecord *record, std::intptr_t position, const
     const int row = position < 0 || position > rows ? rows : static_cast<int>(position);
     GtkTreeIter iter;
     gtk_list_store_insert(store, &iter, row);
-    gtk_list_store_set(store, &iter, text_column, apply_case(record, text).c_str(), data_column, 0, -1);
-    if (image)
+    gtk_list_store_set(store, &iter, text_column, combo_apply_case(record, text).c_str(), data_column, 0, -1);
+    if (image && (combo_flags(record) & with_images))
         gtk_list_store_set(store, &iter, image_column, image, -1);
     return 1;
 }
@@ -115,6 +113,7 @@ const GadgetClass *combo_class() {
         c.add_item = combo_add_item;
         c.remove_item = combo_remove_item;
         c.get_item_text = combo_get_item_text;
+        combo_fill_item_slots(c);
         return c;
     }();
     return &table;
@@ -180,6 +179,10 @@ std::intptr_t create_combo(ObjectId number, std::int32_t x, std::int32_t y, std:
 }
 
 } // namespace
+
+std::string combo_apply_case(GadgetRecord *record, const char *text) {
+    return insert_filter_apply(case_rule(combo_flags(record)), text, std::strlen(text));
+}
 
 std::intptr_t gadget_create_combo(ObjectId number, std::int32_t x, std::int32_t y,
                                   std::int32_t width, std::int32_t height, std::int32_t flags) {

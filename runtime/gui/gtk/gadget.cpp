@@ -47,31 +47,6 @@ void gadget_free_one(ObjectId gadget) {
         gtk_widget_destroy(record->outer ? record->outer : record->widget);
 }
 
-// Runs a programmatic change with the queue suspended, so the signals it
-// raises reach no one. Only the change itself is covered: user input handled
-// by other iterations of the event loop is never dropped.
-template <class Fn> auto suspended(Fn &&fn) -> decltype(fn()) {
-    event_queue_suspend();
-    struct Resume {
-        ~Resume() { event_queue_resume(); }
-    } resume;
-    return fn();
-}
-
-// Looks the gadget up on the event-loop thread and runs fn with its record;
-// the empty value when the gadget or the kind's operation is missing.
-template <class Slot, class Fn>
-auto with_gadget(ObjectId gadget, Slot GadgetClass::*slot, Fn &&fn)
-    -> decltype(fn(std::declval<GadgetRecord *>())) {
-    using Result = decltype(fn(std::declval<GadgetRecord *>()));
-    return on_gui_thread([&]() -> Result {
-        GadgetRecord *record = gadget_lookup(gadget);
-        if (!record || !(record->gadget_class->*slot))
-            return Result();
-        return fn(record);
-    });
-}
-
 } // namespace
 
 WideText text_from_gtk(const char *utf8) {
@@ -104,6 +79,19 @@ GadgetRecord *gadget_lookup(ObjectId gadget) {
                            : nullptr;
 }
 
+GadgetRecord *gadget_find_native(void *widget) {
+    if (!gadget_registry || !widget)
+        return nullptr;
+    registry_iterate(gadget_registry);
+    ObjectId id = 0;
+    while (void *entry = registry_next(gadget_registry, &id)) {
+        auto *record = static_cast<GadgetRecord *>(entry);
+        if (record->widget == widget || record->outer == widget)
+            return record;
+    }
+    return nullptr;
+}
+
 GadgetRecord *gadget_place(ObjectId number, ObjectId *id, GtkWidget *main, GtkWidget *outer,
                            const GadgetClass *gadget_class, std::int32_t x, std::int32_t y,
                            std::int32_t width, std::int32_t height) {
@@ -129,6 +117,7 @@ GadgetRecord *gadget_place(ObjectId number, ObjectId *id, GtkWidget *main, GtkWi
 
 std::intptr_t gadget_finish(ObjectId number, ObjectId id, GadgetRecord *record) {
     gtk_widget_realize(record->widget);
+    gadget_apply_default_font(record);
     record->window = gadget_window_of(record->widget);
     g_signal_connect(record->widget, "destroy", G_CALLBACK(on_gadget_destroy), id_to_pointer(id));
     g_object_set_data(G_OBJECT(record->widget), "kw_id", id_to_pointer(id + 1));
@@ -166,7 +155,8 @@ void gadget_on_changed(GtkWidget *widget, gpointer id) {
     event_post(EVENT_GADGET, pointer_to_id(id), gadget_window_of(widget), subtype_changed);
 }
 
-void gadget_list_use(GtkWindow *window) {
+GtkWindow *gadget_list_use(GtkWindow *window) {
+    GtkWindow *previous = current_list.window;
     if (current_list.window) {
         auto *saved = static_cast<GadgetList *>(
             g_object_get_data(G_OBJECT(current_list.window), "kw_gadgetstack"));
@@ -174,7 +164,7 @@ void gadget_list_use(GtkWindow *window) {
             *saved = current_list;
     }
     if (!window)
-        return;
+        return previous;
     auto *layout = static_cast<GtkWidget *>(g_object_get_data(G_OBJECT(window), "kw_gadgetlist"));
     if (!layout) {
         layout = gtk_layout_new(nullptr, nullptr);
@@ -185,11 +175,21 @@ void gadget_list_use(GtkWindow *window) {
     }
     if (auto *saved = static_cast<GadgetList *>(g_object_get_data(G_OBJECT(window), "kw_gadgetstack"))) {
         current_list = *saved;
-        return;
+        return previous;
     }
     current_list = {window, layout};
     g_object_set_data_full(G_OBJECT(window), "kw_gadgetstack", new GadgetList(current_list),
                            gadget_list_forget);
+    return previous;
+}
+
+// Only windows of this toolkit are taken; any other pointer only returns the
+// current window.
+void *gadget_list_use(void *window) {
+    return on_gui_thread([&]() -> void * {
+        WindowRecord *record = window_find_native(window, nullptr);
+        return gadget_list_use(record ? GTK_WINDOW(record->widget) : nullptr);
+    });
 }
 
 namespace {
@@ -231,6 +231,45 @@ bool store_row(GtkListStore *store, std::intptr_t row, GtkTreeIter *iter) {
 
 GtkListStore *gadget_store(GadgetRecord *record) {
     return reinterpret_cast<StoreRecord *>(record->word[3])->store;
+}
+
+void store_insert_text(GtkListStore *store, int column, std::intptr_t position, const char *text,
+                       GtkTreeIter *inserted) {
+    const int rows = gtk_tree_model_iter_n_children(GTK_TREE_MODEL(store), nullptr);
+    const int row = position < 0 || position > rows ? rows : static_cast<int>(position);
+    GtkTreeIter iter;
+    gtk_list_store_insert_with_values(store, &iter, row, column, text, -1);
+    if (inserted)
+        *inserted = iter;
+}
+
+WideText store_get_text(GtkListStore *store, int column, std::intptr_t row) {
+    GtkTreeIter iter;
+    if (!store_row(store, row, &iter))
+        return WideText();
+    char *text = nullptr;
+    gtk_tree_model_get(GTK_TREE_MODEL(store), &iter, column, &text, -1);
+    return text_from_gtk_owned(text);
+}
+
+void store_set_int(GtkListStore *store, int column, std::intptr_t row, int value) {
+    GtkTreeIter iter;
+    if (store_row(store, row, &iter))
+        gtk_list_store_set(store, &iter, column, value, -1);
+}
+
+int store_get_int(GtkListStore *store, int column, std::intptr_t row) {
+    GtkTreeIter iter;
+    int value = 0;
+    if (store_row(store, row, &iter))
+        gtk_tree_model_get(GTK_TREE_MODEL(store), &iter, column, &value, -1);
+    return value;
+}
+
+void store_set_text(GtkListStore *store, int column, std::intptr_t row, const char *text) {
+    GtkTreeIter iter;
+    if (store_row(store, row, &iter))
+        gtk_list_store_set(store, &iter, column, text, -1);
 }
 
 // ---------------------------------------------------------------------------
@@ -286,10 +325,22 @@ void gadget_set_state(ObjectId gadget, std::intptr_t state) {
 }
 
 std::intptr_t gadget_add_item(ObjectId gadget, std::intptr_t position, const WideText &text) {
-    return with_gadget(gadget, &GadgetClass::add_item, [&](GadgetRecord *record) {
+    return gadget_add_item(gadget, position, text, nullptr, 0);
+}
+
+// The kind's form with flags when it has one, else the one without.
+std::intptr_t gadget_add_item(ObjectId gadget, std::intptr_t position, const WideText &text,
+                              void *image, std::int32_t flags) {
+    return on_gui_thread([&]() -> std::intptr_t {
+        GadgetRecord *record = gadget_lookup(gadget);
+        if (!record)
+            return 0;
+        const GadgetClass *kind = record->gadget_class;
         const std::string utf8 = text_to_utf8(text);
-        return suspended([&] {
-            return record->gadget_class->add_item(record, position, utf8.c_str(), nullptr);
+        return suspended([&]() -> std::intptr_t {
+            if (kind->add_item_flags)
+                return kind->add_item_flags(record, position, utf8.c_str(), image, flags);
+            return kind->add_item ? kind->add_item(record, position, utf8.c_str(), image) : 0;
         });
     });
 }
@@ -312,4 +363,9 @@ std::intptr_t gadget_add_column(ObjectId gadget, std::int32_t position, const Wi
         const std::string utf8 = text_to_utf8(title);
         return record->gadget_class->add_column(record, position, utf8.c_str(), width);
     });
+}
+
+void gadget_give_focus(ObjectId gadget) {
+    with_gadget(gadget, &GadgetClass::give_focus,
+                [](GadgetRecord *record) { record->gadget_class->give_focus(record); });
 }

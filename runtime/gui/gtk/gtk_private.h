@@ -65,7 +65,7 @@ void event_system_init();
 // ---------------------------------------------------------------------------
 struct WindowRecord {
     GtkWidget *widget;            // the GtkWindow; non-null while open
-    GtkWidget *parent;            // never set: no child windows are opened
+    GtkWidget *parent;            // the window given to window_open_child, else null
     GtkAccelGroup *accelerators;
     std::int32_t flags;           // open flags after the tool-window rule
     GtkCssProvider *style;
@@ -83,29 +83,43 @@ struct GadgetRecord;
 // Operation table of one gadget kind. Slots this build never fills keep their
 // place so the table has its fixed layout of 33 pointer-sized entries.
 using UnusedSlot = void (*)();
+using Item = std::intptr_t;
 struct GadgetClass {
-    std::int32_t size;                                           // 0: bytes in the table
-    std::int32_t kind;                                           //    and the kind number
-    UnusedSlot give_focus;                                       // 1
-    void (*free_state)(GadgetRecord *);                          // 2
-    std::intptr_t (*get_state)(GadgetRecord *);                  // 3
-    void (*set_state)(GadgetRecord *, std::intptr_t);            // 4
-    WideText (*get_text)(GadgetRecord *);                        // 5
-    void (*set_text)(GadgetRecord *, const char *);              // 6
-    std::intptr_t (*add_item)(GadgetRecord *, std::intptr_t, const char *, void *); // 7
-    UnusedSlot add_item_flags;                                   // 8
-    void (*remove_item)(GadgetRecord *, std::intptr_t);          // 9
-    UnusedSlot clear_items, slot_11, count_items;                // 10-12
-    UnusedSlot get_item_state, set_item_state;                   // 13-14
-    WideText (*get_item_text)(GadgetRecord *, std::intptr_t, std::int32_t); // 15
-    UnusedSlot set_item_text, set_font, slot_18;                 // 16-18
+    std::int32_t size;                                                          // 0: bytes in the table
+    std::int32_t kind;                                                          //    and the kind number
+    void (*give_focus)(GadgetRecord *);                                         // 1
+    void (*free_state)(GadgetRecord *);                                         // 2
+    std::intptr_t (*get_state)(GadgetRecord *);                                 // 3
+    void (*set_state)(GadgetRecord *, std::intptr_t);                           // 4
+    WideText (*get_text)(GadgetRecord *);                                       // 5
+    void (*set_text)(GadgetRecord *, const char *);                             // 6
+    std::intptr_t (*add_item)(GadgetRecord *, Item, const char *, void *);      // 7
+    std::intptr_t (*add_item_flags)(GadgetRecord *, Item, const char *, void *, std::int32_t); // 8
+    void (*remove_item)(GadgetRecord *, Item);                                  // 9
+    void (*clear_items)(GadgetRecord *);                                        // 10
+    UnusedSlot slot_11;                                                         // 11
+    std::intptr_t (*count_items)(GadgetRecord *);                               // 12
+    std::intptr_t (*get_item_state)(GadgetRecord *, Item);                      // 13
+    void (*set_item_state)(GadgetRecord *, Item, std::intptr_t);                // 14
+    WideText (*get_item_text)(GadgetRecord *, Item, std::int32_t);              // 15
+    void (*set_item_text)(GadgetRecord *, Item, const WideText &, std::int32_t); // 16
+    void (*set_font)(GadgetRecord *, const PangoFontDescription *);             // 17
+    UnusedSlot slot_18;                                                         // 18
     std::intptr_t (*add_column)(GadgetRecord *, std::int32_t, const char *, std::int32_t); // 19
-    UnusedSlot get_attribute, set_attribute;                     // 20-21
-    UnusedSlot get_item_attribute, set_item_attribute;           // 22-23
-    UnusedSlot remove_column, set_color, get_color;              // 24-26
-    UnusedSlot set_item_color, get_item_color;                   // 27-28
-    UnusedSlot set_item_data, get_item_data, get_font;           // 29-31
-    UnusedSlot set_item_image;                                   // 32
+    std::intptr_t (*get_attribute)(GadgetRecord *, std::int32_t);               // 20
+    void (*set_attribute)(GadgetRecord *, std::int32_t, std::intptr_t);         // 21
+    std::intptr_t (*get_item_attribute)(GadgetRecord *, Item, std::int32_t, std::int32_t); // 22
+    void (*set_item_attribute)(GadgetRecord *, Item, std::int32_t, std::intptr_t,
+                               std::int32_t);                                   // 23
+    void (*remove_column)(GadgetRecord *, std::int32_t);                        // 24
+    void (*set_color)(GadgetRecord *, std::int32_t, std::int32_t);              // 25
+    std::int32_t (*get_color)(GadgetRecord *, std::int32_t);                    // 26
+    void (*set_item_color)(GadgetRecord *, Item, std::int32_t, std::int32_t, std::int32_t); // 27
+    std::int32_t (*get_item_color)(GadgetRecord *, Item, std::int32_t, std::int32_t); // 28
+    void (*set_item_data)(GadgetRecord *, Item, std::int32_t);                  // 29
+    std::int32_t (*get_item_data)(GadgetRecord *, Item);                        // 30
+    const PangoFontDescription *(*get_font)(GadgetRecord *);                    // 31
+    void (*set_item_image)(GadgetRecord *, Item, void *);                       // 32
 };
 static_assert(sizeof(GadgetClass) == 33 * sizeof(void *));
 // An empty table of the kind: size and kind set, every operation null.
@@ -130,6 +144,8 @@ struct StoreRecord {
 
 void gadget_system_init();
 GadgetRecord *gadget_lookup(ObjectId gadget);
+// The gadget whose main or outer widget this is, null if none.
+GadgetRecord *gadget_find_native(void *widget);
 // Creation path shared by all kinds. gadget_place allocates the record, sizes
 // the placed widget and puts it into the current gadget list; it returns null
 // (and drops the widgets) when there is no gadget list. gadget_finish runs the
@@ -140,10 +156,47 @@ GadgetRecord *gadget_place(ObjectId number, ObjectId *id, GtkWidget *main, GtkWi
 std::intptr_t gadget_finish(ObjectId number, ObjectId id, GadgetRecord *record);
 ObjectId gadget_window_of(GtkWidget *widget);
 void gadget_post_event(GtkWidget *widget, std::intptr_t subtype);
-void gadget_list_use(GtkWindow *window);
+// Returns the window whose list was current before.
+GtkWindow *gadget_list_use(GtkWindow *window);
 // Pixel size of a gadget as laid out by its creator.
 std::int32_t gadget_width(GadgetRecord *record);
 std::int32_t gadget_height(GadgetRecord *record);
+
+// Runs a programmatic change with the queue suspended, so the signals it
+// raises reach no one. Only the change itself is covered: user input handled
+// by other iterations of the event loop is never dropped.
+template <class Fn> auto suspended(Fn &&fn) -> decltype(fn()) {
+    event_queue_suspend();
+    struct Resume {
+        ~Resume() { event_queue_resume(); }
+    } resume;
+    return fn();
+}
+
+// Looks the gadget up on the event-loop thread and runs fn with its record;
+// the empty value when the gadget or the kind's operation is missing.
+template <class Slot, class Fn>
+auto with_gadget(ObjectId gadget, Slot GadgetClass::*slot, Fn &&fn)
+    -> decltype(fn(std::declval<GadgetRecord *>())) {
+    using Result = decltype(fn(std::declval<GadgetRecord *>()));
+    return on_gui_thread([&]() -> Result {
+        GadgetRecord *record = gadget_lookup(gadget);
+        if (!record || !(record->gadget_class->*slot))
+            return Result();
+        return fn(record);
+    });
+}
+
+// Fonts and colours (font_color.cpp). The font operations of the kinds whose
+// font lies on their main widget, the colour operations of those that keep
+// colour + 1 in kind words 2 and 3.
+void gadget_override_font(GtkWidget *widget, const PangoFontDescription *font);
+void gadget_font_set(GadgetRecord *record, const PangoFontDescription *font);
+const PangoFontDescription *gadget_font_get(GadgetRecord *record);
+void gadget_apply_default_font(GadgetRecord *record);
+void gadget_color_set(GadgetRecord *record, std::int32_t type, std::int32_t colour,
+                      GtkWidget *text, GtkWidget *background);
+std::int32_t gadget_color_get(GadgetRecord *record, std::int32_t type);
 
 // Store record helpers shared by combo and list.
 StoreRecord *store_record_new(GtkListStore *store);
@@ -151,6 +204,15 @@ void store_record_free(StoreRecord *record);
 // Row n of the store, false when it does not exist.
 bool store_row(GtkListStore *store, std::intptr_t row, GtkTreeIter *iter);
 GtkListStore *gadget_store(GadgetRecord *record);
+// Text rows of a store: insert at position (negative or past the end
+// appends), read and replace the text of row n (nothing when it is missing).
+void store_insert_text(GtkListStore *store, int column, std::intptr_t position, const char *text,
+                       GtkTreeIter *inserted = nullptr);
+WideText store_get_text(GtkListStore *store, int column, std::intptr_t row);
+void store_set_text(GtkListStore *store, int column, std::intptr_t row, const char *text);
+// An int column of row n (item data); 0 for a missing row.
+void store_set_int(GtkListStore *store, int column, std::intptr_t row, int value);
+int store_get_int(GtkListStore *store, int column, std::intptr_t row);
 
 // Signal handlers shared by several kinds (user data = gadget id).
 gboolean gadget_on_focus_in(GtkWidget *, GdkEvent *, gpointer id);
@@ -158,6 +220,28 @@ gboolean gadget_on_focus_out(GtkWidget *, GdkEvent *, gpointer id);
 void gadget_on_changed(GtkWidget *widget, gpointer id);
 // Blocks or unblocks every handler of the widget that calls this function.
 void handlers_block(GtkWidget *widget, gpointer handler, bool block);
+
+// The completion list of a string gadget (string_completion.cpp): attached
+// to the entry, with the item operations on its rows.
+void completion_attach(GtkWidget *entry, bool popup);
+void completion_fill_item_slots(GadgetClass &gadget_class);
+
+// Combo boxes: the item slots beyond the ones the editor uses
+// (combo_items.cpp), and the combo's case rule applied to a text.
+void combo_fill_item_slots(GadgetClass &gadget_class);
+std::string combo_apply_case(GadgetRecord *record, const char *text);
+
+// Lists: the store record, the model column holding gadget column n's text,
+// and (list_items.cpp) the operations beyond the ones the editor uses.
+StoreRecord *list_store_record(GadgetRecord *record);
+int model_column_of(StoreRecord *store, std::int32_t column);
+void list_fill_item_slots(GadgetClass &gadget_class);
+void list_column_text_renderer(GtkTreeViewColumn *column, int triple);
+// Gives the column that becomes the first one the check box and image of
+// each row, and turns the previous first column back into a text column.
+void list_make_first_column(GadgetRecord *record, GtkTreeViewColumn *column, int triple);
+// Shows the column's title in a label that takes the list's font.
+void list_header_font(GadgetRecord *record, GtkTreeViewColumn *column);
 
 // Insert filters of string and editable combo entries.
 enum class InsertFilter { none, upper_case, lower_case, digits_only };

@@ -7,6 +7,13 @@
 
 #include <dlfcn.h>
 
+StoreRecord *list_store_record(GadgetRecord *record) {
+    return reinterpret_cast<StoreRecord *>(record->word[3]);
+}
+
+int model_column_of(StoreRecord *store, std::int32_t column) {
+    return GPOINTER_TO_INT(g_list_nth_data(store->columns, static_cast<guint>(column)));
+}
 
 namespace {
 
@@ -28,18 +35,12 @@ using SetGridLines = void (*)(GtkTreeView *, int);
 SetGridLines set_grid_lines = nullptr;
 
 // Kind words: 4 the store record, 5 the spare model-column triples.
-StoreRecord *list_store_record(GadgetRecord *record) {
-    return reinterpret_cast<StoreRecord *>(record->word[3]);
-}
 GList *spare_triples(GadgetRecord *record) { return reinterpret_cast<GList *>(record->word[4]); }
 void set_spare_triples(GadgetRecord *record, GList *spare) {
     record->word[4] = reinterpret_cast<std::intptr_t>(spare);
 }
 GtkTreeView *list_view(GadgetRecord *record) { return GTK_TREE_VIEW(record->widget); }
 
-int model_column_of(StoreRecord *store, std::int32_t column) {
-    return GPOINTER_TO_INT(g_list_nth_data(store->columns, static_cast<guint>(column)));
-}
 
 // Gives the store one more triple: a new, wider store with every row copied.
 int widen_store(GadgetRecord *record) {
@@ -96,15 +97,13 @@ std::intptr_t list_add_column(GadgetRecord *record, std::int32_t position, const
     gtk_tree_view_column_set_fixed_width(column, width > 0 ? width : 1);
     gtk_tree_view_column_set_resizable(column, TRUE);
     gtk_tree_view_column_set_reorderable(column, (flags & reorderable_columns) != 0);
-    GtkCellRenderer *text = gtk_cell_renderer_text_new();
-    gtk_tree_view_column_pack_end(column, text, TRUE);
-    gtk_tree_view_column_set_attributes(column, text, "text", triple, "foreground-gdk", triple + 1,
-                                        "cell-background-gdk", triple + 2, nullptr);
+    list_column_text_renderer(column, triple);
     if (position == 0)
-        gtk_tree_view_set_search_column(list_view(record), triple);
+        list_make_first_column(record, column, triple);
     gtk_tree_view_insert_column(list_view(record), column, position);
     store->columns = g_list_insert(store->columns, GINT_TO_POINTER(triple), position);
     ++store->column_count;
+    list_header_font(record, column);
     return 1;
 }
 
@@ -240,6 +239,7 @@ const GadgetClass *list_class() {
         c.remove_item = list_remove_item;
         c.get_item_text = cell_text;
         c.add_column = list_add_column;
+        list_fill_item_slots(c);
         return c;
     }();
     return &table;

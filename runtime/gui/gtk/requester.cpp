@@ -2,6 +2,8 @@
 // file choosers with a filter list.
 #include "gtk_private.h"
 
+#include "gui/chosen_files.h"
+
 namespace {
 
 constexpr std::int32_t yes_no = 0x1;
@@ -167,8 +169,10 @@ void set_default_file(GtkFileChooser *chooser, GtkFileChooserAction action, cons
 }
 
 GtkWidget *build_file_requester(GtkFileChooserAction action, const char *accept, const WideText &title,
-                                const WideText &file, const WideText &pattern, std::int32_t pattern_index) {
+                                const WideText &file, const WideText &pattern, std::int32_t pattern_index,
+                                std::int32_t flags) {
     selected_pattern = 0;
+    chosen_files_clear();
     GtkWidget *dialog = gtk_file_chooser_dialog_new(
         text_to_utf8(title).c_str(), nullptr, action, "gtk-cancel", GTK_RESPONSE_CANCEL, accept,
         GTK_RESPONSE_ACCEPT, nullptr);
@@ -177,19 +181,24 @@ GtkWidget *build_file_requester(GtkFileChooserAction action, const char *accept,
     GtkFileChooser *chooser = GTK_FILE_CHOOSER(dialog);
     gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
     set_default_file(chooser, action, file);
+    gtk_file_chooser_set_select_multiple(chooser, (flags & REQUESTER_MULTIPLE_FILES) != 0);
     add_filters(chooser, text_to_utf8(pattern), pattern_index);
     return dialog;
 }
 
-// The chosen name as the system spells it (bytes that are no UTF-8 kept),
+// The chosen names as the system spells them (bytes that are no UTF-8
+// kept): the first is the answer, requester_next_file hands out the others;
 // and the filter in use.
 RequesterAnswer chooser_answer(GtkWidget *dialog, int response) {
     GtkFileChooser *chooser = GTK_FILE_CHOOSER(dialog);
     RequesterAnswer answer;
     if (response == GTK_RESPONSE_ACCEPT) {
-        gchar *name = gtk_file_chooser_get_filename(chooser);
-        answer.file = text_from_file_name(name);
-        g_free(name);
+        std::vector<WideText> names;
+        GSList *list = gtk_file_chooser_get_filenames(chooser);
+        for (GSList *item = list; item; item = item->next)
+            names.push_back(text_from_file_name(static_cast<char *>(item->data)));
+        g_slist_free_full(list, g_free);
+        answer.file = chosen_files_keep(std::move(names));
     }
     if (GtkFileFilter *current = gtk_file_chooser_get_filter(chooser))
         selected_pattern = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(current), "kw_index"));
@@ -209,8 +218,11 @@ WideText run_file_requester(GtkWidget *dialog) {
 // Runs the requester here on the event-loop thread; from another thread only
 // the caller waits for it.
 WideText ask_for_file(GtkFileChooserAction action, const char *accept, const WideText &title,
-                      const WideText &file, const WideText &pattern, std::int32_t pattern_index) {
-    auto build = [&] { return build_file_requester(action, accept, title, file, pattern, pattern_index); };
+                      const WideText &file, const WideText &pattern, std::int32_t pattern_index,
+                      std::int32_t flags) {
+    auto build = [&] {
+        return build_file_requester(action, accept, title, file, pattern, pattern_index, flags);
+    };
     if (gui_thread_is_current())
         return run_file_requester(build());
     return ask_from_other_thread(build, chooser_answer).file;
@@ -264,12 +276,19 @@ std::intptr_t requester_message(const WideText &title, const WideText &text, std
 
 WideText requester_open_file(const WideText &title, const WideText &file, const WideText &pattern,
                              std::int32_t pattern_index) {
-    return ask_for_file(GTK_FILE_CHOOSER_ACTION_OPEN, "gtk-open", title, file, pattern, pattern_index);
+    return requester_open_file_ex(title, file, pattern, pattern_index, 0);
+}
+
+WideText requester_open_file_ex(const WideText &title, const WideText &file,
+                                const WideText &pattern, std::int32_t pattern_index,
+                                std::int32_t flags) {
+    return ask_for_file(GTK_FILE_CHOOSER_ACTION_OPEN, "gtk-open", title, file, pattern, pattern_index,
+                        flags);
 }
 
 WideText requester_save_file(const WideText &title, const WideText &file, const WideText &pattern,
                              std::int32_t pattern_index) {
-    return ask_for_file(GTK_FILE_CHOOSER_ACTION_SAVE, "gtk-save", title, file, pattern, pattern_index);
+    return ask_for_file(GTK_FILE_CHOOSER_ACTION_SAVE, "gtk-save", title, file, pattern, pattern_index, 0);
 }
 
 std::int32_t requester_selected_pattern() {

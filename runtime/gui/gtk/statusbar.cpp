@@ -15,6 +15,8 @@ GtkWidget *current_box = nullptr;
 
 constexpr std::int32_t raised_border = 0x1;
 constexpr std::int32_t no_border = 0x2;
+constexpr std::int32_t image_centred = 0x4;
+constexpr std::int32_t image_right = 0x8;
 
 void on_box_destroy(GtkWidget *box, gpointer data) {
     if (box == current_box)
@@ -91,17 +93,55 @@ GtkWidget *progress_bar_of(GtkWidget *frame) {
     return bar;
 }
 
-void progress_on_gui_thread(ObjectId statusbar, std::int32_t field, std::int32_t value,
-                            std::int32_t flags, std::int32_t min, std::int32_t max) {
+// The frame of field n, null when the status bar or the field is missing.
+GtkWidget *field_frame(ObjectId statusbar, std::int32_t field) {
     auto *record = statusbar_registry
                        ? static_cast<StatusBarRecord *>(registry_get(statusbar_registry, statusbar))
                        : nullptr;
     if (!record || field < 0)
-        return;
+        return nullptr;
     GList *fields = gtk_container_get_children(GTK_CONTAINER(record->box));
     auto *frame = static_cast<GtkWidget *>(g_list_nth_data(fields, static_cast<guint>(field)));
     g_list_free(fields);
-    if (!frame || !GTK_IS_FRAME(frame))
+    return frame && GTK_IS_FRAME(frame) ? frame : nullptr;
+}
+
+void set_border(GtkWidget *frame, std::int32_t flags) {
+    const GtkShadowType shadow = flags & no_border       ? GTK_SHADOW_NONE
+                                 : flags & raised_border ? GTK_SHADOW_OUT
+                                                         : GTK_SHADOW_IN;
+    gtk_frame_set_shadow_type(GTK_FRAME(frame), shadow);
+}
+
+// Puts child into the frame in place of what it held.
+void replace_content(GtkWidget *frame, GtkWidget *child) {
+    if (GtkWidget *old = gtk_bin_get_child(GTK_BIN(frame)))
+        gtk_widget_destroy(old);
+    gtk_container_add(GTK_CONTAINER(frame), child);
+    gtk_widget_show(child);
+}
+
+// The image instead of text or progress; null gives the field an empty label.
+void image_on_gui_thread(ObjectId statusbar, std::int32_t field, void *image, std::int32_t flags) {
+    GtkWidget *frame = field_frame(statusbar, field);
+    if (!frame)
+        return;
+    if (!image) {
+        replace_content(frame, gtk_label_new(""));
+    } else {
+        GtkWidget *picture = gtk_image_new_from_pixbuf(static_cast<GdkPixbuf *>(image));
+        gtk_widget_set_halign(picture, flags & image_centred ? GTK_ALIGN_CENTER
+                                       : flags & image_right ? GTK_ALIGN_END
+                                                             : GTK_ALIGN_START);
+        replace_content(frame, picture);
+    }
+    set_border(frame, flags);
+}
+
+void progress_on_gui_thread(ObjectId statusbar, std::int32_t field, std::int32_t value,
+                            std::int32_t flags, std::int32_t min, std::int32_t max) {
+    GtkWidget *frame = field_frame(statusbar, field);
+    if (!frame)
         return;
     if (GtkWidget *bar = progress_bar_of(frame)) {
         const int low = limit(frame, "kw_statusbar_min", min);
@@ -115,10 +155,7 @@ void progress_on_gui_thread(ObjectId statusbar, std::int32_t field, std::int32_t
             fraction = (static_cast<double>(value) - low) / (static_cast<double>(high) - low);
         gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(bar), fraction);
     }
-    const GtkShadowType shadow = flags & no_border       ? GTK_SHADOW_NONE
-                                 : flags & raised_border ? GTK_SHADOW_OUT
-                                                         : GTK_SHADOW_IN;
-    gtk_frame_set_shadow_type(GTK_FRAME(frame), shadow);
+    set_border(frame, flags);
 }
 
 } // namespace
@@ -143,6 +180,10 @@ void statusbar_progress(ObjectId statusbar, std::int32_t field, std::int32_t val
 void statusbar_progress_ex(ObjectId statusbar, std::int32_t field, std::int32_t value,
                            std::int32_t flags, std::int32_t min, std::int32_t max) {
     on_gui_thread([&] { progress_on_gui_thread(statusbar, field, value, flags, min, max); });
+}
+
+void statusbar_image(ObjectId statusbar, std::int32_t field, void *image, std::int32_t flags) {
+    on_gui_thread([&] { image_on_gui_thread(statusbar, field, image, flags); });
 }
 
 void statusbar_free(ObjectId statusbar) {

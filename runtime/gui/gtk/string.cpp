@@ -2,6 +2,7 @@
 // editable combo boxes.
 #include "gtk_private.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 
@@ -13,6 +14,10 @@ constexpr std::int32_t upper_case = 0x4;
 constexpr std::int32_t lower_case = 0x8;
 constexpr std::int32_t digits_only = 0x10;
 constexpr std::int32_t no_frame = 0x20;
+constexpr std::int32_t popup_completion = 0x40;
+constexpr std::int32_t inline_completion = 0x80;
+
+constexpr std::int32_t attribute_max_length = 1;
 
 void on_insert_text(GtkEditable *editable, const char *text, int length, int *position,
                     gpointer filter) {
@@ -40,14 +45,42 @@ void string_set_text(GadgetRecord *record, const char *text) {
     handlers_block(entry, reinterpret_cast<gpointer>(gadget_on_changed), false);
 }
 
-const GadgetClass *string_class() {
-    static const GadgetClass table = [] {
+std::intptr_t string_get_attribute(GadgetRecord *record, std::int32_t attribute) {
+    return attribute == attribute_max_length ? gtk_entry_get_max_length(GTK_ENTRY(record->widget))
+                                             : 0;
+}
+
+void string_set_attribute(GadgetRecord *record, std::int32_t attribute, std::intptr_t value) {
+    if (attribute != attribute_max_length)
+        return;
+    const auto limit = static_cast<int>(std::clamp<std::intptr_t>(value, 1, G_MAXINT));
+    gtk_entry_set_max_length(GTK_ENTRY(record->widget), limit);
+}
+
+void string_set_color(GadgetRecord *record, std::int32_t type, std::int32_t colour) {
+    gadget_color_set(record, type, colour, record->widget, record->widget);
+}
+
+// A field with a completion list also has item operations on that list.
+const GadgetClass *string_class(bool with_completion) {
+    static const GadgetClass plain = [] {
         GadgetClass c = gadget_class_of_kind(GADGET_STRING);
         c.get_text = string_get_text;
         c.set_text = string_set_text;
+        c.set_font = gadget_font_set;
+        c.get_font = gadget_font_get;
+        c.get_attribute = string_get_attribute;
+        c.set_attribute = string_set_attribute;
+        c.set_color = string_set_color;
+        c.get_color = gadget_color_get;
         return c;
     }();
-    return &table;
+    static const GadgetClass completing = [] {
+        GadgetClass c = plain;
+        completion_fill_item_slots(c);
+        return c;
+    }();
+    return with_completion ? &completing : &plain;
 }
 
 InsertFilter filter_of(std::int32_t flags) {
@@ -73,9 +106,12 @@ std::intptr_t create_string(ObjectId number, std::int32_t x, std::int32_t y, std
         gtk_entry_set_has_frame(GTK_ENTRY(entry), FALSE);
     insert_filter_connect(entry, filter_of(flags));
     gtk_entry_set_width_chars(GTK_ENTRY(entry), 0);
+    const bool with_completion = flags & (popup_completion | inline_completion);
+    if (with_completion)
+        completion_attach(entry, (flags & popup_completion) != 0);
     ObjectId id = 0;
-    GadgetRecord *record =
-        gadget_place(number, &id, entry, nullptr, string_class(), x, y, width, height);
+    GadgetRecord *record = gadget_place(number, &id, entry, nullptr, string_class(with_completion),
+                                        x, y, width, height);
     if (!record)
         return 0;
     g_signal_connect(entry, "changed", G_CALLBACK(gadget_on_changed), id_to_pointer(id));

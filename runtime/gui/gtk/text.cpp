@@ -16,11 +16,27 @@ void text_set_text(GadgetRecord *record, const char *text) {
     gtk_label_set_text(GTK_LABEL(record->widget), text);
 }
 
+GtkWidget *text_event_box(GadgetRecord *record) {
+    return reinterpret_cast<GtkWidget *>(record->word[4]);
+}
+
+// The event box draws a background of its own only while one is set.
+void text_set_color(GadgetRecord *record, std::int32_t type, std::int32_t colour) {
+    if (type == GADGET_COLOR_BACKGROUND)
+        gtk_event_box_set_visible_window(GTK_EVENT_BOX(text_event_box(record)),
+                                         colour != GADGET_COLOR_DEFAULT);
+    gadget_color_set(record, type, colour, record->widget, text_event_box(record));
+}
+
 const GadgetClass *text_class() {
     static const GadgetClass table = [] {
         GadgetClass c = gadget_class_of_kind(GADGET_TEXT);
         c.get_text = text_get_text;
         c.set_text = text_set_text;
+        c.set_font = gadget_font_set;
+        c.get_font = gadget_font_get;
+        c.set_color = text_set_color;
+        c.get_color = gadget_color_get;
         return c;
     }();
     return &table;

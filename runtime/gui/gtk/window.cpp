@@ -2,6 +2,8 @@
 // gadgets are put into; its signals become window events in the queue.
 #include "gtk_private.h"
 
+#include <algorithm>
+
 namespace {
 
 ObjectRegistry *window_registry = nullptr;
@@ -187,18 +189,24 @@ void set_decorations(GtkWidget *window, std::int32_t flags) {
     gdk_window_set_functions(native, static_cast<GdkWMFunction>(functions));
 }
 
-// Centres on the screen; a parent window is never given in this program.
-void window_center(GtkWidget *window, std::int32_t flags) {
-    if (!(flags & screen_centered))
+// Centres on the screen, or on the parent's frame (nothing without a parent).
+void window_center(GtkWidget *window, std::int32_t flags, GtkWidget *parent) {
+    GdkRectangle area{};
+    if (flags & screen_centered) {
+        GdkScreen *screen = gtk_widget_get_screen(window);
+        G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+        area.width = gdk_screen_get_width(screen);
+        area.height = gdk_screen_get_height(screen);
+        G_GNUC_END_IGNORE_DEPRECATIONS
+    } else if ((flags & window_centered) && parent && gtk_widget_get_window(parent)) {
+        gdk_window_get_frame_extents(gtk_widget_get_window(parent), &area);
+    } else {
         return;
-    GdkScreen *screen = gtk_widget_get_screen(window);
-    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
-    const int area_width = gdk_screen_get_width(screen);
-    const int area_height = gdk_screen_get_height(screen);
-    G_GNUC_END_IGNORE_DEPRECATIONS
+    }
     const auto width = static_cast<int>(get_int(window, "kw_previous_width"));
     const auto height = static_cast<int>(get_int(window, "kw_previous_height"));
-    gtk_window_move(GTK_WINDOW(window), area_width / 2 - width / 2, area_height / 2 - height / 2);
+    gtk_window_move(GTK_WINDOW(window), area.x + area.width / 2 - width / 2,
+                    area.y + area.height / 2 - height / 2);
 }
 
 void build_content(GtkWidget *window, gpointer id) {
@@ -236,7 +244,7 @@ GtkCssProvider *add_window_style(GtkWidget *window) {
     return style;
 }
 
-void window_set_state(GtkWidget *window, std::int32_t state) {
+void apply_window_state(GtkWidget *window, std::int32_t state) {
     if (state == 512) {
         gtk_window_maximize(GTK_WINDOW(window));
         gtk_window_deiconify(GTK_WINDOW(window));
@@ -250,7 +258,7 @@ void window_set_state(GtkWidget *window, std::int32_t state) {
 
 std::intptr_t open_on_gui_thread(ObjectId number, std::int32_t x, std::int32_t y,
                                  std::int32_t width, std::int32_t height, const WideText &title,
-                                 std::int32_t flags) {
+                                 std::int32_t flags, GtkWidget *parent) {
     if (!window_registry || number < ANY)
         return 0;
     auto *record = static_cast<WindowRecord *>(registry_allocate(window_registry, number));
@@ -283,17 +291,19 @@ std::intptr_t open_on_gui_thread(ObjectId number, std::int32_t x, std::int32_t y
         gtk_window_set_skip_pager_hint(GTK_WINDOW(window), FALSE);
     }
     set_decorations(window, flags);
-    window_center(window, flags);
+    window_center(window, flags, parent);
     build_content(window, id_to_pointer(id));
+    if (parent)
+        gtk_window_set_transient_for(GTK_WINDOW(window), GTK_WINDOW(parent));
     connect_window(window, id);
 
-    *record = {window, nullptr, gtk_accel_group_new(), flags, add_window_style(window)};
+    *record = {window, parent, gtk_accel_group_new(), flags, add_window_style(window)};
     g_object_set_data(G_OBJECT(window), "kw_accelerators", record->accelerators);
     gtk_window_add_accel_group(GTK_WINDOW(window), record->accelerators);
     if (flags & open_maximized)
-        window_set_state(window, 512);
+        apply_window_state(window, 512);
     else if (flags & open_minimized)
-        window_set_state(window, 1024);
+        apply_window_state(window, 1024);
     if (!(flags & open_invisible)) {
         if (flags & no_activate) {
             gtk_window_set_accept_focus(GTK_WINDOW(window), FALSE);
@@ -337,7 +347,26 @@ WindowRecord *window_find_native(void *gtk_window, ObjectId *id) {
 
 std::intptr_t window_open(ObjectId number, std::int32_t x, std::int32_t y, std::int32_t width,
                           std::int32_t height, const WideText &title, std::int32_t flags) {
-    return on_gui_thread([&] { return open_on_gui_thread(number, x, y, width, height, title, flags); });
+    return window_open_child(number, x, y, width, height, title, flags, nullptr);
+}
+
+// Only a window of this toolkit is taken as the parent: any other pointer is
+// ignored rather than trusted.
+std::intptr_t window_open_child(ObjectId number, std::int32_t x, std::int32_t y,
+                                std::int32_t width, std::int32_t height, const WideText &title,
+                                std::int32_t flags, void *parent) {
+    return on_gui_thread([&] {
+        WindowRecord *owner = window_find_native(parent, nullptr);
+        return open_on_gui_thread(number, x, y, width, height, title, flags,
+                                  owner ? owner->widget : nullptr);
+    });
+}
+
+void window_set_state(ObjectId window, std::int32_t state) {
+    on_gui_thread([&] {
+        if (WindowRecord *record = window_lookup(window))
+            apply_window_state(record->widget, state);
+    });
 }
 
 void *window_native_handle(ObjectId window) {
@@ -364,3 +393,43 @@ void window_close(ObjectId window) {
 }
 
 void window_close_all() { window_close(ANY); }
+
+// GTK keeps its own size request as the least size; the hints add to it.
+void window_set_size_limits(ObjectId window, std::int32_t min_width, std::int32_t min_height,
+                            std::int32_t max_width, std::int32_t max_height) {
+    on_gui_thread([&] {
+        WindowRecord *record = window_lookup(window);
+        if (!record)
+            return;
+        GdkGeometry limits{};
+        int mask = 0;
+        if (min_width > 0 || min_height > 0) {
+            limits.min_width = std::max(min_width, 0);
+            limits.min_height = std::max(min_height, 0);
+            mask |= GDK_HINT_MIN_SIZE;
+        }
+        if (max_width > 0 || max_height > 0) {
+            limits.max_width = max_width > 0 ? max_width : G_MAXSHORT;
+            limits.max_height = max_height > 0 ? max_height : G_MAXSHORT;
+            mask |= GDK_HINT_MAX_SIZE;
+        }
+        gtk_window_set_geometry_hints(GTK_WINDOW(record->widget), nullptr, &limits,
+                                      static_cast<GdkWindowHints>(mask));
+    });
+}
+
+void window_set_color(ObjectId window, std::int32_t colour) {
+    on_gui_thread([&] {
+        WindowRecord *record = window_lookup(window);
+        if (!record)
+            return;
+        auto *layout = static_cast<GtkWidget *>(
+            g_object_get_data(G_OBJECT(record->widget), "kw_gadgetlist_container"));
+        const GdkRGBA rgba{(colour & 0xFF) / 255.0, ((colour >> 8) & 0xFF) / 255.0,
+                           ((colour >> 16) & 0xFF) / 255.0, 1.0};
+        G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+        gtk_widget_override_background_color(layout, GTK_STATE_FLAG_NORMAL,
+                                             colour == -1 ? nullptr : &rgba);
+        G_GNUC_END_IGNORE_DEPRECATIONS
+    });
+}

@@ -1,6 +1,7 @@
 // Drop-down combo boxes (kind 8) on the "ComboBox" control: a plain
-// drop-down list, or with flag 0x2 (CBS_DROPDOWN) an editable one. The closed
-// combo is exactly as high as asked, whatever the font.
+// drop-down list, or with flag 0x2 (CBS_DROPDOWN) an editable one; with flag
+// 0x10000000 an image combo on "ComboBoxEx32", whose items carry images. The
+// closed combo is exactly as high as asked, whatever the font.
 #include "win32_private.h"
 
 #include <algorithm>
@@ -16,6 +17,7 @@ constexpr DWORD list_style = 0x10003;
 // Height of the drop-down part without visual styles.
 constexpr int unthemed_height = 350;
 constexpr int probe_field_height = 15;
+constexpr std::int32_t image_combo_flag = 0x10000000;
 
 // Frame and border around the selection field, measured at the latest
 // combo creation; one value for every combo.
@@ -33,22 +35,16 @@ void set_field_height(HWND combo, int height) {
     SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), std::max(height, 1));
 }
 
+} // namespace
+
 // Makes the closed combo exactly height pixels high.
-void apply_closed_height(HWND combo, int height) {
+void combo_apply_closed_height(HWND combo, int height) {
     set_field_height(combo, probe_field_height);
     closed_overhead = window_height(combo) - probe_field_height;
     set_field_height(combo, height - closed_overhead);
 }
 
-WideText item_text(HWND combo, std::intptr_t item) {
-    const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(item), 0);
-    if (length == CB_ERR || length < 0)
-        return WideText();
-    std::vector<wchar_t> buffer(static_cast<std::size_t>(length) + 1, L'\0');
-    SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(item),
-                 reinterpret_cast<LPARAM>(buffer.data()));
-    return from_wide(buffer.data());
-}
+namespace {
 
 LRESULT combo_message(GadgetRecord *record, HWND, UINT message, WPARAM wparam, LPARAM) {
     if (message != WM_COMMAND)
@@ -86,10 +82,10 @@ void combo_set_state(GadgetRecord *record, std::intptr_t state) {
 }
 
 WideText combo_get_text(GadgetRecord *record) {
-    if (is_editable(record->handle))
+    if (is_editable(record->handle) && !is_image_combo(record))
         return window_text(record->handle);
     const LRESULT selected = SendMessageW(record->handle, CB_GETCURSEL, 0, 0);
-    return selected < 0 ? WideText() : item_text(record->handle, selected);
+    return selected < 0 ? WideText() : combo_item_text(record, selected);
 }
 
 void combo_set_text(GadgetRecord *record, const WideText &text) {
@@ -108,35 +104,47 @@ void combo_set_text(GadgetRecord *record, const WideText &text) {
 }
 
 std::intptr_t combo_add_item(GadgetRecord *record, std::intptr_t position, const WideText &text,
-                             HANDLE) {
+                             HANDLE image) {
     if (position < -1)
         return 0;
-    SendMessageW(record->handle, CB_INSERTSTRING, static_cast<WPARAM>(position),
-                 reinterpret_cast<LPARAM>(wide(text)));
+    if (is_image_combo(record))
+        image_combo_insert(record, position, text, image);
+    else
+        SendMessageW(record->handle, CB_INSERTSTRING, static_cast<WPARAM>(position),
+                     reinterpret_cast<LPARAM>(wide(text)));
     set_field_height(record->handle, window_height(record->handle) - closed_overhead);
     return 1;
 }
 
 void combo_remove_item(GadgetRecord *record, std::intptr_t item) {
-    if (SendMessageW(record->handle, CB_DELETESTRING, static_cast<WPARAM>(item), 0) != CB_ERR)
+    const UINT remove = is_image_combo(record) ? CBEM_DELETEITEM : CB_DELETESTRING;
+    if (SendMessageW(record->handle, remove, static_cast<WPARAM>(item), 0) != CB_ERR)
         InvalidateRect(record->handle, nullptr, TRUE);
 }
 
 WideText combo_get_item_text(GadgetRecord *record, std::intptr_t item, std::int32_t) {
-    return item < 0 ? WideText() : item_text(record->handle, item);
+    return item < 0 ? WideText() : combo_item_text(record, item);
 }
 
 constexpr GadgetClass combo_class{
     .kind = GADGET_COMBO,
     .size = sizeof(GadgetClass),
     .message = combo_message,
+    .release = combo_release,
     .get_state = combo_get_state,
     .set_state = combo_set_state,
     .get_text = combo_get_text,
     .set_text = combo_set_text,
     .add_item = combo_add_item,
     .remove_item = combo_remove_item,
+    .clear_items = combo_clear,
+    .count_items = combo_count,
     .get_item_text = combo_get_item_text,
+    .set_item_text = combo_set_item_text,
+    .set_item_data = combo_set_item_data,
+    .get_item_data = combo_get_item_data,
+    .set_font = combo_set_font,
+    .set_item_image = combo_set_item_image,
 };
 
 } // namespace
@@ -148,17 +156,22 @@ std::intptr_t gadget_create_combo(ObjectId number, std::int32_t x, std::int32_t 
         DWORD style = static_cast<DWORD>(flags) | combo_style;
         if (!editable)
             style |= list_style;
-        const int open_height =
-            common_controls_check().visual_styles ? height + 30 : unthemed_height;
+        const bool with_images = (flags & image_combo_flag) != 0;
+        style &= ~static_cast<DWORD>(image_combo_flag);
+        const int open_height = common_controls_check().visual_styles && !with_images
+                                    ? height + 30
+                                    : unthemed_height;
         ObjectId id = 0;
-        GadgetRecord *record = gadget_create(number, &id, &combo_class, L"ComboBox", WideText(),
-                                             style, 0, x, y, width, open_height);
+        GadgetRecord *record =
+            gadget_create(number, &id, &combo_class, with_images ? WC_COMBOBOXEXW : L"ComboBox",
+                          WideText(), style, 0, x, y, width, open_height);
         if (!record)
             return std::intptr_t{0};
+        record->word[0] = with_images;
         if (editable)
             if (HWND edit = FindWindowExW(record->handle, nullptr, L"Edit", nullptr))
                 SetWindowLongPtrW(edit, GWL_STYLE, GetWindowLongPtrW(edit, GWL_STYLE) | WS_TABSTOP);
-        apply_closed_height(record->handle, height);
+        combo_apply_closed_height(record->handle, height);
         return gadget_result(number, id, record);
     });
 }

@@ -12,6 +12,9 @@ struct ForeignPost {
     std::intptr_t object;
     std::intptr_t window;
     std::intptr_t subtype;
+    void *payload;
+    void (*release)(void *);
+    std::uint32_t flags;
 };
 
 constexpr wchar_t post_event_class[] = L"PostEventClass";
@@ -26,8 +29,9 @@ LRESULT CALLBACK post_event_procedure(HWND hwnd, UINT message, WPARAM wparam, LP
     }
     if (message == post_event_message && post_event_message) {
         auto *post = reinterpret_cast<ForeignPost *>(lparam);
-        event_records_post(post->type, post->object, post->window, post->subtype, nullptr, nullptr,
-                           POST_WHILE_SUSPENDED);
+        // The suspension counter covers the owner's own changes, not this.
+        event_records_post(post->type, post->object, post->window, post->subtype, post->payload,
+                           post->release, post->flags | POST_WHILE_SUSPENDED);
         delete post;
         return 0;
     }
@@ -94,15 +98,24 @@ HWND post_event_window() { return post_window; }
 
 void event_post(std::int32_t type, std::intptr_t object, std::intptr_t window,
                 std::intptr_t subtype) {
+    event_post_full(type, object, window, subtype, nullptr, nullptr, 0);
+}
+
+void event_post_full(std::int32_t type, std::intptr_t object, std::intptr_t window,
+                     std::intptr_t subtype, void *payload, void (*release)(void *),
+                     std::uint32_t flags) {
     if (gui_thread_is_current()) {
-        event_records_post(type, object, window, subtype, nullptr, nullptr, 0);
+        event_records_post(type, object, window, subtype, payload, release, flags);
         return;
     }
     // Another thread posts without waiting: the record travels to the owner.
-    auto *post = new ForeignPost{type, object, window, subtype};
-    if (!post_window ||
-        !PostMessageW(post_window, post_event_message, 0, reinterpret_cast<LPARAM>(post)))
-        delete post;
+    auto *post = new ForeignPost{type, object, window, subtype, payload, release, flags};
+    if (post_window &&
+        PostMessageW(post_window, post_event_message, 0, reinterpret_cast<LPARAM>(post)))
+        return;
+    if (payload && release)
+        release(payload);
+    delete post;
 }
 
 std::int32_t event_wait_timeout(std::int32_t ms) {

@@ -12,6 +12,9 @@ ObjectRegistry *gadget_registry = nullptr;
 // Parent of new gadgets: the client area of the current window.
 HWND gadget_list = nullptr;
 HFONT default_font = nullptr;
+// The font new gadgets get: the default one unless gadget_set_font (ANY)
+// chose another.
+HFONT current_font = nullptr;
 
 const wchar_t id_property[] = L"KW_ID";
 
@@ -60,38 +63,6 @@ void destroy_gadget(ObjectId gadget) {
         DestroyWindow(record->handle);
 }
 
-// Runs a programmatic change with the queue suspended, so the notifications
-// it raises reach no one. This runs on the windows' thread, so only the change
-// itself is covered and the user's own input is never dropped.
-template <class Fn> auto suspended(Fn &&fn) -> decltype(fn()) {
-    event_queue_suspend();
-    struct Resume {
-        ~Resume() { event_queue_resume(); }
-    } resume;
-    return fn();
-}
-
-// Looks the gadget up on the windows' thread and runs fn with its record;
-// the empty value when the gadget is not in use.
-template <class Fn>
-auto on_gadget(ObjectId gadget, Fn &&fn) -> decltype(fn(std::declval<GadgetRecord *>())) {
-    using Result = decltype(fn(std::declval<GadgetRecord *>()));
-    return on_gui_thread([&]() -> Result {
-        GadgetRecord *record = gadget_lookup(gadget);
-        return record ? fn(record) : Result();
-    });
-}
-
-// Same, for a kind's operation: the empty value when the kind has none.
-template <class Slot, class Fn>
-auto with_gadget(ObjectId gadget, Slot GadgetClass::*slot, Fn &&fn)
-    -> decltype(fn(std::declval<GadgetRecord *>())) {
-    using Result = decltype(fn(std::declval<GadgetRecord *>()));
-    return on_gadget(gadget, [&](GadgetRecord *record) -> Result {
-        return record->gadget_class->*slot ? fn(record) : Result();
-    });
-}
-
 } // namespace
 
 void gadget_system_init() {
@@ -100,6 +71,7 @@ void gadget_system_init() {
     gadget_list = nullptr;
     if (!default_font)
         default_font = create_default_font();
+    current_font = default_font;
 }
 
 CommonControls common_controls_check() {
@@ -146,7 +118,7 @@ GadgetRecord *gadget_create(ObjectId number, ObjectId *id, const GadgetClass *ga
         SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gadget_procedure)));
     SetWindowLongPtrW(control, GWLP_ID, *id);
     SetPropW(control, id_property, reinterpret_cast<HANDLE>(*id));
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(default_font), TRUE);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(current_font), TRUE);
     return record;
 }
 
@@ -187,11 +159,17 @@ void gadget_post_event(HWND control, std::intptr_t subtype) {
                            0);
 }
 
-HWND gadget_list_use(HWND window) {
-    HWND previous = gadget_list;
-    if (window)
-        gadget_list = window;
-    return previous;
+// Only windows of this toolkit are taken; any other handle only returns the
+// current one.
+void *gadget_list_use(void *window) {
+    return on_gui_thread([&]() -> void * {
+        HWND previous = gadget_list;
+        auto hwnd = static_cast<HWND>(window);
+        WindowRecord *record = hwnd ? window_lookup(window_number_of(hwnd)) : nullptr;
+        if (record && record->handle == hwnd)
+            gadget_list = hwnd;
+        return previous;
+    });
 }
 
 void gadget_list_forget(HWND window) {
@@ -251,9 +229,55 @@ void gadget_set_state(ObjectId gadget, std::intptr_t state) {
 }
 
 std::intptr_t gadget_add_item(ObjectId gadget, std::intptr_t position, const WideText &text) {
-    return with_gadget(gadget, &GadgetClass::add_item, [&](GadgetRecord *record) {
-        return suspended(
-            [&] { return record->gadget_class->add_item(record, position, text, nullptr); });
+    return gadget_add_item(gadget, position, text, nullptr, 0);
+}
+
+// The kind's form with flags when it has one, else the one without.
+std::intptr_t gadget_add_item(ObjectId gadget, std::intptr_t position, const WideText &text,
+                              void *image, std::int32_t flags) {
+    return on_gadget(gadget, [&](GadgetRecord *record) -> std::intptr_t {
+        const GadgetClass *kind = record->gadget_class;
+        return suspended([&]() -> std::intptr_t {
+            if (kind->add_item_flags)
+                return kind->add_item_flags(record, position, text, image, flags);
+            return kind->add_item ? kind->add_item(record, position, text, image) : 0;
+        });
+    });
+}
+
+// Gadget ANY chooses the font of gadgets created from now on; no font
+// returns to the desktop's.
+void gadget_set_font(ObjectId gadget, void *font) {
+    auto chosen = static_cast<HFONT>(font);
+    on_gui_thread([&] {
+        HFONT applied = chosen && reinterpret_cast<std::intptr_t>(chosen) != -1 ? chosen : default_font;
+        if (gadget == ANY) {
+            current_font = applied;
+            return;
+        }
+        if (GadgetRecord *record = gadget_lookup(gadget)) {
+            if (record->gadget_class->set_font)
+                record->gadget_class->set_font(record, applied);
+            else
+                SendMessageW(record->handle, WM_SETFONT, reinterpret_cast<WPARAM>(applied), TRUE);
+        }
+    });
+}
+
+void *gadget_get_font(ObjectId gadget) {
+    return on_gadget(gadget, [](GadgetRecord *record) -> void * {
+        return reinterpret_cast<HFONT>(SendMessageW(record->handle, WM_GETFONT, 0, 0));
+    });
+}
+
+void gadget_set_color(ObjectId gadget, std::int32_t type, std::int32_t colour) {
+    with_gadget(gadget, &GadgetClass::set_color,
+                [&](GadgetRecord *record) { record->gadget_class->set_color(record, type, colour); });
+}
+
+std::int32_t gadget_get_color(ObjectId gadget, std::int32_t type) {
+    return with_gadget(gadget, &GadgetClass::get_color, [&](GadgetRecord *record) {
+        return record->gadget_class->get_color(record, type);
     });
 }
 
@@ -274,4 +298,9 @@ std::intptr_t gadget_add_column(ObjectId gadget, std::int32_t position, const Wi
     return with_gadget(gadget, &GadgetClass::add_column, [&](GadgetRecord *record) {
         return record->gadget_class->add_column(record, position, title, width);
     });
+}
+
+// Any control can take the focus: no kind needs an operation of its own.
+void gadget_give_focus(ObjectId gadget) {
+    on_gadget(gadget, [](GadgetRecord *record) { SetFocus(record->handle); });
 }

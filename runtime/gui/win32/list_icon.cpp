@@ -15,6 +15,8 @@ constexpr DWORD list_style = 0x50010045;
 constexpr DWORD multiple_style = 0x50010041;
 constexpr std::int32_t multiple_flag = 0x4;
 constexpr std::int32_t check_boxes_flag = 0x1;
+// Check boxes with a third state: check boxes and LVS_EDITLABELS' bit.
+constexpr std::int32_t three_state_flags = 0x41;
 constexpr std::int32_t grid_lines_flag = 0x10000;
 constexpr std::int32_t header_drag_flag = 0x10000000;
 constexpr std::int32_t full_row_flag = 0x40000000;
@@ -61,9 +63,11 @@ void set_cell(HWND list, int row, int column, const std::wstring &text) {
     SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
+} // namespace
+
 // Piece n of the text (split at line feeds) goes to column start + n; a line
 // feed at the end clears the next column, an empty text the start column.
-void set_cells(GadgetRecord *record, int row, int start, const WideText &text) {
+void list_set_cells(GadgetRecord *record, int row, int start, const WideText &text) {
     const std::wstring all = wide(text);
     std::size_t from = 0;
     for (int column = start;; ++column) {
@@ -77,6 +81,8 @@ void set_cells(GadgetRecord *record, int row, int start, const WideText &text) {
         from = end + 1;
     }
 }
+
+namespace {
 
 WideText header_text(HWND list, std::int32_t column) {
     std::vector<wchar_t> buffer(4096, L'\0');
@@ -216,13 +222,15 @@ LRESULT custom_draw(GadgetRecord *record, NMLVCUSTOMDRAW *draw) {
     const bool grid = list_flags(record) & has_grid_lines;
     switch (draw->nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
-        return grid && IsWindowEnabled(record->handle) ? CDRF_NOTIFYPOSTPAINT : CDRF_DODEFAULT;
+        if (!IsWindowEnabled(record->handle))
+            return CDRF_DODEFAULT;
+        return CDRF_NOTIFYITEMDRAW | (grid ? CDRF_NOTIFYPOSTPAINT : 0);
     case CDDS_POSTPAINT:
         if (grid)
             draw_grid(record, draw->nmcd.hdc);
         return CDRF_DODEFAULT;
     default:
-        return CDRF_DODEFAULT;
+        return list_colour_draw(record, draw);
     }
 }
 
@@ -274,6 +282,9 @@ LRESULT list_message(GadgetRecord *record, HWND, UINT message, WPARAM, LPARAM lp
         return 0;
     case LVN_BEGINDRAG:
         gadget_post_event(record->handle, SUBTYPE_DRAG);
+        return 0;
+    case LVN_DELETEITEM:
+        list_row_deleted(reinterpret_cast<NMLISTVIEW *>(lparam));
         return 0;
     case NM_CUSTOMDRAW:
         return custom_draw(record, reinterpret_cast<NMLVCUSTOMDRAW *>(lparam));
@@ -348,11 +359,11 @@ WideText list_get_text(GadgetRecord *record) {
 void list_set_text(GadgetRecord *record, const WideText &text) {
     const int row = first_selected(record->handle);
     if (row >= 0)
-        set_cells(record, row, 0, text);
+        list_set_cells(record, row, 0, text);
 }
 
 std::intptr_t list_add_item(GadgetRecord *record, std::intptr_t position, const WideText &text,
-                            HANDLE) {
+                            HANDLE image) {
     HWND list = record->handle;
     if (position < -1)
         return 0;
@@ -361,10 +372,14 @@ std::intptr_t list_add_item(GadgetRecord *record, std::intptr_t position, const 
     item.mask = LVIF_TEXT | LVIF_PARAM;
     item.iItem = position == -1 || position > rows ? rows : static_cast<int>(position);
     item.pszText = const_cast<wchar_t *>(L"");
+    if (image) {
+        item.mask |= LVIF_IMAGE;
+        item.iImage = list_image_index(record, image);
+    }
     const auto row =
         static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
     if (row >= 0)
-        set_cells(record, row, 0, text);
+        list_set_cells(record, row, 0, text);
     return 0;
 }
 
@@ -391,11 +406,16 @@ std::intptr_t list_add_column(GadgetRecord *record, std::int32_t position, const
     column.cx = width;
     column.pszText = const_cast<wchar_t *>(wide(title));
     column.iSubItem = position;
-    return SendMessageW(record->handle, LVM_INSERTCOLUMNW, static_cast<WPARAM>(position),
-                        reinterpret_cast<LPARAM>(&column)) >= 0;
+    const bool added = SendMessageW(record->handle, LVM_INSERTCOLUMNW, static_cast<WPARAM>(position),
+                                    reinterpret_cast<LPARAM>(&column)) >= 0;
+    if (added)
+        list_column_inserted(record, position);
+    return added;
 }
 
-constexpr GadgetClass list_class{
+const GadgetClass *list_class() {
+    static const GadgetClass table = [] {
+        GadgetClass c{
     .kind = GADGET_LIST_ICON,
     .size = sizeof(GadgetClass),
     .message = list_message,
@@ -407,7 +427,12 @@ constexpr GadgetClass list_class{
     .remove_item = list_remove_item,
     .get_item_text = list_get_item_text,
     .add_column = list_add_column,
-};
+        };
+        list_fill_item_slots(c);
+        return c;
+    }();
+    return &table;
+}
 
 DWORD extended_list_style(std::int32_t flags) {
     DWORD style = LVS_EX_DOUBLEBUFFER;
@@ -431,7 +456,7 @@ std::intptr_t gadget_create_list_icon(ObjectId number, std::int32_t x, std::int3
         const DWORD style =
             flags & multiple_flag ? (bits & ~list_style) | multiple_style : bits | list_style;
         ObjectId id = 0;
-        GadgetRecord *record = gadget_create(number, &id, &list_class, WC_LISTVIEWW, WideText(),
+        GadgetRecord *record = gadget_create(number, &id, list_class(), WC_LISTVIEWW, WideText(),
                                              style, WS_EX_CLIENTEDGE, x, y, width, height);
         if (!record)
             return std::intptr_t{0};
@@ -440,6 +465,8 @@ std::intptr_t gadget_create_list_icon(ObjectId number, std::int32_t x, std::int3
         SetWindowLongPtrW(record->handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(list_procedure));
         record->word[2] = -1;
         record->word[3] = flags & grid_lines_flag ? has_grid_lines : 0;
+        if ((flags & three_state_flags) == three_state_flags)
+            list_add_third_state(record);
         list_add_column(record, 0, title, title_width);
         return gadget_result(number, id, record);
     });

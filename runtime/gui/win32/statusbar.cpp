@@ -9,7 +9,7 @@
 
 namespace {
 
-enum FieldKind : std::int32_t { text_field = 0, progress_field = 2 };
+enum FieldKind : std::int32_t { text_field = 0, image_field = 1, progress_field = 2 };
 
 struct StatusField {
     std::int32_t kind;
@@ -19,6 +19,7 @@ struct StatusField {
     std::int32_t minimum;
     std::int32_t maximum;
     HWND control; // progress control, created at the first progress call
+    HANDLE image; // image field: a bitmap or an icon, the caller's
 };
 
 struct StatusBarRecord {
@@ -40,6 +41,8 @@ constexpr std::int32_t field_limit = 256;
 constexpr std::int32_t field_step = 8;
 constexpr std::int32_t raised_border = 0x1;
 constexpr std::int32_t no_border = 0x2;
+constexpr std::int32_t image_centred = 0x4;
+constexpr std::int32_t image_right = 0x8;
 
 const wchar_t callback_property[] = L"kw_statusbar_callback";
 const wchar_t id_property[] = L"kw_statusbar_id";
@@ -115,10 +118,34 @@ int fill_right(const RECT &inset, const StatusField &field) {
                             (static_cast<std::int64_t>(field.maximum) - field.minimum));
 }
 
+// The image vertically centred; left, centred or right as the flags say.
+void draw_image(const StatusField &field, const DRAWITEMSTRUCT *item) {
+    const bool bitmap = GetObjectType(field.image) == OBJ_BITMAP;
+    SIZE size{GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON)};
+    if (bitmap) {
+        BITMAP info{};
+        GetObjectW(field.image, sizeof info, &info);
+        size = {info.bmWidth, info.bmHeight};
+    }
+    const RECT &part = item->rcItem;
+    int x = part.left + 2;
+    if (field.border & image_centred)
+        x = part.left + (part.right - part.left - size.cx) / 2;
+    else if (field.border & image_right)
+        x = part.right - size.cx - 2;
+    const int y = part.top + (part.bottom - part.top - size.cy) / 2;
+    DrawStateW(item->hDC, nullptr, nullptr, reinterpret_cast<LPARAM>(field.image), 0, x, y,
+               size.cx, size.cy, (bitmap ? DST_BITMAP : DST_ICON) | DSS_NORMAL);
+}
+
 bool draw_field(const StatusBarRecord *record, const DRAWITEMSTRUCT *item) {
     if (item->hwndItem != record->handle || item->itemID >= static_cast<UINT>(record->count))
         return false;
     const StatusField &field = record->fields[item->itemID];
+    if (field.kind == image_field && field.image) {
+        draw_image(field, item);
+        return true;
+    }
     if (field.kind != progress_field)
         return false;
     if (field.minimum >= field.value)
@@ -135,7 +162,11 @@ LRESULT CALLBACK status_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
     if (message == WM_NCDESTROY) {
         ObjectId id = 0;
         if (StatusBarRecord *record = statusbar_of(hwnd, &id)) {
-            RemovePropW(GetParent(hwnd), id_property);
+            // The parent names the newest of its status bars; only that one
+            // takes the name away.
+            ObjectId named = 0;
+            if (statusbar_of(GetParent(hwnd), &named) && named == id)
+                RemovePropW(GetParent(hwnd), id_property);
             delete[] record->fields;
             registry_free(statusbar_registry, id);
             if (have_current && current_statusbar == id)
@@ -146,6 +177,53 @@ LRESULT CALLBACK status_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
     }
     return previous ? CallWindowProcW(previous, hwnd, message, wparam, lparam)
                     : DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+// In front of the procedure of a parent that is no toolkit window (a toolkit
+// window's own procedure hands these messages on itself).
+LRESULT CALLBACK parent_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    auto previous = reinterpret_cast<WNDPROC>(GetPropW(hwnd, callback_property));
+    LRESULT drawn = 0;
+    statusbar_parent_message(hwnd, message, wparam, lparam, &drawn);
+    if (message == WM_DRAWITEM && drawn)
+        return drawn;
+    if (message == WM_NCDESTROY) {
+        RemovePropW(hwnd, callback_property);
+        if (previous)
+            SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+    }
+    return previous ? CallWindowProcW(previous, hwnd, message, wparam, lparam)
+                    : DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+void watch_foreign_parent(HWND parent) {
+    WindowRecord *own = window_lookup(window_number_of(parent));
+    if ((own && own->handle == parent) || GetPropW(parent, callback_property))
+        return;
+    SetPropW(parent, callback_property,
+             reinterpret_cast<HANDLE>(GetWindowLongPtrW(parent, GWLP_WNDPROC)));
+    SetWindowLongPtrW(parent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(parent_procedure));
+}
+
+// Every status bar of the parent: its direct children that are ours.
+template <class Fn> void for_each_statusbar(HWND parent, Fn &&fn) {
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        ObjectId id = 0;
+        if (StatusBarRecord *record = statusbar_of(child, &id); record && record->handle == child)
+            fn(record);
+    }
+}
+
+void relayout_on_resize(StatusBarRecord *record, HWND parent) {
+    RECT client;
+    GetClientRect(parent, &client);
+    if (client.right == record->last_width && client.bottom == record->last_height)
+        return;
+    SendMessageW(record->handle, WM_SIZE, 0, 0);
+    layout(record);
+    InvalidateRect(record->handle, nullptr, TRUE);
+    record->last_width = client.right;
+    record->last_height = client.bottom;
 }
 
 std::intptr_t create_statusbar(ObjectId number, HWND parent) {
@@ -165,6 +243,7 @@ std::intptr_t create_statusbar(ObjectId number, HWND parent) {
         return 0;
     }
     *record = {status, fields, 0, field_step, 0, 0};
+    watch_foreign_parent(parent);
     SetPropW(parent, id_property, reinterpret_cast<HANDLE>(id + 1));
     SetPropW(status, id_property, reinterpret_cast<HANDLE>(id + 1));
     SetPropW(status, callback_property,
@@ -196,7 +275,7 @@ void add_field(std::int32_t width) {
         record->fields = grown;
         record->capacity += field_step;
     }
-    record->fields[record->count++] = {text_field, width, 0, 0, 0, 100, nullptr};
+    record->fields[record->count++] = {text_field, width, 0, 0, 0, 100, nullptr, nullptr};
     layout(record);
 }
 
@@ -206,6 +285,7 @@ void show_progress(ObjectId statusbar, std::int32_t field, std::int32_t value, s
     if (!record || field < 0 || field >= record->count)
         return;
     StatusField &entry = record->fields[field];
+    entry.image = nullptr;
     const bool had_control = entry.control != nullptr;
     if (common_controls_check().visual_styles && !entry.control)
         entry.control =
@@ -251,7 +331,33 @@ void show_progress(ObjectId statusbar, std::int32_t field, std::int32_t value, s
     ShowWindow(bar, SW_SHOWNOACTIVATE);
 }
 
+WPARAM border_of(std::int32_t flags) {
+    return flags & raised_border ? SBT_POPOUT : flags & no_border ? SBT_NOBORDERS : 0;
+}
+
+// The field shows the image instead of text or progress; null clears it.
+void show_image(ObjectId statusbar, std::int32_t field, HANDLE image, std::int32_t flags) {
+    StatusBarRecord *record = statusbar_lookup(statusbar);
+    if (!record || field < 0 || field >= record->count)
+        return;
+    StatusField &entry = record->fields[field];
+    if (entry.control)
+        ShowWindow(entry.control, SW_HIDE);
+    entry.kind = image ? image_field : text_field;
+    entry.image = image;
+    entry.border = flags;
+    const WPARAM part = static_cast<WPARAM>(field) | border_of(flags);
+    SendMessageW(record->handle, SB_SETTEXTW, image ? part | SBT_OWNERDRAW : part,
+                 image ? 0 : reinterpret_cast<LPARAM>(L""));
+    RECT area = part_rect(record, field);
+    InvalidateRect(record->handle, &area, TRUE);
+}
+
 } // namespace
+
+void statusbar_image(ObjectId statusbar, std::int32_t field, void *image, std::int32_t flags) {
+    on_gui_thread([&] { show_image(statusbar, field, static_cast<HANDLE>(image), flags); });
+}
 
 void statusbar_system_init() {
     if (!statusbar_registry)
@@ -259,28 +365,20 @@ void statusbar_system_init() {
     have_current = false;
 }
 
+// Each status bar of the window draws its own fields and follows its size.
 void statusbar_parent_message(HWND parent, UINT message, WPARAM wparam, LPARAM lparam,
                               LRESULT *result) {
-    ObjectId id = 0;
-    StatusBarRecord *record = statusbar_of(parent, &id);
-    if (!record || GetParent(record->handle) != parent)
-        return;
     if (message == WM_DRAWITEM) {
-        if (draw_field(record, reinterpret_cast<const DRAWITEMSTRUCT *>(lparam)))
+        const auto *item = reinterpret_cast<const DRAWITEMSTRUCT *>(lparam);
+        ObjectId id = 0;
+        StatusBarRecord *record = item ? statusbar_of(item->hwndItem, &id) : nullptr;
+        if (record && GetParent(record->handle) == parent && draw_field(record, item))
             *result = 1;
         return;
     }
     if (message != WM_SIZE || (wparam != SIZE_RESTORED && wparam != SIZE_MAXIMIZED))
         return;
-    RECT client;
-    GetClientRect(parent, &client);
-    if (client.right == record->last_width && client.bottom == record->last_height)
-        return;
-    SendMessageW(record->handle, WM_SIZE, 0, 0);
-    layout(record);
-    InvalidateRect(record->handle, nullptr, TRUE);
-    record->last_width = client.right;
-    record->last_height = client.bottom;
+    for_each_statusbar(parent, [&](StatusBarRecord *record) { relayout_on_resize(record, parent); });
 }
 
 std::intptr_t statusbar_create(ObjectId number, void *window) {

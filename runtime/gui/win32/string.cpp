@@ -10,9 +10,26 @@ namespace {
 constexpr DWORD string_style = 0x50030080;
 constexpr std::int32_t no_border = 0x20000;
 
+constexpr std::int32_t attribute_max_length = 1;
+
+std::intptr_t string_get_attribute(GadgetRecord *record, std::int32_t attribute) {
+    return attribute == attribute_max_length ? SendMessageW(record->handle, EM_GETLIMITTEXT, 0, 0) : 0;
+}
+
+void string_set_attribute(GadgetRecord *record, std::int32_t attribute, std::intptr_t value) {
+    if (attribute == attribute_max_length)
+        SendMessageW(record->handle, EM_LIMITTEXT, static_cast<WPARAM>(value < 1 ? 1 : value), 0);
+}
+
 constexpr GadgetClass string_class{
     .kind = GADGET_STRING,
     .size = sizeof(GadgetClass),
+    .message = colour_message,
+    .release = colour_release,
+    .get_attribute = string_get_attribute,
+    .set_attribute = string_set_attribute,
+    .set_color = colour_set,
+    .get_color = colour_get,
 };
 
 LRESULT CALLBACK string_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -34,9 +51,11 @@ std::intptr_t gadget_create_string(ObjectId number, std::int32_t x, std::int32_t
         GadgetRecord *record =
             gadget_create(number, &id, &string_class, L"Edit", text,
                           static_cast<DWORD>(flags) | string_style, extended, x, y, width, height);
-        if (record)
+        if (record) {
+            colour_words_init(record);
             SetWindowLongPtrW(record->handle, GWLP_WNDPROC,
                               reinterpret_cast<LONG_PTR>(string_procedure));
+        }
         return gadget_result(number, id, record);
     });
 }

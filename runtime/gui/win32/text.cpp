@@ -11,6 +11,10 @@ constexpr std::int32_t sunken_border = 0x20000;
 constexpr GadgetClass text_class{
     .kind = GADGET_TEXT,
     .size = sizeof(GadgetClass),
+    .message = colour_message,
+    .release = colour_release,
+    .set_color = colour_set,
+    .get_color = colour_get,
 };
 
 } // namespace
@@ -24,6 +28,8 @@ std::intptr_t gadget_create_text(ObjectId number, std::int32_t x, std::int32_t y
         GadgetRecord *record =
             gadget_create(number, &id, &text_class, L"Static", text,
                           static_cast<DWORD>(flags) | text_style, extended, x, y, width, height);
+        if (record)
+            colour_words_init(record);
         return gadget_result(number, id, record);
     });
 }

@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 // ---------------------------------------------------------------------------
 // Event codes and gadget sub-types of this back-end
@@ -104,7 +105,16 @@ struct WindowRecord {
     std::int32_t accelerator_count;
     std::int32_t iconic; // set while minimised or maximised
     std::int32_t ready;  // 0 while window_open runs
+    WindowCallback callback; // sees the window's messages first; null for none
+    HBRUSH background;       // paints the client area; null for the class's own
+    std::int32_t min_width, min_height, max_width, max_height; // client limits, 0 = none
 };
+
+// window_extras.cpp: the window's hook, background and size limits.
+WindowCallback window_callback_of(WindowRecord *record);
+bool window_paint_background(WindowRecord *record, HDC dc);
+void window_track_limits(WindowRecord *record, MINMAXINFO *limits);
+void window_release_extras(WindowRecord *record);
 
 void window_system_init();
 // Number of the toolkit window hwnd is or lies in, -1 when none.
@@ -126,6 +136,7 @@ struct GadgetRecord;
 // Operation table of one gadget kind: the kind number and the table size,
 // then 39 slots in fixed order, null where the kind has no such operation.
 using UnusedSlot = void (*)();
+using Item = std::intptr_t;
 struct GadgetClass {
     std::int32_t kind{};
     std::int32_t size{};
@@ -135,21 +146,36 @@ struct GadgetClass {
     void (*set_state)(GadgetRecord *, std::intptr_t){};                                   // 4
     WideText (*get_text)(GadgetRecord *){};                                               // 5
     void (*set_text)(GadgetRecord *, const WideText &){};                                 // 6
-    std::intptr_t (*add_item)(GadgetRecord *, std::intptr_t, const WideText &, HANDLE){}; // 7
-    UnusedSlot add_item_flags{};                                                          // 8
-    void (*remove_item)(GadgetRecord *, std::intptr_t){};                                 // 9
-    UnusedSlot clear_items{}, resize{}, count_items{};                                    // 10-12
-    UnusedSlot get_item_state{}, set_item_state{};                                        // 13-14
-    WideText (*get_item_text)(GadgetRecord *, std::intptr_t, std::int32_t){};             // 15
-    UnusedSlot set_item_text{};                                                           // 16
+    std::intptr_t (*add_item)(GadgetRecord *, Item, const WideText &, HANDLE){};          // 7
+    std::intptr_t (*add_item_flags)(GadgetRecord *, Item, const WideText &, HANDLE,
+                                    std::int32_t){};                                      // 8
+    void (*remove_item)(GadgetRecord *, Item){};                                          // 9
+    void (*clear_items)(GadgetRecord *){};                                                // 10
+    UnusedSlot resize{};                                                                  // 11
+    std::intptr_t (*count_items)(GadgetRecord *){};                                       // 12
+    std::intptr_t (*get_item_state)(GadgetRecord *, Item){};                              // 13
+    void (*set_item_state)(GadgetRecord *, Item, std::intptr_t){};                        // 14
+    WideText (*get_item_text)(GadgetRecord *, Item, std::int32_t){};                      // 15
+    void (*set_item_text)(GadgetRecord *, Item, const WideText &, std::int32_t){};        // 16
     UnusedSlot slot_17{}, slot_18{}, slot_19{}, slot_20{}, slot_21{}, slot_22{};          // 17-22
     std::intptr_t (*add_column)(GadgetRecord *, std::int32_t, const WideText &,
-                                std::int32_t){};                             // 23
-    UnusedSlot remove_column{}, get_attribute{}, set_attribute{};            // 24-26
-    UnusedSlot get_item_attribute{}, set_item_attribute{};                   // 27-28
-    UnusedSlot set_color{}, get_color{}, set_item_color{}, get_item_color{}; // 29-32
-    UnusedSlot set_item_data{}, get_item_data{}, required_size{};            // 33-35
-    UnusedSlot slot_36{}, slot_37{}, set_font{}, set_item_image{};           // 36-39
+                                std::int32_t){};                                          // 23
+    void (*remove_column)(GadgetRecord *, std::int32_t){};                                // 24
+    std::intptr_t (*get_attribute)(GadgetRecord *, std::int32_t){};                       // 25
+    void (*set_attribute)(GadgetRecord *, std::int32_t, std::intptr_t){};                 // 26
+    std::intptr_t (*get_item_attribute)(GadgetRecord *, Item, std::int32_t, std::int32_t){}; // 27
+    void (*set_item_attribute)(GadgetRecord *, Item, std::int32_t, std::intptr_t,
+                               std::int32_t){};                                           // 28
+    void (*set_color)(GadgetRecord *, std::int32_t, std::int32_t){};                      // 29
+    std::int32_t (*get_color)(GadgetRecord *, std::int32_t){};                            // 30
+    void (*set_item_color)(GadgetRecord *, Item, std::int32_t, std::int32_t, std::int32_t){}; // 31
+    std::int32_t (*get_item_color)(GadgetRecord *, Item, std::int32_t, std::int32_t){};   // 32
+    void (*set_item_data)(GadgetRecord *, Item, std::int32_t){};                          // 33
+    std::int32_t (*get_item_data)(GadgetRecord *, Item){};                                // 34
+    UnusedSlot required_size{}; // 35: measured by gadget_width/height (mode 1) for every kind
+    UnusedSlot slot_36{}, slot_37{};                                                      // 36-37
+    void (*set_font)(GadgetRecord *, HFONT){};                                            // 38
+    void (*set_item_image)(GadgetRecord *, Item, HANDLE){};                               // 39
 };
 static_assert(sizeof(GadgetClass) == 8 + 39 * sizeof(void *));
 
@@ -177,11 +203,84 @@ std::intptr_t gadget_result(ObjectId number, ObjectId id, GadgetRecord *record);
 LRESULT gadget_message(HWND control, HWND parent, UINT message, WPARAM wparam, LPARAM lparam);
 void gadget_post_event(HWND control, std::intptr_t subtype);
 LRESULT CALLBACK gadget_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
-// Makes window's client area the parent of new gadgets; returns the previous one.
-HWND gadget_list_use(HWND window);
 // Drops the gadget list of a window being destroyed.
 void gadget_list_forget(HWND window);
 HFONT gadget_default_font();
+
+// Runs a programmatic change with the queue suspended, so the notifications
+// it raises reach no one. This runs on the windows' thread, so only the change
+// itself is covered and the user's own input is never dropped.
+template <class Fn> auto suspended(Fn &&fn) -> decltype(fn()) {
+    event_queue_suspend();
+    struct Resume {
+        ~Resume() { event_queue_resume(); }
+    } resume;
+    return fn();
+}
+
+// Looks the gadget up on the windows' thread and runs fn with its record;
+// the empty value when the gadget is not in use.
+template <class Fn>
+auto on_gadget(ObjectId gadget, Fn &&fn) -> decltype(fn(std::declval<GadgetRecord *>())) {
+    using Result = decltype(fn(std::declval<GadgetRecord *>()));
+    return on_gui_thread([&]() -> Result {
+        GadgetRecord *record = gadget_lookup(gadget);
+        return record ? fn(record) : Result();
+    });
+}
+
+// Same, for a kind's operation: the empty value when the kind has none.
+template <class Slot, class Fn>
+auto with_gadget(ObjectId gadget, Slot GadgetClass::*slot, Fn &&fn)
+    -> decltype(fn(std::declval<GadgetRecord *>())) {
+    using Result = decltype(fn(std::declval<GadgetRecord *>()));
+    return on_gadget(gadget, [&](GadgetRecord *record) -> Result {
+        return record->gadget_class->*slot ? fn(record) : Result();
+    });
+}
+
+// Combo boxes (combo_items.cpp): image combos ("ComboBoxEx32", kind word 1
+// set) keep their items' images in an image list (kind word 2); the item
+// operations beyond the ones the editor uses.
+bool is_image_combo(GadgetRecord *record);
+void image_combo_insert(GadgetRecord *record, Item position, const WideText &text, HANDLE image);
+WideText combo_item_text(GadgetRecord *record, Item item);
+void combo_release(GadgetRecord *record);
+void combo_clear(GadgetRecord *record);
+std::intptr_t combo_count(GadgetRecord *record);
+void combo_set_item_text(GadgetRecord *record, Item item, const WideText &text, std::int32_t column);
+void combo_set_item_data(GadgetRecord *record, Item item, std::int32_t data);
+std::int32_t combo_get_item_data(GadgetRecord *record, Item item);
+void combo_set_font(GadgetRecord *record, HFONT font);
+void combo_set_item_image(GadgetRecord *record, Item item, HANDLE image);
+void combo_apply_closed_height(HWND combo, int height);
+// The item images of a combo or list (kind word 2): a bitmap or an icon is
+// added and its index returned, -1 when it could not be; released with the
+// gadget.
+HIMAGELIST gadget_images(GadgetRecord *record);
+int gadget_image_add(GadgetRecord *record, HANDLE image);
+void gadget_images_release(GadgetRecord *record);
+
+// Lists (list_items.cpp): the operations beyond the ones the editor uses,
+// and what list_icon.cpp hands them.
+void list_fill_item_slots(GadgetClass &gadget_class);
+// Piece n of the line-feed separated text goes to column start + n.
+void list_set_cells(GadgetRecord *record, int row, int start, const WideText &text);
+int list_image_index(GadgetRecord *record, HANDLE image);
+void list_row_deleted(const NMLISTVIEW *row);
+void list_column_inserted(GadgetRecord *record, int column);
+LRESULT list_colour_draw(GadgetRecord *record, NMLVCUSTOMDRAW *draw);
+void list_add_third_state(GadgetRecord *record);
+
+// Colours of text and string gadgets (colour.cpp): kind word 1 background,
+// 2 text colour (-1 = default), 3 the background brush. The message handler
+// answers the parent's WM_CTLCOLOR* messages for the control.
+void colour_words_init(GadgetRecord *record);
+LRESULT colour_message(GadgetRecord *record, HWND parent, UINT message, WPARAM wparam,
+                       LPARAM lparam);
+void colour_release(GadgetRecord *record);
+void colour_set(GadgetRecord *record, std::int32_t type, std::int32_t colour);
+std::int32_t colour_get(GadgetRecord *record, std::int32_t type);
 
 // Common-controls version (major * 65536 + minor) and whether visual styles
 // are in force; measured once.

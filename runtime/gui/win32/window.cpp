@@ -161,9 +161,28 @@ void on_destroyed(HWND hwnd, WindowRecord *record, ObjectId id) {
     if (record->accelerator_table)
         DestroyAcceleratorTable(record->accelerator_table);
     delete[] record->accelerator_entries;
+    window_release_extras(record);
     gadget_list_forget(hwnd);
     registry_free(window_registry, id);
     event_purge_window(id);
+}
+
+// A message gadgets send their window to be handed back to them.
+constexpr UINT gadget_private_message = 13120;
+
+// Clicks on a notification icon; the null message afterwards makes a menu
+// the program opens in answer close properly.
+void post_tray_click(HWND hwnd, ObjectId id, WPARAM icon, LPARAM mouse) {
+    std::intptr_t subtype = -1;
+    switch (mouse) {
+    case WM_LBUTTONDOWN: subtype = 0; break;
+    case WM_RBUTTONDOWN: subtype = 1; break;
+    case WM_LBUTTONDBLCLK: subtype = 2; break;
+    case WM_RBUTTONDBLCLK: subtype = 3; break;
+    default: return;   // moves and releases are not reported
+    }
+    event_records_post(EVENT_TRAY_ICON, static_cast<std::intptr_t>(icon), id, subtype, nullptr, nullptr, 0);
+    PostMessageW(hwnd, WM_NULL, 0, 0);
 }
 
 BOOL CALLBACK pass_colour_change(HWND child, LPARAM) {
@@ -182,6 +201,11 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
     WindowRecord *record = id != -1 ? window_lookup(id) : nullptr;
     if (!record || record->handle != hwnd)
         return default_window_message(hwnd, message, wparam, lparam);
+    if (WindowCallback callback = window_callback_of(record)) {
+        const std::intptr_t answer = callback(hwnd, message, wparam, lparam);
+        if (answer != WINDOW_CALLBACK_PASS)
+            return answer;
+    }
     LRESULT status_result = 0;
     switch (message) {
     case WM_MOVE:
@@ -202,7 +226,12 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
         return 0;
     case WM_ERASEBKGND:
         post(EVENT_REPAINT, 0, id);
+        if (window_paint_background(record, reinterpret_cast<HDC>(wparam)))
+            return 1;
         break;
+    case WM_GETMINMAXINFO:
+        window_track_limits(record, reinterpret_cast<MINMAXINFO *>(lparam));
+        return 0;
     case WM_SYSCOLORCHANGE:
         EnumChildWindows(hwnd, pass_colour_change, 0);
         break;
@@ -233,7 +262,11 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORSTATIC:
+    case gadget_private_message:
         return forward_to_gadget(hwnd, message, wparam, lparam);
+    case WM_TRAY_ICON:
+        post_tray_click(hwnd, id, wparam, lparam);
+        return 0;
     case WM_LBUTTONUP:
         post(EVENT_LEFT_CLICK, 0, id);
         return 0;
@@ -365,8 +398,32 @@ WideText window_text(HWND hwnd) {
 
 std::intptr_t window_open(ObjectId number, std::int32_t x, std::int32_t y, std::int32_t width,
                           std::int32_t height, const WideText &title, std::int32_t flags) {
-    return on_gui_thread(
-        [&] { return open_window(number, x, y, width, height, title, flags, nullptr); });
+    return window_open_child(number, x, y, width, height, title, flags, nullptr);
+}
+
+// A parent handle that names no window is left out rather than passed on.
+std::intptr_t window_open_child(ObjectId number, std::int32_t x, std::int32_t y,
+                                std::int32_t width, std::int32_t height, const WideText &title,
+                                std::int32_t flags, void *parent) {
+    return on_gui_thread([&] {
+        auto owner = static_cast<HWND>(parent);
+        return open_window(number, x, y, width, height, title, flags,
+                           owner && IsWindow(owner) ? owner : nullptr);
+    });
+}
+
+void window_set_state(ObjectId window, std::int32_t state) {
+    on_gui_thread([&] {
+        WindowRecord *record = window_lookup(window);
+        if (!record)
+            return;
+        if (state & WINDOW_STATE_MAXIMIZED)
+            ShowWindow(record->handle, SW_MAXIMIZE);
+        else if (state & WINDOW_STATE_MINIMIZED)
+            ShowWindow(record->handle, SW_MINIMIZE);
+        else
+            ShowWindow(record->handle, SW_RESTORE);
+    });
 }
 
 void *window_native_handle(ObjectId window) {
