@@ -115,9 +115,11 @@ void run_exchange(void (*channels)()) {
         channels();
         serial_close(EXCHANGE_PORT);
     }
-    set_controls_busy(0);
     statusbar_progress(app.status_bar, 0, 0);
-    app.exchange_running = false; // last: the port is closed and the window left alone
+    // Cleared before the buttons come back, so that a click on them starts
+    // the next exchange; the port is closed and the rows left alone by now.
+    app.exchange_running = false;
+    set_controls_busy(0);
 }
 
 void start_exchange(ThreadProcedure worker) {
@@ -134,9 +136,12 @@ void start_exchange(ThreadProcedure worker) {
 } // namespace
 
 void set_controls_busy(std::int32_t state) {
+    // The two transfer buttons last: a transfer started the moment they come
+    // back finds the other controls already handed back, not re-enabled
+    // behind it.
     for (std::intptr_t gadget : {app.update_button, app.clear_button, app.port_combo,
-                                 app.read_button, app.write_button, app.load_button,
-                                 app.save_button}) {
+                                 app.load_button, app.save_button, app.write_button,
+                                 app.read_button}) {
         gadget_disable(gadget, state);
     }
 }

@@ -331,6 +331,8 @@ std::intptr_t gadget_add_item(ObjectId gadget, std::intptr_t position, const Wid
 // The kind's form with flags when it has one, else the one without.
 std::intptr_t gadget_add_item(ObjectId gadget, std::intptr_t position, const WideText &text,
                               void *image, std::int32_t flags) {
+    // A worker replacing an item: its removal of this very item is held.
+    const HeldRemoval replaced = take_held_removal_of(gadget, position);
     return on_gui_thread([&]() -> std::intptr_t {
         GadgetRecord *record = gadget_lookup(gadget);
         if (!record)
@@ -338,6 +340,9 @@ std::intptr_t gadget_add_item(ObjectId gadget, std::intptr_t position, const Wid
         const GadgetClass *kind = record->gadget_class;
         const std::string utf8 = text_to_utf8(text);
         return suspended([&]() -> std::intptr_t {
+            if (replaced && !image && list_replace_item(record, position, utf8.c_str()))
+                return 1;
+            replaced.carry_out();
             if (kind->add_item_flags)
                 return kind->add_item_flags(record, position, utf8.c_str(), image, flags);
             return kind->add_item ? kind->add_item(record, position, utf8.c_str(), image) : 0;
@@ -346,9 +351,13 @@ std::intptr_t gadget_add_item(ObjectId gadget, std::intptr_t position, const Wid
 }
 
 void gadget_remove_item(ObjectId gadget, std::intptr_t item) {
-    with_gadget(gadget, &GadgetClass::remove_item, [&](GadgetRecord *record) {
-        suspended([&] { record->gadget_class->remove_item(record, item); });
-    });
+    auto remove = [](std::intptr_t gadget, std::intptr_t item) {
+        with_gadget(gadget, &GadgetClass::remove_item, [&](GadgetRecord *record) {
+            suspended([&] { record->gadget_class->remove_item(record, item); });
+        });
+    };
+    if (!hold_removal({remove, gadget, item}))
+        remove(gadget, item);
 }
 
 WideText gadget_get_item_text(ObjectId gadget, std::intptr_t item, std::int32_t column) {

@@ -214,6 +214,11 @@ void store_set_text(GtkListStore *store, int column, std::intptr_t row, const ch
 void store_set_int(GtkListStore *store, int column, std::intptr_t row, int value);
 int store_get_int(GtkListStore *store, int column, std::intptr_t row);
 
+// Replaces a list row in place, leaving it as removing it and adding text at
+// its index would, but with its selection and the view's cursor and scroll
+// position untouched. False (nothing done) for another kind or a missing row.
+bool list_replace_item(GadgetRecord *record, std::intptr_t row, const char *text);
+
 // Signal handlers shared by several kinds (user data = gadget id).
 gboolean gadget_on_focus_in(GtkWidget *, GdkEvent *, gpointer id);
 gboolean gadget_on_focus_out(GtkWidget *, GdkEvent *, gpointer id);

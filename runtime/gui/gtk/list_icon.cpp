@@ -107,6 +107,35 @@ std::intptr_t list_add_column(GadgetRecord *record, std::int32_t position, const
     return 1;
 }
 
+// A new row's values for every model column: the defaults (no data, no check
+// box, no image, default colours), the image if any and one piece of the text
+// per gadget column, extra pieces dropped. The caller unsets the values.
+struct RowValues {
+    std::vector<int> columns;
+    std::vector<GValue> values;
+    std::vector<std::string> cells;   // the strings the values point at
+};
+void fill_row_values(StoreRecord *store, const char *text, void *image, RowValues *row) {
+    GtkTreeModel *model = GTK_TREE_MODEL(store->store);
+    const int count = gtk_tree_model_get_n_columns(model);
+    row->values.assign(count, G_VALUE_INIT);
+    for (int c = 0; c < count; ++c) {
+        row->columns.push_back(c);
+        g_value_init(&row->values[c], gtk_tree_model_get_column_type(model, c));
+    }
+    row->cells = split_row_cells(text, g_list_length(store->columns));
+    GList *column = store->columns;
+    for (std::size_t c = 0; c < row->cells.size(); ++c, column = column->next)
+        g_value_set_static_string(&row->values[GPOINTER_TO_INT(column->data)], row->cells[c].c_str());
+    if (image)
+        g_value_set_object(&row->values[image_column], image);
+}
+
+void unset_row_values(RowValues *row) {
+    for (GValue &value : row->values)
+        g_value_unset(&value);
+}
+
 // The row goes in with all its values at once: the view hears of one new row
 // instead of a new empty row followed by a change per cell.
 std::intptr_t list_add_item(GadgetRecord *record, std::intptr_t position, const char *text,
@@ -114,42 +143,23 @@ std::intptr_t list_add_item(GadgetRecord *record, std::intptr_t position, const 
     StoreRecord *store = list_store_record(record);
     const int rows = gtk_tree_model_iter_n_children(GTK_TREE_MODEL(store->store), nullptr);
     const int row = position < 0 || position > rows ? rows : static_cast<int>(position);
-    // One piece per column, in column order; extra pieces are dropped.
-    const std::vector<std::string> cells = split_row_cells(text, g_list_length(store->columns));
-    std::vector<int> columns{checked_column, data_column};
-    std::vector<GValue> values(2 + cells.size() + (image ? 1 : 0), G_VALUE_INIT);
-    g_value_init(&values[0], G_TYPE_BOOLEAN);
-    g_value_init(&values[1], G_TYPE_INT);
-    GList *column = store->columns;
-    for (std::size_t c = 0; c < cells.size(); ++c, column = column->next) {
-        columns.push_back(GPOINTER_TO_INT(column->data));
-        g_value_init(&values[2 + c], G_TYPE_STRING);
-        g_value_set_static_string(&values[2 + c], cells[c].c_str());
-    }
-    if (image) {
-        columns.push_back(image_column);
-        g_value_init(&values.back(), GDK_TYPE_PIXBUF);
-        g_value_set_object(&values.back(), image);
-    }
+    RowValues values;
+    fill_row_values(store, text, image, &values);
     GtkTreeIter iter;
-    gtk_list_store_insert_with_valuesv(store->store, &iter, row, columns.data(), values.data(),
-                                       static_cast<int>(values.size()));
-    for (GValue &value : values)
-        g_value_unset(&value);
+    gtk_list_store_insert_with_valuesv(store->store, &iter, row, values.columns.data(),
+                                       values.values.data(), static_cast<int>(values.values.size()));
+    unset_row_values(&values);
     return 1;
 }
 
-// Removing the row under the cursor makes GTK move the cursor to the next row
-// and select it; the list instead keeps exactly the other selected rows.
+// GTK keeps a cursor apart from the selection, and removing the cursor's row
+// makes it move the cursor to the next row and select that; the list instead
+// keeps exactly the other selected rows.
 void list_remove_item(GadgetRecord *record, std::intptr_t item) {
     StoreRecord *store = list_store_record(record);
     GtkTreeIter iter;
     if (!store_row(store->store, item, &iter))
         return;
-    if (!gtk_tree_selection_iter_is_selected(store->selection, &iter)) {
-        gtk_list_store_remove(store->store, &iter);
-        return;
-    }
     GtkTreeModel *model = GTK_TREE_MODEL(store->store);
     GList *selected = gtk_tree_selection_get_selected_rows(store->selection, nullptr);
     std::vector<GtkTreeRowReference *> kept;
@@ -227,6 +237,27 @@ void list_free(GadgetRecord *record) {
     g_list_free(spare_triples(record));
     record->word[3] = record->word[4] = 0;
 }
+
+const GadgetClass *list_class();
+
+} // namespace
+
+bool list_replace_item(GadgetRecord *record, std::intptr_t row, const char *text) {
+    if (record->gadget_class != list_class())
+        return false;
+    StoreRecord *store = list_store_record(record);
+    GtkTreeIter iter;
+    if (!store_row(store->store, row, &iter))
+        return false;
+    RowValues values;
+    fill_row_values(store, text, nullptr, &values);
+    gtk_list_store_set_valuesv(store->store, &iter, values.columns.data(), values.values.data(),
+                               static_cast<int>(values.values.size()));
+    unset_row_values(&values);
+    return true;
+}
+
+namespace {
 
 const GadgetClass *list_class() {
     static const GadgetClass table = [] {

@@ -235,9 +235,14 @@ std::intptr_t gadget_add_item(ObjectId gadget, std::intptr_t position, const Wid
 // The kind's form with flags when it has one, else the one without.
 std::intptr_t gadget_add_item(ObjectId gadget, std::intptr_t position, const WideText &text,
                               void *image, std::int32_t flags) {
+    // A worker replacing an item: its removal of this very item is held.
+    const HeldRemoval replaced = take_held_removal_of(gadget, position);
     return on_gadget(gadget, [&](GadgetRecord *record) -> std::intptr_t {
         const GadgetClass *kind = record->gadget_class;
         return suspended([&]() -> std::intptr_t {
+            if (replaced && !image && list_replace_item(record, position, text))
+                return 0; // what adding a row answers
+            replaced.carry_out();
             if (kind->add_item_flags)
                 return kind->add_item_flags(record, position, text, image, flags);
             return kind->add_item ? kind->add_item(record, position, text, image) : 0;
@@ -282,9 +287,13 @@ std::int32_t gadget_get_color(ObjectId gadget, std::int32_t type) {
 }
 
 void gadget_remove_item(ObjectId gadget, std::intptr_t item) {
-    with_gadget(gadget, &GadgetClass::remove_item, [&](GadgetRecord *record) {
-        suspended([&] { record->gadget_class->remove_item(record, item); });
-    });
+    auto remove = [](std::intptr_t gadget, std::intptr_t item) {
+        with_gadget(gadget, &GadgetClass::remove_item, [&](GadgetRecord *record) {
+            suspended([&] { record->gadget_class->remove_item(record, item); });
+        });
+    };
+    if (!hold_removal({remove, gadget, item}))
+        remove(gadget, item);
 }
 
 WideText gadget_get_item_text(ObjectId gadget, std::intptr_t item, std::int32_t column) {

@@ -67,7 +67,8 @@ void set_cell(HWND list, int row, int column, const std::wstring &text) {
 
 // Piece n of the text (split at line feeds) goes to column start + n; a line
 // feed at the end clears the next column, an empty text the start column.
-void list_set_cells(GadgetRecord *record, int row, int start, const WideText &text) {
+// Returns the column after the last piece.
+int list_set_cells(GadgetRecord *record, int row, int start, const WideText &text) {
     const std::wstring all = wide(text);
     std::size_t from = 0;
     for (int column = start;; ++column) {
@@ -77,7 +78,7 @@ void list_set_cells(GadgetRecord *record, int row, int start, const WideText &te
         longest_text(record) =
             std::max(longest_text(record), static_cast<std::intptr_t>(piece.size()));
         if (end == std::wstring::npos)
-            return;
+            return column + 1;
         from = end + 1;
     }
 }
@@ -395,6 +396,32 @@ void list_remove_item(GadgetRecord *record, std::intptr_t row) {
                  reinterpret_cast<LPARAM>(&unfocused));
     SendMessageW(list, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
 }
+
+} // namespace
+
+// The row keeps its state (selected, focused) where a removal and insertion
+// would drop it; its item data goes back to 0 and the cells without a piece
+// are emptied, as on a new row. Only the changed cells are repainted.
+bool list_replace_item(GadgetRecord *record, std::intptr_t row, const WideText &text) {
+    HWND list = record->handle;
+    if (record->gadget_class->kind != GADGET_LIST_ICON || !valid_row(list, row))
+        return false;
+    LVITEMW item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = static_cast<int>(row);
+    SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    NMLISTVIEW old{};
+    old.lParam = item.lParam;
+    item.lParam = 0;
+    SendMessageW(list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    list_row_deleted(&old); // the row's own data goes, as with a removed row
+    const int columns = column_count(list);
+    for (int column = list_set_cells(record, static_cast<int>(row), 0, text); column < columns; ++column)
+        set_cell(list, static_cast<int>(row), column, std::wstring());
+    return true;
+}
+
+namespace {
 
 std::intptr_t list_add_column(GadgetRecord *record, std::int32_t position, const WideText &title,
                               std::int32_t width) {

@@ -202,6 +202,10 @@ std::intptr_t gadget_result(ObjectId number, ObjectId id, GadgetRecord *record);
 // when it is no gadget or leaves the message alone.
 LRESULT gadget_message(HWND control, HWND parent, UINT message, WPARAM wparam, LPARAM lparam);
 void gadget_post_event(HWND control, std::intptr_t subtype);
+// Replaces a list row in place, leaving it as removing it and adding text at
+// its index would, but with its selection and focus and the list's scroll
+// position untouched. False (nothing done) for another kind or a missing row.
+bool list_replace_item(GadgetRecord *record, std::intptr_t row, const WideText &text);
 LRESULT CALLBACK gadget_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 // Drops the gadget list of a window being destroyed.
 void gadget_list_forget(HWND window);
@@ -264,8 +268,9 @@ void gadget_images_release(GadgetRecord *record);
 // Lists (list_items.cpp): the operations beyond the ones the editor uses,
 // and what list_icon.cpp hands them.
 void list_fill_item_slots(GadgetClass &gadget_class);
-// Piece n of the line-feed separated text goes to column start + n.
-void list_set_cells(GadgetRecord *record, int row, int start, const WideText &text);
+// Piece n of the line-feed separated text goes to column start + n; returns
+// the column after the last piece.
+int list_set_cells(GadgetRecord *record, int row, int start, const WideText &text);
 int list_image_index(GadgetRecord *record, HANDLE image);
 void list_row_deleted(const NMLISTVIEW *row);
 void list_column_inserted(GadgetRecord *record, int column);
