@@ -27,8 +27,11 @@ void create_buttons_and_list() {
     app.save_button = gadget_create_button(ANY, 310, 10, 80, 30, u"Save File");
     app.port_combo = gadget_create_combo(ANY, 440, 12, 80, 25);
     app.port_label = gadget_create_text(ANY, 400, 16, 40, 20, u"PORT:");
-    app.channel_list = gadget_create_list_icon(ANY, 10, 50, 320, 230, u"NumCh", 60,
-                                               LIST_ICON_GRID_LINES | LIST_ICON_FULL_ROW_SELECT);
+    // The list has no check boxes, so the third-state bit changes nothing; it
+    // stays in the flag word the list has always been created with.
+    app.channel_list = gadget_create_list_icon(
+        ANY, 10, 50, 320, 230, u"NumCh", 60,
+        LIST_ICON_GRID_LINES | LIST_ICON_FULL_ROW_SELECT | LIST_ICON_THIRD_STATE);
     gadget_add_column(app.channel_list, 1, u"Freq (Hz)", 120);
     gadget_add_column(app.channel_list, 2, u"Mode", 60);
     gadget_add_column(app.channel_list, 3, u"PreAtt", 50);

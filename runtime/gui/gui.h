@@ -31,9 +31,11 @@ inline constexpr std::int32_t STRING_READ_ONLY = 0x800;
 inline constexpr std::int32_t STRING_NUMERIC = 0x2000;
 
 inline constexpr std::int32_t LIST_ICON_GRID_LINES = 0x10000;
-inline constexpr std::int32_t LIST_ICON_FULL_ROW_SELECT = 0x40000040;
+inline constexpr std::int32_t LIST_ICON_FULL_ROW_SELECT = 0x40000000;
 inline constexpr std::int32_t LIST_ICON_CHECK_BOXES = 0x1;
-inline constexpr std::int32_t LIST_ICON_THREE_STATE = 0x41;   // check boxes with a third state
+// The third state of check boxes; alone, without check boxes, it does nothing.
+inline constexpr std::int32_t LIST_ICON_THIRD_STATE = 0x40;
+inline constexpr std::int32_t LIST_ICON_THREE_STATE = LIST_ICON_CHECK_BOXES | LIST_ICON_THIRD_STATE;
 inline constexpr std::int32_t LIST_ICON_MULTIPLE_SELECTION = 0x4;
 inline constexpr std::int32_t COMBO_EDITABLE = 0x2;
 inline constexpr std::int32_t COMBO_IMAGES = 0x10000000;
@@ -58,11 +60,12 @@ inline constexpr std::int32_t STRING_READ_ONLY = 0x2;
 inline constexpr std::int32_t STRING_NUMERIC = 0x10;
 
 inline constexpr std::int32_t LIST_ICON_GRID_LINES = 0x4;
-// GTK lists always select whole rows; the bit is kept so both builds pass the
-// same flag word.
-inline constexpr std::int32_t LIST_ICON_FULL_ROW_SELECT = 0x8;
+// GTK lists always select whole rows: no bit asks for it.
+inline constexpr std::int32_t LIST_ICON_FULL_ROW_SELECT = 0;
 inline constexpr std::int32_t LIST_ICON_CHECK_BOXES = 0x2;
-inline constexpr std::int32_t LIST_ICON_THREE_STATE = 0xA;
+// The third state of check boxes; alone, without check boxes, it does nothing.
+inline constexpr std::int32_t LIST_ICON_THIRD_STATE = 0x8;
+inline constexpr std::int32_t LIST_ICON_THREE_STATE = LIST_ICON_CHECK_BOXES | LIST_ICON_THIRD_STATE;
 inline constexpr std::int32_t LIST_ICON_MULTIPLE_SELECTION = 0x1;
 inline constexpr std::int32_t COMBO_EDITABLE = 0x1;
 inline constexpr std::int32_t COMBO_IMAGES = 0x8;

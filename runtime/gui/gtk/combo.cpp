@@ -126,11 +126,23 @@ GtkCellRenderer *add_renderers(GtkWidget *combo) {
     gtk_cell_layout_pack_start(layout, image, FALSE);
     gtk_cell_layout_add_attribute(layout, image, "pixbuf", image_column);
     GtkCellRenderer *text = gtk_cell_renderer_text_new();
-    // Long items are cut short instead of widening the combo past its size.
-    g_object_set(text, "ellipsize", PANGO_ELLIPSIZE_END, nullptr);
+    // Long items are cut short instead of widening the combo past its size,
+    // at the start: names that share a beginning ("/dev/ttyUSB0",
+    // "/dev/ttyUSB57") differ at their end. The popup shows them whole.
+    g_object_set(text, "ellipsize", PANGO_ELLIPSIZE_START, nullptr);
     gtk_cell_layout_pack_start(layout, text, TRUE);
     gtk_cell_layout_add_attribute(layout, text, "text", text_column);
     return text;
+}
+
+// The shown item in full, for when it is cut short.
+void on_shown_item_changed(GtkComboBox *combo, gpointer) {
+    GtkTreeIter iter;
+    gchar *text = nullptr;
+    if (gtk_combo_box_get_active_iter(combo, &iter))
+        gtk_tree_model_get(gtk_combo_box_get_model(combo), &iter, text_column, &text, -1);
+    gtk_widget_set_tooltip_text(GTK_WIDGET(combo), text && *text ? text : nullptr);
+    g_free(text);
 }
 
 void set_up_entry(GadgetRecord *record, ObjectId id, std::int32_t flags) {
@@ -166,6 +178,7 @@ std::intptr_t create_combo(ObjectId number, std::int32_t x, std::int32_t y, std:
     if (!record)
         return 0;
     g_signal_connect(combo, "changed", G_CALLBACK(gadget_on_changed), id_to_pointer(id));
+    g_signal_connect(combo, "changed", G_CALLBACK(on_shown_item_changed), nullptr);
     gtk_widget_show_all(event_box);
     record->word[1] = flags;
     if (flags & editable)

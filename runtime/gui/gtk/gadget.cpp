@@ -370,7 +370,8 @@ std::intptr_t gadget_add_column(ObjectId gadget, std::int32_t position, const Wi
                                 std::int32_t width) {
     return with_gadget(gadget, &GadgetClass::add_column, [&](GadgetRecord *record) {
         const std::string utf8 = text_to_utf8(title);
-        return record->gadget_class->add_column(record, position, utf8.c_str(), width);
+        return suspended(
+            [&] { return record->gadget_class->add_column(record, position, utf8.c_str(), width); });
     });
 }
 

@@ -67,9 +67,27 @@ int widen_store(GadgetRecord *record) {
             g_value_unset(&value);
         }
     }
-    gtk_tree_view_set_model(list_view(record), GTK_TREE_MODEL(wider));
+    // A new model clears the selection, the cursor and the scroll position;
+    // the wider store has the same rows, so they are put back as they were.
+    GtkTreeView *view = list_view(record);
+    GList *selected = gtk_tree_selection_get_selected_rows(store->selection, nullptr);
+    GtkTreePath *cursor = nullptr;
+    gtk_tree_view_get_cursor(view, &cursor, nullptr);
+    GtkAdjustment *vertical = gtk_scrollable_get_vadjustment(GTK_SCROLLABLE(view));
+    const double scrolled = vertical ? gtk_adjustment_get_value(vertical) : 0.0;
+    gtk_tree_view_set_model(view, GTK_TREE_MODEL(wider));
     g_object_unref(wider);   // the view holds it; the old store goes with its last reference
     store->store = wider;
+    if (cursor) {
+        gtk_tree_view_set_cursor(view, cursor, nullptr, FALSE);
+        gtk_tree_path_free(cursor);
+    }
+    gtk_tree_selection_unselect_all(store->selection);
+    for (GList *row = selected; row; row = row->next)
+        gtk_tree_selection_select_path(store->selection, static_cast<GtkTreePath *>(row->data));
+    g_list_free_full(selected, reinterpret_cast<GDestroyNotify>(gtk_tree_path_free));
+    if (vertical)
+        gtk_adjustment_set_value(vertical, scrolled);
     return old_count;
 }
 

@@ -2,6 +2,8 @@
 // a label until the first progress call turns it into a progress bar.
 #include "gtk_private.h"
 
+#include <algorithm>
+
 namespace {
 
 struct StatusBarRecord {
@@ -17,6 +19,7 @@ constexpr std::int32_t raised_border = 0x1;
 constexpr std::int32_t no_border = 0x2;
 constexpr std::int32_t image_centred = 0x4;
 constexpr std::int32_t image_right = 0x8;
+constexpr int field_padding = 2;   // on each side of a field
 
 void on_box_destroy(GtkWidget *box, gpointer data) {
     if (box == current_box)
@@ -59,8 +62,11 @@ void add_field_on_gui_thread(std::int32_t width) {
     GtkRequisition minimum{};
     gtk_widget_get_preferred_size(label, &minimum, nullptr);
     const int height = (minimum.height < 16 ? 16 : minimum.height) + 6;
+    // A field of width w takes w pixels of the row, its padding included: a
+    // field as wide as the window fills it and does not widen it.
     const bool rest = width == NOT_GIVEN;
-    gtk_widget_set_size_request(frame, rest ? -1 : (width > 8192 ? 8192 : width), height);
+    const int frame_width = std::clamp(width, 1 + 2 * field_padding, 8192) - 2 * field_padding;
+    gtk_widget_set_size_request(frame, rest ? -1 : frame_width, height);
     g_object_set_data(G_OBJECT(frame), "kw_statusbar_min", GINT_TO_POINTER(0));
     g_object_set_data(G_OBJECT(frame), "kw_statusbar_max", GINT_TO_POINTER(100));
     gtk_container_add(GTK_CONTAINER(frame), label);
@@ -68,7 +74,7 @@ void add_field_on_gui_thread(std::int32_t width) {
     gtk_label_set_yalign(GTK_LABEL(label), 0.5f);
     gtk_frame_set_shadow_type(GTK_FRAME(frame), GTK_SHADOW_IN);
     gtk_widget_show(frame);
-    gtk_box_pack_start(GTK_BOX(current_box), frame, rest, rest, 2);
+    gtk_box_pack_start(GTK_BOX(current_box), frame, rest, rest, field_padding);
 }
 
 // A stored limit, or the new one when it is given.

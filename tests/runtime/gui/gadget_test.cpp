@@ -130,6 +130,8 @@ TEST_F(ChannelList, ProgramSelectionIsSilentAndFollowsRemoval) {
     EXPECT_EQ(gadget_get_text(list), u"60");
     gadget_set_state(list, 500);   // no such row: unchanged
     EXPECT_EQ(gadget_get_state(list), 60);
+    gadget_add_column(list, 4, u"Extra", 40);   // widens the store
+    EXPECT_EQ(gadget_get_state(list), 60);
     EXPECT_EQ(subtypes_of(pump_events(300), list), std::vector<std::intptr_t>{});
 
     // The selected row is scrolled to the middle of the view.
@@ -144,6 +146,8 @@ TEST_F(ChannelList, ProgramSelectionIsSilentAndFollowsRemoval) {
     EXPECT_EQ(gadget_get_state(list), -1);
     gadget_set_state(list, 3);
     gadget_set_state(list, -1);
+    EXPECT_EQ(gadget_get_state(list), -1);
+    gadget_remove_item(list, 3);   // the cursor's row: no neighbour gets selected
     EXPECT_EQ(gadget_get_state(list), -1);
 }
 
