@@ -105,6 +105,11 @@ void thread_shutdown();
 // Starts procedure(argument) on a new detached thread and returns at once.
 // Linux: the thread id; Windows: the thread number 1, 2, 3 ...; 0 on failure.
 std::intptr_t thread_create(ThreadProcedure procedure, std::intptr_t argument);
+// Runs on every thread thread_create started, after its procedure returned
+// (the GUI layer carries out there what the thread's last calls left to do);
+// null for nothing.
+using ThreadEndHook = void (*)();
+void thread_set_end_hook(ThreadEndHook hook);
 // Threads started by thread_create whose records are still kept: on Linux
 // those whose procedure has not yet returned.
 std::int32_t thread_count();

@@ -12,6 +12,8 @@
 
 namespace {
 
+std::atomic<ThreadEndHook> end_hook{nullptr};
+
 constexpr std::size_t THREAD_STACK_SIZE = 1048576;
 
 struct ThreadRecord {
@@ -89,6 +91,8 @@ void *start_routine(void *argument)
     std::signal(SIGUSR1, pause_handler);
 
     node->record.procedure(node->record.argument);
+    if (ThreadEndHook hook = end_hook.load())
+        hook();
 
     current_record = nullptr;
     std::atomic_signal_fence(std::memory_order_seq_cst);
@@ -176,3 +180,5 @@ void delay_ms(std::int32_t ms)
     // One sleep: a signal that interrupts it ends the delay early.
     nanosleep(&duration, nullptr);
 }
+
+void thread_set_end_hook(ThreadEndHook hook) { end_hook = hook; }

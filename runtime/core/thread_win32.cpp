@@ -2,12 +2,15 @@
 // Win32 threads.
 #include "core/core.h"
 
+#include <atomic>
 #include <new>
 #include <windows.h>
 
 #include <mmsystem.h>
 
 namespace {
+
+std::atomic<ThreadEndHook> end_hook{nullptr};
 
 struct ThreadRecord {
     HANDLE handle;
@@ -49,6 +52,8 @@ DWORD WINAPI start_routine(LPVOID parameter)
     ThreadStart start = *static_cast<ThreadStart *>(parameter);
     delete static_cast<ThreadStart *>(parameter);
     start.procedure(start.argument);
+    if (ThreadEndHook hook = end_hook.load())
+        hook();
     return 0;
 }
 
@@ -132,3 +137,5 @@ void delay_ms(std::int32_t ms)
     InitOnceExecuteOnce(&timer_once, raise_timer_resolution, nullptr, nullptr);
     Sleep(static_cast<DWORD>(ms));
 }
+
+void thread_set_end_hook(ThreadEndHook hook) { end_hook = hook; }

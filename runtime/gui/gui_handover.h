@@ -28,6 +28,9 @@ struct HeldRemoval {
             remove(gadget, item);
     }
 };
+// Has threads started by thread_create carry out a removal they still hold
+// when they end; once, at start-up.
+void held_removal_init();
 // On a thread other than the event loop's: holds the removal (carrying out
 // one held before) and returns true. False on the event-loop thread, which
 // removes at once.

@@ -2,35 +2,36 @@
 // gui_handover.h), shared by both back-ends.
 #include "gui/gui_handover.h"
 
+#include "core/core.h"
+
 namespace {
 
-// Carries out a removal still held when its thread ends: the thread made no
-// toolkit call after it, so nothing else would.
-struct HeldSlot {
-    HeldRemoval removal;
-    ~HeldSlot() {
-        if (const HeldRemoval held = std::exchange(removal, {}))
-            on_gui_thread([&] { held.carry_out(); });
-    }
-};
+thread_local HeldRemoval held;
 
-thread_local HeldSlot slot;
+// A thread that ends holding a removal made no toolkit call after it, so
+// nothing else would carry it out.
+void carry_out_on_thread_end() {
+    if (const HeldRemoval removal = std::exchange(held, {}))
+        on_gui_thread([&] { removal.carry_out(); });
+}
 
 } // namespace
+
+void held_removal_init() { thread_set_end_hook(carry_out_on_thread_end); }
 
 bool hold_removal(const HeldRemoval &removal) {
     if (gui_thread_is_current())
         return false;
-    if (const HeldRemoval earlier = std::exchange(slot.removal, {}))
+    if (const HeldRemoval earlier = std::exchange(held, {}))
         on_gui_thread([&] { earlier.carry_out(); });
-    slot.removal = removal;
+    held = removal;
     return true;
 }
 
-HeldRemoval take_held_removal() { return std::exchange(slot.removal, {}); }
+HeldRemoval take_held_removal() { return std::exchange(held, {}); }
 
 HeldRemoval take_held_removal_of(std::intptr_t gadget, std::intptr_t item) {
-    if (slot.removal.gadget != gadget || slot.removal.item != item)
+    if (held.gadget != gadget || held.item != item)
         return {};
     return take_held_removal();
 }

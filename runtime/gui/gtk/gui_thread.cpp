@@ -61,6 +61,7 @@ void release_call(gpointer data) {
 void gui_thread_bind() {
     gui_thread = std::this_thread::get_id();
     gui_thread_bound = true;
+    held_removal_init();
 }
 
 bool gui_thread_is_current() {

@@ -30,7 +30,10 @@ bool release(GuiCall *call) { return --call->references == 0; }
 
 } // namespace
 
-void gui_thread_bind() { owner_thread = GetCurrentThreadId(); }
+void gui_thread_bind() {
+    owner_thread = GetCurrentThreadId();
+    held_removal_init();
+}
 
 bool gui_thread_is_current() {
     // Before start-up there is no message loop to hand anything to.

@@ -174,3 +174,15 @@ TEST_F(WorkerCalls, WorkerCallsOnFreedGadgetsDoNothing) {
 }
 
 } // namespace
+
+// A worker's removal waits for its next toolkit call; when there is none, it
+// is carried out as the worker ends.
+TEST_F(WorkerCalls, RemovalAsAWorkersLastCallIsCarriedOut) {
+    ASSERT_EQ(gadget_get_item_text(list, 99, 0), u"99");
+    ASSERT_NE(thread_create([](std::intptr_t gadget) { gadget_remove_item(gadget, 0); }, list), 0);
+    for (int waited = 0; waited < 2000 && gadget_get_item_text(list, 99, 0) == u"99"; waited += 10)
+        pump_events(10);
+    EXPECT_EQ(gadget_get_item_text(list, 0, 0), u"1");
+    EXPECT_EQ(gadget_get_item_text(list, 99, 0), u"");
+    gadget_add_item(list, 0, u"0");
+}
