@@ -172,11 +172,6 @@ int selected_row() {
     return found;
 }
 
-double list_scroll_position() {
-    GtkScrollable *view = GTK_SCROLLABLE(widget_of(app.channel_list));
-    return gtk_adjustment_get_value(gtk_scrollable_get_vadjustment(view));
-}
-
 std::string text_of(std::intptr_t gadget) {
     if (GTK_IS_COMBO_BOX_TEXT(widget_of(gadget))) {
         gchar *text = gtk_combo_box_text_get_active_text(GTK_COMBO_BOX_TEXT(widget_of(gadget)));

@@ -4,6 +4,8 @@
 // and saving and their failures. The same cases run on both toolkits.
 #include "tests/app/editor_harness.h"
 
+#include "gui/gui.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -62,10 +64,10 @@ class Editor : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         setup_ = radio_setup();
-        if (setup_.ports.size() >= 6) harness_start();
+        if (setup_.ports.size() >= 7) harness_start();
     }
     void SetUp() override {
-        if (setup_.ports.size() < 6) GTEST_SKIP() << "no transceivers (run through with_radios.sh)";
+        if (setup_.ports.size() < 7) GTEST_SKIP() << "no transceivers (run through with_radios.sh)";
         radio_ = read_file(setup_.folder / "radio.mem");
         ASSERT_EQ(radio_.size(), 600u);
         take_seen();
@@ -154,7 +156,12 @@ TEST_F(Editor, StartsWithEmptyChannelsAndTheOpenablePorts) {
 
 TEST_F(Editor, ReadsEditsAndWritesBackEveryChannel) {
     ASSERT_TRUE(choose_port(setup_.ports[0]));
+    select_row(0); // as at start-up
+    run_events_for(50);
     EXPECT_EQ(exchange(app.read_button), NONE);
+    // Still highlighted: the row the edit controls show.
+    EXPECT_EQ(selected_row(), 0);
+    EXPECT_EQ(text_of(app.channel_field), "0");
     EXPECT_EQ(row(0), "0|100000|LSB|---");
     EXPECT_EQ(row(1), "1|145500000|USB|PRE");
     EXPECT_EQ(row(2), "2|1218026|CW |ATT");
@@ -204,6 +211,66 @@ TEST_F(Editor, ReadsEditsAndWritesBackEveryChannel) {
     expected.replace(6 * 14, 6, record(7050000, '2', '0'));
     expected.replace(6 * 21, 6, record(0, '0', '0'));
     EXPECT_TRUE(wait_for_file(file(port_file(setup_.ports[0])), expected, 5000));
+}
+
+// The user goes on selecting the row a paced read is about to replace: the
+// edit controls show the highlighted row's channel, with its old cells or the
+// radio's, never a neighbour's.
+TEST_F(Editor, SelectionDuringAReadStaysOnItsChannel) {
+    ASSERT_TRUE(choose_port(setup_.ports[6]));
+    auto old_frequency = [](int c) { return std::to_string(60000000 + c); };
+    auto radio_frequency = [&](int c) {
+        std::uint32_t frequency = 0;
+        for (int b = 3; b >= 0; --b) frequency = frequency << 8 | static_cast<unsigned char>(radio_[6 * c + b]);
+        return frequency ? std::to_string(frequency) : std::string();
+    };
+    auto frequency_cell = [](int c) { return text_to_utf8(gadget_get_item_text(app.channel_list, c, 1)); };
+    for (int c = 0; c < CHANNEL_COUNT; ++c) {
+        gadget_remove_item(app.channel_list, c);
+        gadget_add_item(app.channel_list, c, text_from_utf8((std::to_string(c) + "\n" + old_frequency(c)).c_str()));
+    }
+    int selections = 0, selected = 0;
+    bool select_now = true;
+    std::vector<std::string> wrong;
+    select_row(0);
+    run_events_for(50);
+    click(app.read_button);
+    ASSERT_TRUE(run_events_until([] { return app.exchange_running.load(); }, 2000));
+    // Every other turn selects, so the turns between let the read go on.
+    EXPECT_TRUE(run_events_until(
+        [&] {
+            const std::string channel = text_of(app.channel_field), frequency = text_of(app.frequency_field);
+            const int c = std::stoi(channel);
+            if (c != selected || selected_row() != c ||
+                (frequency != old_frequency(c) && frequency != radio_frequency(c)))
+                wrong.push_back(std::to_string(selected) + ": " + channel + " " + frequency);
+            if ((select_now = !select_now)) {
+                for (selected = 0; selected < CHANNEL_COUNT - 1; ++selected)
+                    if (frequency_cell(selected) == old_frequency(selected)) break;
+                select_row(selected);
+                ++selections;
+            }
+            return !app.exchange_running;
+        },
+        30000));
+    EXPECT_GT(selections, 200);
+    EXPECT_EQ(wrong, std::vector<std::string>{});
+    EXPECT_TRUE(run_events_until([] { return all_controls(true); }, 2000));
+}
+
+// The buttons come back once the exchange is over: a click the instant they
+// do starts the next one.
+TEST_F(Editor, ClickAsTheButtonsComeBackStartsTheNextExchange) {
+    ASSERT_TRUE(choose_port(setup_.ports[0]));
+    click(app.read_button);
+    ASSERT_TRUE(run_events_until([] { return !is_enabled(app.read_button); }, 2000));
+    ASSERT_TRUE(run_events_until([] { return is_enabled(app.read_button); }, 20000));
+    click(app.read_button);
+    EXPECT_TRUE(run_events_until([] { return !is_enabled(app.read_button); }, 2000));
+    EXPECT_TRUE(run_events_until([] { return !app.exchange_running; }, 20000));
+    run_events_for(100);
+    EXPECT_TRUE(all_controls(true));
+    EXPECT_EQ(row(1), "1|145500000|USB|PRE");
 }
 
 // Fields are one line: a pasted line feed or tab never becomes part of a row.

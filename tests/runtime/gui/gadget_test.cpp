@@ -106,6 +106,28 @@ TEST_F(Gadgets, StringFiltersUserInputButNotTheProgramsText) {
         gadget_free(gadget);
 }
 
+// An 80-pixel port combo shows where "/dev/ttyUSB0" and "/dev/ttyUSB57"
+// differ, their end, and the whole name as a tooltip.
+TEST_F(Gadgets, ComboCutsALongItemAtItsStartAndShowsItAllAsATooltip) {
+    const std::intptr_t combo = gadget_create_combo(ANY, 440, 12, 80, 25);
+    gadget_add_item(combo, -1, u"/dev/ttyUSB0");
+    gadget_add_item(combo, -1, u"/dev/ttyUSB57");
+    gadget_set_state(combo, 1);
+    GtkWidget *widget = widget_of(combo);
+    gchar *tooltip = gtk_widget_get_tooltip_text(widget);
+    EXPECT_STREQ(tooltip, "/dev/ttyUSB57");
+    g_free(tooltip);
+    GList *cells = gtk_cell_layout_get_cells(GTK_CELL_LAYOUT(widget));
+    for (GList *cell = cells; cell; cell = cell->next) {
+        if (!GTK_IS_CELL_RENDERER_TEXT(cell->data)) continue;
+        PangoEllipsizeMode mode = PANGO_ELLIPSIZE_NONE;
+        g_object_get(cell->data, "ellipsize", &mode, nullptr);
+        EXPECT_EQ(mode, PANGO_ELLIPSIZE_START);
+    }
+    g_list_free(cells);
+    gadget_free(combo);
+}
+
 class ChannelList : public Gadgets {
 protected:
     void SetUp() override {
@@ -183,6 +205,10 @@ TEST_F(Gadgets, StatusBarProgressFractions) {
     auto *box = reinterpret_cast<GtkWidget *>(statusbar_create(0, window_native_handle(window)));
     ASSERT_NE(box, nullptr);
     statusbar_add_field(530);
+    pump_events(50);   // a field as wide as the window fills it, no wider
+    int width = 0, height = 0;
+    gtk_window_get_size(GTK_WINDOW(window_native_handle(window)), &width, &height);
+    EXPECT_EQ(width, 530);
     GList *fields = gtk_container_get_children(GTK_CONTAINER(box));
     ASSERT_EQ(g_list_length(fields), 1u);
     GtkWidget *frame = GTK_WIDGET(fields->data);
