@@ -37,10 +37,29 @@ cleanup+=("$KALVO_XVFB_PID")
 trap 'for pid in "${cleanup[@]}"; do kill "$pid" 2>/dev/null || true; done; wait 2>/dev/null || true' EXIT
 "$kalvo" &
 cleanup+=($!)
+window=
 for _ in $(seq 1 100); do
-  xdotool search --name "Kalvo 1.02" >/dev/null 2>&1 && break
+  window=$(xdotool search --onlyvisible --name "^Kalvo 1.02$" 2>/dev/null | head -1) && [ -n "$window" ] && break
   sleep 0.1
 done
 sleep 1
-import -window root build/kalvo-screenshot.png
+if [ -n "${link:-}" ] && [ -n "$window" ]; then
+  # What a newcomer wants to see: the channels read from the demo radio. The
+  # window is centred; its port combo and "Read TRX" are at fixed places.
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  xdotool mousemove $((X + 480)) $((Y + 24)) click 1
+  sleep 0.5
+  xdotool key Down Return
+  sleep 0.5
+  xdotool mousemove $((X + 50)) $((Y + 25)) click 1
+  sleep 12 # 100 channels at 9600 baud take six seconds; slow machines more
+  xdotool mousemove $((X + 170)) $((Y + 115)) click 1 # a channel to edit
+  sleep 0.5
+fi
+if [ -n "$window" ]; then
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage build/kalvo-screenshot.png
+else
+  import -window root build/kalvo-screenshot.png
+fi
 echo "run: no display here, so Kalvo ran under Xvfb; screenshot saved to build/kalvo-screenshot.png"
