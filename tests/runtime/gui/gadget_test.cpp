@@ -21,8 +21,6 @@ protected:
 };
 std::intptr_t Gadgets::window = 0;
 
-GtkWidget *widget_of(std::intptr_t gadget) { return static_cast<GtkWidget *>(gadget_native_handle(gadget)); }
-
 // Inserts at the end, as typing there would.
 void type_into(GtkWidget *editable, const char *text) {
     gtk_editable_set_position(GTK_EDITABLE(editable), -1);

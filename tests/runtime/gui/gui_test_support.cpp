@@ -6,7 +6,6 @@
 
 #include <X11/Xlib.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
@@ -53,29 +52,7 @@ extern "C" const char *__tsan_default_options() { return "ignore_noninstrumented
 // fontconfig keeps its font cache for the life of the process.
 extern "C" const char *__lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
 
-std::vector<SeenEvent> pump_events(int ms) {
-    std::vector<SeenEvent> seen;
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (std::chrono::steady_clock::now() < end) {
-        const std::int32_t code = event_wait_timeout(5);
-        if (code > 0)
-            seen.push_back({code, event_gadget(), event_type()});
-    }
-    return seen;
-}
-
-void drain_events() {
-    for (int i = 0; i < 10000 && event_wait_timeout(0) != 0; ++i) {
-    }
-}
-
-std::vector<std::intptr_t> subtypes_of(const std::vector<SeenEvent> &events, std::intptr_t gadget) {
-    std::vector<std::intptr_t> subtypes;
-    for (const SeenEvent &event : events)
-        if (event.code == EVENT_GADGET && event.gadget == gadget)
-            subtypes.push_back(event.subtype);
-    return subtypes;
-}
+bool is_toolkit_event(std::int32_t code) { return code > 0; }
 
 GtkWidget *find_toplevel(GType type) {
     GList *windows = gtk_window_list_toplevels();

@@ -26,8 +26,6 @@ protected:
     std::intptr_t window = 0;
 };
 
-GtkWidget *widget_of(std::intptr_t gadget) { return static_cast<GtkWidget *>(gadget_native_handle(gadget)); }
-
 GdkRGBA style_colour(GtkWidget *widget, const char *property) {
     GdkRGBA *colour = nullptr;
     GtkStyleContext *style = gtk_widget_get_style_context(widget);

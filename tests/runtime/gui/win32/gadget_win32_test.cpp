@@ -9,8 +9,6 @@ using GadgetTest = ToolkitWindow;
 
 namespace {
 
-HWND control(ObjectId gadget) { return static_cast<HWND>(gadget_native_handle(gadget)); }
-
 int outer_height(HWND hwnd) {
     RECT outer;
     GetWindowRect(hwnd, &outer);

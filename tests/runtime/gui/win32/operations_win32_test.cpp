@@ -14,8 +14,6 @@ using OperationsTest = ToolkitWindow;
 
 namespace {
 
-HWND control(ObjectId gadget) { return static_cast<HWND>(gadget_native_handle(gadget)); }
-
 RECT outer_rect(HWND hwnd) {
     RECT rect;
     GetWindowRect(hwnd, &rect);

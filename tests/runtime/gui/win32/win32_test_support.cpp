@@ -1,7 +1,5 @@
 #include "win32_test_support.h"
 
-#include <chrono>
-
 namespace {
 
 class ToolkitEnvironment : public ::testing::Environment {
@@ -34,37 +32,7 @@ BOOL CALLBACK match_dialog(HWND window, LPARAM data) {
 
 } // namespace
 
-std::vector<SeenEvent> pump_events(int ms) {
-    std::vector<SeenEvent> seen;
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (std::chrono::steady_clock::now() < end) {
-        const std::int32_t code = event_wait_timeout(5);
-        if (code >= EVENT_GADGET && code <= EVENT_RESIZED)
-            seen.push_back({code, event_gadget(), event_type()});
-    }
-    return seen;
-}
-
-void drain_events() {
-    for (int i = 0; i < 10000 && event_wait_timeout(0) != 0; ++i) {
-    }
-}
-
-std::vector<std::intptr_t> subtypes_of(const std::vector<SeenEvent> &events, std::intptr_t gadget) {
-    std::vector<std::intptr_t> subtypes;
-    for (const SeenEvent &event : events)
-        if (event.code == EVENT_GADGET && event.object == gadget)
-            subtypes.push_back(event.subtype);
-    return subtypes;
-}
-
-std::vector<SeenEvent> events_with_code(const std::vector<SeenEvent> &events, std::int32_t code) {
-    std::vector<SeenEvent> found;
-    for (const SeenEvent &event : events)
-        if (event.code == code)
-            found.push_back(event);
-    return found;
-}
+bool is_toolkit_event(std::int32_t code) { return code >= EVENT_GADGET && code <= EVENT_RESIZED; }
 
 HWND find_thread_window(DWORD thread, const wchar_t *class_name) {
     DialogSearch search{class_name, nullptr};

@@ -2,6 +2,7 @@
 // program; events are pumped through event_wait like the editor does.
 #pragma once
 
+#include "event_pump.h"
 #include "win32_private.h"
 
 #include <gtest/gtest.h>
@@ -11,20 +12,8 @@
 #include <thread>
 #include <vector>
 
-struct SeenEvent {
-    std::int32_t code;
-    std::intptr_t object;
-    std::intptr_t subtype;
-};
-
-// Runs the message loop for about ms milliseconds; the toolkit events seen.
-std::vector<SeenEvent> pump_events(int ms);
-// Fetches and drops everything queued or pending.
-void drain_events();
-// Gadget events of one gadget among the events seen.
-std::vector<std::intptr_t> subtypes_of(const std::vector<SeenEvent> &events, std::intptr_t gadget);
-std::vector<SeenEvent> events_with_code(const std::vector<SeenEvent> &events, std::int32_t code);
-
+// The control behind a gadget.
+inline HWND control(ObjectId gadget) { return static_cast<HWND>(gadget_native_handle(gadget)); }
 // A visible top-level window of the thread with the class name, or null.
 HWND find_thread_window(DWORD thread, const wchar_t *class_name);
 // Starts a thread that waits (at most 10 s) for a dialog of that thread to
