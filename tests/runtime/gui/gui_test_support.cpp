@@ -64,6 +64,15 @@ GtkWidget *find_toplevel(GType type) {
     return found;
 }
 
+GtkWidget *wait_for_toplevel(GType type) {
+    GtkWidget *found = nullptr;
+    for (int tries = 0; tries < 100 && !found; ++tries) {
+        pump_events(20);
+        found = find_toplevel(type);
+    }
+    return found;
+}
+
 void answer_when_shown(GType type, std::function<void(GtkWidget *)> answer) {
     struct Watch {
         GType type;

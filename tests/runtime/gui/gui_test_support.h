@@ -15,5 +15,7 @@ inline GtkWidget *widget_of(std::intptr_t gadget) {
 }
 // The first visible top-level window of the given GTK type, or null.
 GtkWidget *find_toplevel(GType type);
+// Pumps events until such a window shows up (at most about 2 s); null if none.
+GtkWidget *wait_for_toplevel(GType type);
 // Calls answer(dialog) once a top-level of the given type shows up.
 void answer_when_shown(GType type, std::function<void(GtkWidget *)> answer);

@@ -24,11 +24,8 @@ TEST(Shutdown, ReleasesWaitingWorkersAndDismissesTheirRequesters) {
         while (!stop)
             (gadget_get_text(combo) == u"USB" ? read_ok : read_empty)++;
     });
-    for (int tries = 0; tries < 100 && !(find_toplevel(GTK_TYPE_MESSAGE_DIALOG) &&
-                                         find_toplevel(GTK_TYPE_FILE_CHOOSER_DIALOG)); ++tries)
-        pump_events(20);
-    ASSERT_NE(find_toplevel(GTK_TYPE_MESSAGE_DIALOG), nullptr);
-    ASSERT_NE(find_toplevel(GTK_TYPE_FILE_CHOOSER_DIALOG), nullptr);
+    ASSERT_NE(wait_for_toplevel(GTK_TYPE_MESSAGE_DIALOG), nullptr);
+    ASSERT_NE(wait_for_toplevel(GTK_TYPE_FILE_CHOOSER_DIALOG), nullptr);
     pump_events(50);
     EXPECT_GT(read_ok, 0);
     EXPECT_EQ(read_empty, 0);

@@ -87,11 +87,7 @@ TEST_F(WorkerCalls, ThousandsOfWorkerCallsStayCorrectBesideABusyLoop) {
 TEST_F(WorkerCalls, WorkerRequesterBlocksOnlyTheWorker) {
     std::atomic<std::intptr_t> answer{-1};
     std::thread worker([&] { answer = requester_message(u"Error", u"File exists, replace?", 17); });
-    GtkWidget *dialog = nullptr;
-    for (int tries = 0; tries < 100 && !dialog; ++tries) {
-        pump_events(20);
-        dialog = find_toplevel(GTK_TYPE_MESSAGE_DIALOG);
-    }
+    GtkWidget *dialog = wait_for_toplevel(GTK_TYPE_MESSAGE_DIALOG);
     ASSERT_NE(dialog, nullptr);
     // The event loop goes on while the worker waits for its answer.
     event_post(EVENT_GADGET, 42, window, 0);
@@ -131,11 +127,7 @@ TEST_F(WorkerCalls, WorkerFileRequesterBlocksOnlyTheWorker) {
             gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_CANCEL);
         return G_SOURCE_REMOVE;
     }, nullptr);
-    GtkWidget *dialog = nullptr;
-    for (int tries = 0; tries < 100 && !dialog; ++tries) {
-        pump_events(20);
-        dialog = find_toplevel(GTK_TYPE_FILE_CHOOSER_DIALOG);
-    }
+    GtkWidget *dialog = wait_for_toplevel(GTK_TYPE_FILE_CHOOSER_DIALOG);
     EXPECT_NE(dialog, nullptr);
     event_post(EVENT_GADGET, 42, window, 0);
     EXPECT_EQ(event_wait_timeout(0), EVENT_GADGET);
