@@ -1,5 +1,7 @@
 #include "tests/app/editor_harness.h"
 
+#include "gui/gui.h"
+
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -17,6 +19,19 @@ std::vector<std::string> words(const char *text) {
 }
 
 } // namespace
+
+bool run_events_until(const std::function<bool()> &done, int timeout_ms) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        if (!dispatch_event(event_wait_timeout(5))) return false;
+    }
+    return true;
+}
+
+void run_events_for(int ms) {
+    run_events_until([] { return false; }, ms);
+}
 
 RadioSetup radio_setup() {
     RadioSetup setup;

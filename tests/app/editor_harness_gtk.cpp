@@ -4,7 +4,6 @@
 
 #include <gtk/gtk.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
@@ -105,19 +104,6 @@ void harness_start() {
     runtime_start(1, argv);
     app_start();
     g_timeout_add(20, answer_requesters, nullptr);
-}
-
-bool run_events_until(const std::function<bool()> &done, int timeout_ms) {
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        if (!dispatch_event(event_wait_timeout(5))) return false;
-    }
-    return true;
-}
-
-void run_events_for(int ms) {
-    run_events_until([] { return false; }, ms);
 }
 
 void click(std::intptr_t button) {

@@ -167,19 +167,6 @@ void harness_start() {
     std::thread(answer_dialogs).detach();
 }
 
-bool run_events_until(const std::function<bool()> &done, int timeout_ms) {
-    const Clock::time_point end = Clock::now() + std::chrono::milliseconds(timeout_ms);
-    while (!done()) {
-        if (Clock::now() > end) return false;
-        if (!dispatch_event(event_wait_timeout(5))) return false;
-    }
-    return true;
-}
-
-void run_events_for(int ms) {
-    run_events_until([] { return false; }, ms);
-}
-
 void click(std::intptr_t button) {
     SendMessageW(control(button), BM_CLICK, 0, 0);
 }
