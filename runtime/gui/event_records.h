@@ -36,3 +36,15 @@ void event_records_resume();
 void event_records_purge(std::int32_t type, std::intptr_t object, std::intptr_t window,
                          std::intptr_t subtype);
 void event_records_purge_window(std::intptr_t window);
+
+// Runs a programmatic change with the queue suspended, so the signals or
+// notifications it raises reach no one. Callers are on the event-loop thread,
+// so only the change itself is covered and the user's own input, handled by
+// other turns of the loop, is never dropped.
+template <class Fn> auto suspended(Fn &&fn) -> decltype(fn()) {
+    event_queue_suspend();
+    struct Resume {
+        ~Resume() { event_queue_resume(); }
+    } resume;
+    return fn();
+}

@@ -162,17 +162,6 @@ GtkWindow *gadget_list_use(GtkWindow *window);
 std::int32_t gadget_width(GadgetRecord *record);
 std::int32_t gadget_height(GadgetRecord *record);
 
-// Runs a programmatic change with the queue suspended, so the signals it
-// raises reach no one. Only the change itself is covered: user input handled
-// by other iterations of the event loop is never dropped.
-template <class Fn> auto suspended(Fn &&fn) -> decltype(fn()) {
-    event_queue_suspend();
-    struct Resume {
-        ~Resume() { event_queue_resume(); }
-    } resume;
-    return fn();
-}
-
 // Looks the gadget up on the event-loop thread and runs fn with its record;
 // the empty value when the gadget or the kind's operation is missing.
 template <class Slot, class Fn>

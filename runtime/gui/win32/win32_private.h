@@ -211,17 +211,6 @@ LRESULT CALLBACK gadget_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
 void gadget_list_forget(HWND window);
 HFONT gadget_default_font();
 
-// Runs a programmatic change with the queue suspended, so the notifications
-// it raises reach no one. This runs on the windows' thread, so only the change
-// itself is covered and the user's own input is never dropped.
-template <class Fn> auto suspended(Fn &&fn) -> decltype(fn()) {
-    event_queue_suspend();
-    struct Resume {
-        ~Resume() { event_queue_resume(); }
-    } resume;
-    return fn();
-}
-
 // Looks the gadget up on the windows' thread and runs fn with its record;
 // the empty value when the gadget is not in use.
 template <class Fn>
