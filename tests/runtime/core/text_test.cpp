@@ -4,87 +4,95 @@
 
 #include <clocale>
 #include <cstdint>
+#include <string>
 
 namespace {
 
-TEST(Text, ValParsesSignsBasesAndWraps)
-{
-    EXPECT_EQ(text_val(u"  -42x"), -42);
-    EXPECT_EQ(text_val(u"\t+17"), 17);
-    EXPECT_EQ(text_val(u"$ff"), 255);
-    EXPECT_EQ(text_val(u"$7fG"), 127);
-    EXPECT_EQ(text_val(u"-$10"), -16);
-    EXPECT_EQ(text_val(u"%1012"), 5);
-    EXPECT_EQ(text_val(u"- 5"), 0);
-    EXPECT_EQ(text_val(u"abc"), 0);
-    EXPECT_EQ(text_val(u""), 0);
-    EXPECT_EQ(text_val(u"9223372036854775807"), INT64_MAX);
-    EXPECT_EQ(text_val(u"9223372036854775808"), INT64_MIN);
-    EXPECT_EQ(text_val(u"-9223372036854775808"), INT64_MIN);
-    EXPECT_EQ(text_val(u"18446744073709551617"), 1);
-    EXPECT_EQ(text_val(u"$FFFFFFFFFFFFFFFF"), -1);
-    EXPECT_EQ(text_val(WideText(u"12\0" u"34", 5)), 12);
+WideText decode(const std::string &bytes) {
+    char16_t out[32] = {};
+    auto count = static_cast<std::int64_t>(bytes.size());
+    std::int64_t needed = text_decode(CODE_PAGE_UTF8, bytes.data(), count, nullptr, 0);
+    std::int64_t written = text_decode(CODE_PAGE_UTF8, bytes.data(), count, out, 32);
+    EXPECT_EQ(needed, written) << bytes;
+    return WideText(out, static_cast<std::size_t>(written));
 }
 
-TEST(Text, StrWritesDecimal)
-{
-    EXPECT_EQ(text_str(4294967296LL), u"4294967296");
-    EXPECT_EQ(text_str(-7), u"-7");
-    EXPECT_EQ(text_str(0), u"0");
+TEST(Text, ValParsesSignsBasesAndWraps) {
+    const std::pair<WideText, std::int64_t> cases[] = {
+        {u"  -42x", -42}, {u"\t+17", 17}, {u"$7fG", 127}, {u"-$10", -16}, {u"%1012", 5}, {u"- 5", 0},
+        {u"abc", 0}, {u"9223372036854775807", INT64_MAX}, {u"9223372036854775808", INT64_MIN},
+        {u"18446744073709551617", 1}, {u"$FFFFFFFFFFFFFFFF", -1}, {WideText(u"12\0" u"34", 5), 12}};
+    for (const auto &[text, value] : cases)
+        EXPECT_EQ(text_val(text), value) << text_to_utf8(text);
     EXPECT_EQ(text_str(INT64_MIN), u"-9223372036854775808");
-    EXPECT_EQ(text_str(INT64_MAX), u"9223372036854775807");
 }
 
-TEST(Text, RightAndMidClamp)
-{
-    EXPECT_EQ(text_right(u"ABC", 5), u"ABC");
-    EXPECT_EQ(text_right(u"ABC", 2), u"BC");
+TEST(Text, UnitsLengthsAndClamps) {
     EXPECT_EQ(text_right(u"ABC", -1), u"");
-    EXPECT_EQ(text_mid(u"MR00", 3, 1), u"0");
-    EXPECT_EQ(text_mid(u"ABC", 0, 2), u"AB");
     EXPECT_EQ(text_mid(u"ABC", -9, 1), u"A");
-    EXPECT_EQ(text_mid(u"ABC", 4, 1), u"");
-    EXPECT_EQ(text_mid(u"ABC", 2, 10), u"BC");
     EXPECT_EQ(text_mid(u"ABC", 2, -3), u"");
     EXPECT_EQ(text_mid(u"ABC", INT32_MAX, INT32_MAX), u"");
-}
-
-TEST(Text, UnitsCharactersAndLengths)
-{
-    EXPECT_EQ(text_asc(u""), 0);
-    EXPECT_EQ(text_asc(u"\xFFFF"), 65535);
     EXPECT_EQ(text_asc(u"\U0001F600"), 0xD83D);
-    EXPECT_EQ(text_chr(59), u";");
-    EXPECT_EQ(text_chr(0), u"");
     EXPECT_EQ(text_chr(0x10041), u"A");
-    EXPECT_EQ(text_length(u"\U0001F600x"), 3);
+    EXPECT_EQ(text_chr(0), u"");
     EXPECT_EQ(text_length(WideText(u"ab\0cd", 5)), 2);
     EXPECT_EQ(text_equal(WideText(u"ab\0cd", 5), u"ab"), 1);
-    EXPECT_EQ(text_equal(u"ab", u"aB"), 0);
-
-    EXPECT_EQ(text_byte_length(u"MW00", TEXT_8BIT), 4);
     EXPECT_EQ(text_byte_length(u"MW00", TEXT_UTF16), 8);
+    EXPECT_EQ(text_byte_length(u"a\u00E9\u20AC\U0001F600", TEXT_UTF8), 1 + 2 + 3 + 4);
 #ifndef _WIN32
     // One byte per unit up to 255; the others have no byte.
     EXPECT_EQ(text_byte_length(u"a\u00E9\u20AC", TEXT_8BIT), 2);
-    EXPECT_EQ(text_byte_length(u"a\u00E9\u20AC", 7), 2);
 #endif
-    EXPECT_EQ(text_byte_length(u"a\u00E9\u20AC\U0001F600", TEXT_UTF8), 1 + 2 + 3 + 4);
-}
-
-TEST(Text, LowerCaseMapsEachUnit)
-{
     std::setlocale(LC_ALL, "C.UTF-8"); // towlower follows the C library's locale
-    EXPECT_EQ(text_lcase(u"MR00;Ab"), u"mr00;ab");
-    EXPECT_EQ(text_lcase(u"\u00C9\u0416\U0001F600"), u"\u00E9\u0436\U0001F600");
+    EXPECT_EQ(text_lcase(u"MR00;\u00C9\u0416\U0001F600"), u"mr00;\u00E9\u0436\U0001F600");
     std::setlocale(LC_ALL, "C");
+    EXPECT_EQ(text_format(u"\u00E9%s|%5.1f|MR%04d;", "\xE2\x82\xAC", 2.25, 7), u"\u00E9\u20AC|  2.2|MR0007;");
+    EXPECT_EQ(text_format(nullptr), u"");
 }
 
-TEST(Text, FormatGoesThroughUtf8)
-{
-    EXPECT_EQ(text_format(u"MR%04d;", 7), u"MR0007;");
-    EXPECT_EQ(text_format(u"\u00E9%s|%5.1f", "\xE2\x82\xAC", 2.25), u"\u00E9\u20AC|  2.2");
-    EXPECT_EQ(text_format(nullptr), u"");
+TEST(TextUtf8, RoundTripsEveryPlaneAndFollowsTheSurrogateRules) {
+    WideText text = u"A\u00E9\u20AC\U0001F600\U0010FFFF";
+    std::string utf8 = text_to_utf8(text);
+    EXPECT_EQ(utf8, "A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF");
+    EXPECT_EQ(text_from_utf8(utf8.c_str()), text);
+    EXPECT_EQ(text_from_utf8(nullptr), u"");
+    EXPECT_EQ(text_to_utf8(u"a\xDC00z"), "a\xED\xB0\x80z"); // trailing alone: 3 bytes
+    EXPECT_EQ(text_to_utf8(u"ab\xD800"), "ab");             // leading last: text ends
+    EXPECT_EQ(text_encode(CODE_PAGE_UTF8, u"ab\xD800z", 4, nullptr, 0), 2); // measuring stops there
+    EXPECT_EQ(text_to_utf8(u"ab\xD800z"), "");                               // converting fails
+    EXPECT_EQ(text_encode(CODE_PAGE_UTF8, u"x\xD800", -1, nullptr, 0), 2);
+    EXPECT_EQ(text_encode(CODE_PAGE_UTF8, u"\u00E9", -1, nullptr, 0), 3); // through the terminator
+}
+
+TEST(TextUtf8, SmallBuffersAndMalformedInputEndTheConversion) {
+    char buffer[4] = {'#', '#', '#', '#'};
+    EXPECT_EQ(text_encode(CODE_PAGE_UTF8, u"a\u20AC", 2, buffer, 3), 1); // a sequence is never split
+    EXPECT_EQ(buffer[1], '#');
+    EXPECT_EQ(text_encode(CODE_PAGE_UTF8, u"abcdef", 6, buffer, 2), 2);
+    EXPECT_EQ(buffer[2], '#');
+    EXPECT_EQ(text_encode(CODE_PAGE_UTF8, nullptr, -1, nullptr, 0), 0);
+    char16_t one[1];
+    EXPECT_EQ(text_decode(CODE_PAGE_UTF8, "\xF0\x9F\x98\x80", 4, one, 1), 0); // nor is a pair
+    EXPECT_EQ(decode("ab\x80" "cd"), u"ab");            // stray continuation
+    EXPECT_EQ(decode("ab\xF8\x80\x80\x80\x80"), u"ab"); // lead above 0xF7
+    EXPECT_EQ(decode("ab\xE2\x82"), u"ab");             // truncated
+    EXPECT_EQ(decode("ab\xE2\x82z"), u"ab");            // continuation missing
+    EXPECT_EQ(decode("ab\xF4\x90\x80\x80" "c"), u"ab"); // above 0x10FFFF
+    EXPECT_EQ(decode("\xC0\x81" "b"), u"\x01" u"b");     // overlong accepted
+    EXPECT_EQ(decode("\xED\xB0\x80"), u"\xDC00");        // encoded lone surrogate
+}
+
+TEST(Text8Bit, KeepsUnitsUpTo255AndWidensBytes) {
+    char bytes[8] = {};
+    EXPECT_EQ(text_encode(CODE_PAGE_8BIT, u"M\u00FF\u0100R;", 5, nullptr, 0), 4);
+    EXPECT_EQ(text_encode(CODE_PAGE_8BIT, u"M\u00FF\u0100R;", 5, bytes, 8), 4);
+    EXPECT_EQ(std::string(bytes, 4), "M\xFFR;");
+    EXPECT_EQ(text_encode(CODE_PAGE_8BIT, u"MR00;", 5, bytes, 3), 3);
+    char16_t units[8] = {};
+    EXPECT_EQ(text_decode(CODE_PAGE_8BIT, "A\xE9\xFF", 3, units, 8), 3);
+    EXPECT_EQ(WideText(units, 3), u"A\u00E9\u00FF");
+    EXPECT_EQ(text_decode(CODE_PAGE_8BIT, "A\xE9\xFF", -1, nullptr, 0), 4);
+    EXPECT_EQ(text_decode(CODE_PAGE_8BIT, "ABCD", 4, units, 2), 2);
 }
 
 } // namespace
