@@ -1,5 +1,5 @@
-// A fresh folder per test for the file layer's suites, with helpers to
-// look at files from outside the layer.
+// A fresh folder per test for the file layer's suites, with helpers to look
+// at files from outside the layer.
 #pragma once
 
 #include "file/file.h"
@@ -16,29 +16,25 @@ namespace fs = std::filesystem;
 
 class FileTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         file_init();
         auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
         dir = fs::temp_directory_path() / ("kalvo file " + std::to_string(stamp));
         fs::create_directories(dir);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         file_close(ANY);
         fs::remove_all(dir);
     }
     // A name with a space and a non-ASCII letter, as users pick them.
     WideText name(const char *base) const { return (dir / base).u16string() + u" Kanäle.mem"; }
-    fs::path path(const char *base) const { return fs::path(name(base)); }
-    std::string contents(const char *base) const
-    {
-        std::ifstream in(path(base), std::ios::binary);
+    std::string contents(const char *base) const {
+        std::ifstream in(fs::path(name(base)), std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
-    void put(const char *base, const std::string &bytes) const
-    {
-        std::ofstream(path(base), std::ios::binary) << bytes;
+    void put(const char *base, const std::string &bytes) const {
+        std::ofstream(fs::path(name(base)), std::ios::binary) << bytes;
     }
+    std::ptrdiff_t files_in_folder() const { return std::distance(fs::directory_iterator(dir), {}); }
     fs::path dir;
 };
