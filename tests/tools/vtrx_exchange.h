@@ -1,6 +1,5 @@
-// The editor's side of the memory exchange, over serial port 0, for tests
-// and the timing benchmark: open at 9600 8N1 with DTR and RTS raised, then
-// one channel at a time.
+// The editor's side of the memory exchange over serial port 0, for tests and
+// the timing benchmark.
 #pragma once
 
 #include "core/core.h"
@@ -10,15 +9,11 @@
 #include <optional>
 #include <string>
 
-// serial_open(0, path, 9600, 0, 8, 1.0, 0, 64, 64), DTR and RTS on, 100 ms
-// settle, stale input discarded. false when the port does not open.
+// Opens port 0 at 9600 8N1 with DTR and RTS raised, lets the line settle for
+// 100 ms and drops stale input; false when the port does not open.
 bool open_exchange_port(const std::string &path);
 
 // Writes "MR00nn;" and polls every 1 ms until exactly 50 bytes wait (at most
 // poll_limit polls), then reads them. nullopt on time-out; waiting then holds
 // the last input count seen.
-std::optional<std::string> read_channel(int channel, int poll_limit = 1000,
-                                        std::intptr_t *waiting = nullptr);
-
-// Sends one 50-byte memory-write command; true when the port took it all.
-bool write_channel(int channel, const vtrx::Channel &value);
+std::optional<std::string> read_channel(int channel, int poll_limit = 1000, std::intptr_t *waiting = nullptr);

@@ -6,11 +6,9 @@
 //   EXPECT_TRUE(radio.wait_for_memory(expected, 5000));
 //   EXPECT_EQ(radio.stop(), 0); // or leave it to the destructor
 //
-// The tool prints the path of its pseudo-terminal; start() waits for it.
-// Memory is observed through the .mem file the tool rewrites after every
-// memory write (the fixture passes --save itself). Stopping sends SIGTERM and
-// waits; the tool removes its link, and the fixture removes it too should the
-// tool have died, so a failing test never leaves a stale device name behind.
+// memory() reads the .mem file the tool rewrites after every memory write.
+// Should the tool have died, stop() removes its link, so a failing test never
+// leaves a stale device name behind.
 #pragma once
 
 #include "tools/vtrx_protocol.h"
@@ -33,33 +31,21 @@ public:
     VirtualTransceiver &operator=(const VirtualTransceiver &) = delete;
     ~VirtualTransceiver() { stop(); }
 
-    // Starts the tool and waits (at most 5 s) for its terminal path. false
-    // when it does not come up (bad options, link refused ...).
+    // Starts the tool and waits (at most 5 s) for the path of its terminal;
+    // false when it does not come up (bad options, link refused ...).
     bool start(const VtrxSetup &setup = {});
-    // Path of the pseudo-terminal the tool serves now.
     const std::string &path() const { return path_; }
-    // After a hang-up with --reopen-after: waits for the new terminal's path.
-    bool wait_for_new_path(int timeout_ms);
     // The tool's 100 channels as the 600 bytes of a .mem file.
     std::optional<vtrx::MemBytes> memory() const;
-    // Polls memory() until it equals expected.
     bool wait_for_memory(const vtrx::MemBytes &expected, int timeout_ms) const;
-    bool running() const { return pid_ > 0; }
-    // Sends SIGTERM and waits (SIGKILL after 5 s). The tool's exit status,
-    // 128 + signal when a signal ended it, -1 when nothing was running.
+    // SIGTERM, SIGKILL after 5 s. The tool's exit status, 128 + signal when a
+    // signal ended it, -1 when nothing was running.
     int stop();
 
 private:
-    bool read_line(std::string &line, int timeout_ms);
-
     pid_t pid_ = -1;
-    int output_ = -1;
-    std::string pending_;
-    std::string path_;
-    std::string link_;
-    std::string folder_;
+    std::string path_, link_, folder_;
 };
 
-// A .mem image with every channel empty (00 00 00 00 30 30 each); set
-// channels with vtrx::store_record.
+// A .mem image with every channel empty; set channels with vtrx::store_record.
 vtrx::MemBytes empty_memory();
