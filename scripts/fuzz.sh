@@ -13,12 +13,10 @@ seconds=${FUZZ_SECONDS:-30}
 declare -A max_len=(
   [fuzz_memory_file]=1024
   [fuzz_reply]=50
-  [fuzz_text_number]=256
-  [fuzz_text_convert]=512
-  [fuzz_row_cells]=256
+  [fuzz_text]=512
   [fuzz_file_patterns]=256
 )
-targets=(${FUZZ_TARGETS:-fuzz_memory_file fuzz_reply fuzz_text_number fuzz_text_convert fuzz_row_cells fuzz_file_patterns})
+targets=(${FUZZ_TARGETS:-fuzz_memory_file fuzz_reply fuzz_text fuzz_file_patterns})
 
 echo "=== fuzz: build"
 cmake --preset fuzz >/dev/null

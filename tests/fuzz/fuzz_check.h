@@ -3,26 +3,19 @@
 #pragma once
 
 #include "app/channel_codes.h"
-#include "core/core.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <string>
-#include <vector>
 
-#define FUZZ_CHECK(condition)                                                                     \
-    do {                                                                                          \
-        if (!(condition)) {                                                                       \
-            std::fprintf(stderr, "invariant broken: %s (%s:%d)\n", #condition, __FILE__,         \
-                         __LINE__);                                                               \
-            std::abort();                                                                         \
-        }                                                                                         \
+#define FUZZ_CHECK(condition)                                                                                 \
+    do {                                                                                                      \
+        if (!(condition)) {                                                                                   \
+            std::fprintf(stderr, "invariant broken: %s (%s:%d)\n", #condition, __FILE__, __LINE__);           \
+            std::abort();                                                                                     \
+        }                                                                                                     \
     } while (0)
 
-// The cells of a channel_list row as the four-column list stores them.
-std::vector<std::string> row_cells(const WideText &row);
-
-// The row a loaded or received channel becomes splits back into its channel
-// number, its frequency and names the combos know, and saving that row and
-// showing it again gives the same row.
+// The list row a loaded or received channel becomes splits, as the list
+// splits it into cells, back into its channel number, its frequency and names
+// the combos know; saving that row and showing it again gives the same row.
 void check_channel_row(int channel, const Channel &record);
