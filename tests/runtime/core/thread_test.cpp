@@ -52,7 +52,7 @@ TEST(Threads, ProceduresRunAndShutdownDoesNotWaitForThem) {
         ASSERT_NE(thread_create(count_up, 1), 0);
     ASSERT_TRUE(wait_for_finished(20));
 #ifdef _WIN32
-    EXPECT_EQ(thread_count(), 20); // kept until the next creation looks
+    EXPECT_GE(thread_count(), 1); // the last ones are kept until the next creation looks
     EXPECT_EQ(thread_create(hold, 0), 21); // a failed creation used no number
 #else
     EXPECT_EQ(thread_count(), 0);
