@@ -57,8 +57,15 @@ void check_units(const WideText &text) {
     FUZZ_CHECK(text_byte_length(text, TEXT_UTF8) == static_cast<std::int64_t>(encode(CODE_PAGE_UTF8, proper).size()));
     FUZZ_CHECK(text_byte_length(text, TEXT_8BIT) == static_cast<std::int64_t>(encode(CODE_PAGE_8BIT, proper).size()));
     FUZZ_CHECK(text_byte_length(text, TEXT_UTF16) == 2 * static_cast<std::int64_t>(proper.size()));
+    // text_to_utf8 gives what a conversion into a buffer with room to spare
+    // gives, also where a leading surrogate ends that conversion early.
+    const std::string utf8 = text_to_utf8(text);
+    std::string roomy(4 * proper.size() + 4, '\0');
+    roomy.resize(static_cast<std::size_t>(text_encode(CODE_PAGE_UTF8, proper.data(),
+                                                      static_cast<std::int64_t>(proper.size()), roomy.data(),
+                                                      static_cast<std::int64_t>(roomy.size()))));
+    FUZZ_CHECK(utf8 == roomy);
     if (well_formed(proper)) {
-        const std::string utf8 = text_to_utf8(text);
         FUZZ_CHECK(static_cast<std::int64_t>(utf8.size()) == text_byte_length(text, TEXT_UTF8));
         FUZZ_CHECK(text_from_utf8(utf8.c_str()) == proper);
     }
