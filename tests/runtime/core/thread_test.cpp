@@ -76,26 +76,6 @@ TEST(Threads, ProceduresRunAndShutdownDoesNotWaitForThem) {
     EXPECT_TRUE(wait_for_finished(22));
 }
 
-std::atomic<int> mismatches{0};
-
-void build_commands(std::intptr_t) {
-    for (int channel = 0; channel < 2000; ++channel) {
-        WideText command = u"MR00" + text_right(u"0" + text_str(channel % 100), 2) + u";";
-        std::string bytes = text_to_utf8(command);
-        if (text_val(text_mid(text_from_utf8(bytes.c_str()), 5, 2)) != channel % 100)
-            mismatches.fetch_add(1);
-    }
-    finished.fetch_add(1);
-}
-
-TEST(Threads, TwoThreadsBuildTextsAtOnce) {
-    finished = 0;
-    EXPECT_NE(thread_create(build_commands, 0), 0);
-    build_commands(0);
-    EXPECT_TRUE(wait_for_finished(2));
-    EXPECT_EQ(mismatches.load(), 0);
-}
-
 TEST(Delay, SleepsTheGivenTimeAndReturnsAtOnceForZeroAndNegativeValues) {
     auto start = Clock::now();
     delay_ms(1500);
