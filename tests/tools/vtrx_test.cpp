@@ -85,7 +85,10 @@ TEST_F(VtrxTest, HangsUpAndComesBackUnderTheLink) {
     EXPECT_FALSE(read_channel(1, 100));
     EXPECT_EQ(serial_write(0, "MR0001;", 7), 0);
     EXPECT_FALSE(fs::exists(fs::symlink_status(ports[3]))); // the device is gone
-    delay_ms(600);
+    bool back = false;
+    for (int polls = 0; polls < 50 && !(back = fs::exists(ports[3])); ++polls)
+        delay_ms(100);
+    ASSERT_TRUE(back);
     ASSERT_TRUE(open_exchange_port(ports[3]));
     EXPECT_TRUE(read_channel(1));
 }
