@@ -35,8 +35,8 @@ bash scripts/fuzz.sh
 # Windows: the shipped 32-bit build must compile cleanly; its code is tested
 # in the 64-bit build under wine64, because a kernel without 32-bit support
 # cannot run the 32-bit programs. The tests get a fresh wine prefix and the X
-# display above; the serial device suite reaches kalvo-vtrx of the linux
-# build through a COM port of that prefix.
+# display above; the serial and editor suites reach kalvo-vtrx of the linux
+# build through COM ports of that prefix.
 echo "=== win32: build"
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j "$jobs"
