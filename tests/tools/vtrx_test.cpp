@@ -74,7 +74,7 @@ TEST_F(VtrxTest, AnswersOnlyWhatIsACommand) {
     EXPECT_EQ(heads, "MR0013;MR0014;MR0015;MR0016;");
 
     // Garbled digits: the last four frequency digits of channel 1 (145500000).
-    EXPECT_EQ(read_channel(1)->substr(6, 13), "0014550?x:/21");
+    EXPECT_EQ(read_channel(1).value_or("no reply").substr(6, 13), "0014550?x:/21");
 }
 
 // The line hangs up at the second command and comes back 500 ms later as a
