@@ -51,6 +51,16 @@ void create_edit_controls() {
     app.clear_button = gadget_create_button(ANY, 380, 240, 110, 30, u"Clear Channel");
 }
 
+// The labels stand beside their controls; screen readers are told which
+// names which, since neither build can tell it from the creation order.
+void label_controls() {
+    gadget_set_label(app.port_combo, app.port_label);
+    gadget_set_label(app.channel_field, app.channel_label);
+    gadget_set_label(app.frequency_field, app.frequency_label);
+    gadget_set_label(app.mode_combo, app.mode_label);
+    gadget_set_label(app.preatt_combo, app.preatt_label);
+}
+
 void fill_rows_and_combos() {
     for (int n = 0; n < CHANNEL_COUNT; ++n) gadget_add_item(app.channel_list, n, text_str(n));
     gadget_set_state(app.channel_list, 0);
@@ -73,6 +83,7 @@ void build_main_window(std::int32_t x, std::int32_t y, std::int32_t width, std::
     statusbar_progress(app.status_bar, 0, 0);
     create_buttons_and_list();
     create_edit_controls();
+    label_controls();
 }
 
 void discover_ports() {

@@ -195,6 +195,10 @@ std::intptr_t gadget_create_list_icon(ObjectId number, std::int32_t x, std::int3
                                       std::int32_t width, std::int32_t height,
                                       const WideText &title, std::int32_t title_width,
                                       std::int32_t flags = 0);
+// Names a control after a text gadget of the same window, for screen readers:
+// the control is announced by the label's text (its position on screen says
+// nothing to assistive technology). Done once, after both exist.
+void gadget_set_label(ObjectId gadget, ObjectId label);
 void gadget_free(ObjectId gadget);
 std::int32_t gadget_kind(ObjectId gadget);
 // The main native control (GtkWidget* or HWND), null when the gadget is not in use.

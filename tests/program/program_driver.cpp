@@ -79,6 +79,14 @@ Box box_of(AtspiAccessible *object) {
     return box;
 }
 
+// A combo box is named by its label; what it shows is its selected item.
+std::string chosen_item(AtspiAccessible *combo) {
+    AtspiSelection *selection = atspi_accessible_get_selection_iface(combo);
+    Accessible item(selection ? atspi_selection_get_selected_child(selection, 0, nullptr) : nullptr);
+    if (selection) g_object_unref(selection);
+    return item ? name_of(item.get()) : "";
+}
+
 Accessible child(AtspiAccessible *parent, int index) {
     return Accessible(atspi_accessible_get_child_at_index(parent, index, nullptr));
 }
@@ -246,7 +254,25 @@ std::string Program::shown(const std::string &label) {
         return shown;
     }
     Accessible combo = beside(label, "combo box");
-    return combo ? name_of(combo.get()) : "?";
+    return combo ? chosen_item(combo.get()) : "?";
+}
+
+std::string Program::announced(const std::string &label) {
+    Accessible gadget = beside(label, "text");
+    if (!gadget) gadget = beside(label, "combo box");
+    if (!gadget) return "?";
+    std::string by;
+    GArray *relations = atspi_accessible_get_relation_set(gadget.get(), nullptr);
+    for (guint i = 0; relations && i < relations->len; ++i) {
+        AtspiRelation *relation = g_array_index(relations, AtspiRelation *, i);
+        if (atspi_relation_get_relation_type(relation) == ATSPI_RELATION_LABELLED_BY) {
+            Accessible target(atspi_relation_get_target(relation, 0));
+            by = target ? name_of(target.get()) : "";
+        }
+        g_object_unref(relation);
+    }
+    if (relations) g_array_free(relations, TRUE);
+    return name_of(gadget.get()) + " (" + by + ")";
 }
 
 bool Program::enabled(const std::string &caption) {
@@ -342,7 +368,7 @@ bool Program::choose(const std::string &label, const std::string &item) {
         return false;
     }
     click(entry.get());
-    return wait_until([&] { return name_of(combo.get()) == item; }, 2000);
+    return wait_until([&] { return chosen_item(combo.get()) == item; }, 2000);
 }
 
 bool Program::answer(const std::string &caption) {

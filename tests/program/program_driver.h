@@ -37,6 +37,9 @@ public:
     // The text field or the combo beside a label ("NumCh", "Freq", "PORT:",
     // "Mode", "PreAtt"); a combo shows its chosen item.
     std::string shown(const std::string &label);
+    // What a screen reader announces for the gadget beside a label: its
+    // accessible name and, in brackets, the label it is labelled by.
+    std::string announced(const std::string &label);
     bool enabled(const std::string &button);
     double progress(); // 0 ... 1
     // The text of the message box up now, "" when none is.

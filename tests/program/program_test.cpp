@@ -272,3 +272,11 @@ TEST_F(ProgramTest, ASecondCopyLeavesARunningReadAlone) {
     EXPECT_EQ(second.wait_exit(2s), 0);
     close_and_expect_exit();
 }
+
+// A screen reader announces each field and combo by the label beside it.
+TEST_F(ProgramTest, FieldsAndCombosAreAnnouncedByTheirLabels) {
+    ASSERT_TRUE(program_.start());
+    for (const std::string label : {"PORT:", "NumCh", "Freq", "Mode", "PreAtt"})
+        EXPECT_EQ(program_.announced(label), label + " (" + label + ")");
+    EXPECT_EQ(program_.shown("Mode"), "USB");
+}

@@ -82,3 +82,31 @@ std::intptr_t gadget_create_text(ObjectId number, std::int32_t x, std::int32_t y
                                  std::int32_t flags) {
     return on_gui_thread([&] { return create_text(number, x, y, width, height, text, flags); });
 }
+
+namespace {
+
+// The accessible name is a copy of the label's text, renewed when the text
+// changes.
+void name_after_label(GtkLabel *label, GParamSpec *, gpointer control) {
+    atk_object_set_name(gtk_widget_get_accessible(GTK_WIDGET(control)), gtk_label_get_text(label));
+}
+
+} // namespace
+
+// The mnemonic widget gives the pair the labelled-by / label-for relations
+// screen readers follow. GTK 3 does not derive the control's own accessible
+// name from them (a combo box keeps answering its chosen item, an entry
+// nothing), so the name is set from the label as well.
+void gadget_set_label(ObjectId gadget, ObjectId label) {
+    on_gui_thread([&] {
+        GadgetRecord *control = gadget_lookup(gadget);
+        GadgetRecord *caption = gadget_lookup(label);
+        if (!control || !caption || caption->gadget_class->kind != GADGET_TEXT || control == caption)
+            return;
+        GtkLabel *text = GTK_LABEL(caption->widget);
+        gtk_label_set_mnemonic_widget(text, control->widget);
+        name_after_label(text, nullptr, control->widget);
+        g_signal_connect_object(text, "notify::label", G_CALLBACK(name_after_label), control->widget,
+                                GConnectFlags(0));
+    });
+}

@@ -33,3 +33,22 @@ std::intptr_t gadget_create_text(ObjectId number, std::int32_t x, std::int32_t y
         return gadget_result(number, id, record);
     });
 }
+
+// Windows' accessibility names an edit or combo box after the static text
+// just before it among its siblings, which is creation order unless moved;
+// so the label is moved to that place. Static texts are no tab stops, so
+// the order the focus takes is unchanged.
+void gadget_set_label(ObjectId gadget, ObjectId label) {
+    on_gui_thread([&] {
+        GadgetRecord *control = gadget_lookup(gadget);
+        GadgetRecord *caption = gadget_lookup(label);
+        if (!control || !caption || caption->gadget_class->kind != GADGET_TEXT || control == caption ||
+            GetParent(control->handle) != GetParent(caption->handle))
+            return;
+        HWND before = GetWindow(control->handle, GW_HWNDPREV);
+        if (before == caption->handle)
+            return;
+        SetWindowPos(caption->handle, before ? before : HWND_TOP, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    });
+}
