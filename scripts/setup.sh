@@ -12,6 +12,9 @@ packages=(
   # The end-to-end suite reads the program's window over the accessibility
   # bus, on a session bus of its own.
   libatspi2.0-dev at-spi2-core dbus-bin
+  # The Debian package: its Depends come from dpkg-shlibdeps, which CPack
+  # runs on the files the file utility tells are programs.
+  dpkg-dev file
 )
 
 # The Windows program and its tests: mingw-w64 cross compilers for the shipped

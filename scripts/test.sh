@@ -2,8 +2,8 @@
 # Sets up, builds and runs every test: the plain build, then the whole suite
 # under the address and undefined-behaviour sanitizers, then the worker-thread
 # suites under the thread sanitizer, a bounded run of the fuzz targets
-# (FUZZ_SECONDS each, 30 by default), and last the Windows builds with their
-# suites under wine64.
+# (FUZZ_SECONDS each, 30 by default), the Windows builds, the two packages
+# (scripts/package.sh), and last the Windows suites under wine64.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -40,6 +40,9 @@ bash scripts/fuzz.sh
 echo "=== win32: build"
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j "$jobs"
+# The packages users install: the Debian package is installed and its
+# program started, the Windows zip is checked for its two files.
+bash scripts/package.sh
 echo "=== win64: build"
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 -j "$jobs"
