@@ -2,12 +2,16 @@
 
 #include "gui/gui.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <deque>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <sstream>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -16,6 +20,20 @@ std::vector<std::string> words(const char *text) {
     std::istringstream in(text ? text : "");
     for (std::string word; in >> word;) found.push_back(word);
     return found;
+}
+
+// The Win32 part answers from a thread of its own.
+std::mutex answers_lock;
+std::deque<std::string> file_answers;
+std::deque<Answer> question_answers;
+std::vector<Seen> seen;
+
+template <typename T> T take_front(std::deque<T> &queue, T none) {
+    std::lock_guard lock(answers_lock);
+    if (queue.empty()) return none;
+    T front = queue.front();
+    queue.pop_front();
+    return front;
 }
 
 } // namespace
@@ -33,6 +51,62 @@ void run_events_for(int ms) {
     run_events_until([] { return false; }, ms);
 }
 
+// The texts are read back from the toolkit's widgets by the runtime, whose
+// own suites check those reads against the native controls.
+std::string text_of(std::intptr_t gadget) {
+    return text_to_utf8(gadget_get_text(gadget));
+}
+
+std::vector<std::string> combo_items(std::intptr_t combo) {
+    std::vector<std::string> items;
+    for (std::intptr_t index = 0; index < gadget_count_items(combo); ++index)
+        items.push_back(text_to_utf8(gadget_get_item_text(combo, index)));
+    return items;
+}
+
+std::string row(int r) {
+    std::string text;
+    for (int column = 0; column < 4; ++column)
+        text += (column ? "|" : "") + text_to_utf8(gadget_get_item_text(app.channel_list, r, column));
+    return text;
+}
+
+bool choose_port(const std::string &name) {
+    const std::vector<std::string> items = combo_items(app.port_combo);
+    const auto found = std::find(items.begin(), items.end(), name);
+    if (found == items.end()) return false;
+    choose_item(app.port_combo, static_cast<int>(found - items.begin()));
+    return true;
+}
+
+void queue_file_answer(const std::string &path) {
+    std::lock_guard lock(answers_lock);
+    file_answers.push_back(path);
+}
+
+void queue_answer(Answer answer) {
+    std::lock_guard lock(answers_lock);
+    question_answers.push_back(answer);
+}
+
+std::string next_file_answer() {
+    return take_front(file_answers, std::string());
+}
+
+Answer next_answer() {
+    return take_front(question_answers, Answer::yes);
+}
+
+void note_seen(const Seen &shown) {
+    std::lock_guard lock(answers_lock);
+    seen.push_back(shown);
+}
+
+std::vector<Seen> take_seen() {
+    std::lock_guard lock(answers_lock);
+    return std::exchange(seen, {});
+}
+
 RadioSetup radio_setup() {
     RadioSetup setup;
     if (const char *folder = std::getenv("KALVO_TEST_FOLDER")) setup.folder = folder;
@@ -44,17 +118,6 @@ RadioSetup radio_setup() {
 std::string read_file(const std::filesystem::path &path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-bool choose_port(const std::string &name) {
-    const std::vector<std::string> items = combo_items(app.port_combo);
-    for (std::size_t index = 0; index < items.size(); ++index) {
-        if (items[index] == name) {
-            choose_item(app.port_combo, static_cast<int>(index));
-            return true;
-        }
-    }
-    return false;
 }
 
 bool wait_for_file(const std::filesystem::path &path, const std::string &bytes, int timeout_ms) {

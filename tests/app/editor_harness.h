@@ -41,9 +41,6 @@ std::vector<std::string> combo_items(std::intptr_t combo);
 // The row's four cells joined by "|": "7|7050000|CW |ATT".
 std::string row(int r);
 int selected_row();
-std::string window_title();
-// How full the status bar's progress bar is, 0 ... 1.
-double progress();
 
 // A requester as the user saw it: its title and text ("file chooser" for a
 // file requester).
@@ -59,9 +56,12 @@ enum class Answer { yes, no, neither };
 void queue_file_answer(const std::string &path);
 void queue_answer(Answer answer);
 std::vector<Seen> take_seen();
-// While held, message requesters stay on screen unanswered.
-void hold_messages(bool hold);
-bool message_on_screen(const std::string &text);
+
+// For the toolkit parts, from whichever thread answers: the next queued
+// answer ("" and yes when none is) and a requester shown.
+std::string next_file_answer();
+Answer next_answer();
+void note_seen(const Seen &seen);
 
 // What with_radios.sh started: a fresh folder holding radio.mem (the set
 // every transceiver starts from) and <port name>.mem (what the transceiver
