@@ -3,8 +3,8 @@
 #include <X11/Xlib.h>
 #include <atspi/atspi.h>
 
+#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -13,35 +13,28 @@
 
 extern char **environ;
 
-namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-void Unref::operator()(AtspiAccessible *object) const {
+void Unref::operator()(void *object) const {
     if (object) g_object_unref(object);
 }
 
 namespace {
 
 // Runs xdotool with these arguments and returns what it printed.
-std::string xdotool(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), "xdotool");
-    std::vector<char *> argv;
-    for (std::string &argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    int out[2];
-    if (pipe(out) != 0) return "";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    pid_t pid = -1;
-    posix_spawnp(&pid, "xdotool", &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
+std::string xdotool(const std::vector<std::string> &arguments) {
+    std::string command = "xdotool";
+    for (const std::string &argument : arguments) {
+        command += " '";
+        for (char c : argument) command += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        command += "'";
+    }
     std::string output;
-    char buffer[256];
-    for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;) output.append(buffer, n);
-    close(out[0]);
-    if (pid > 0) waitpid(pid, nullptr, 0);
+    if (FILE *out = popen(command.c_str(), "r")) {
+        char buffer[256];
+        for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, out)) > 0;) output.append(buffer, n);
+        pclose(out);
+    }
     return output;
 }
 
@@ -135,11 +128,13 @@ Program::Program() {
 }
 
 Program::~Program() {
+    kill_program();
+}
+
+void Program::kill_program() {
     app_.reset();
-    if (pid_ > 0) {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
-    }
+    if (pid_ > 0 && kill(pid_, SIGKILL) == 0) waitpid(pid_, nullptr, 0);
+    pid_ = -1;
 }
 
 // On a busy machine a program's registration with the accessibility bus can
@@ -147,10 +142,7 @@ Program::~Program() {
 bool Program::start() {
     for (int attempt = 0; attempt < 3; ++attempt) {
         if (start_once()) return true;
-        app_.reset();
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
-        pid_ = -1;
+        kill_program();
     }
     return false;
 }
@@ -210,39 +202,28 @@ Accessible Program::beside(const std::string &label, const std::string &role) {
     return found;
 }
 
-Accessible Program::table() {
+std::unique_ptr<AtspiTable, Unref> Program::cells() {
     Accessible frame = main_window();
-    return frame ? find(frame.get(), [](AtspiAccessible *item) { return role_of(item) == "table"; })
-                 : nullptr;
+    Accessible list = frame ? find(frame.get(), [](AtspiAccessible *item) { return role_of(item) == "table"; })
+                            : nullptr;
+    return std::unique_ptr<AtspiTable, Unref>(list ? atspi_accessible_get_table_iface(list.get()) : nullptr);
 }
 
 std::string Program::row(int r) {
-    Accessible list = table();
-    AtspiTable *cells = list ? atspi_accessible_get_table_iface(list.get()) : nullptr;
-    if (!cells) return "";
+    const auto list = cells();
     std::string text;
-    for (int column = 0; column < 4; ++column) {
-        Accessible cell(atspi_table_get_accessible_at(cells, r, column, nullptr));
+    for (int column = 0; list && column < 4; ++column) {
+        Accessible cell(atspi_table_get_accessible_at(list.get(), r, column, nullptr));
         text += (column ? "|" : "") + (cell ? name_of(cell.get()) : "?");
     }
-    g_object_unref(cells);
     return text;
 }
 
-std::vector<std::string> Program::rows() {
-    std::vector<std::string> all;
-    for (int r = 0; r < 100; ++r) all.push_back(row(r));
-    return all;
-}
-
 int Program::selected_row() {
-    Accessible list = table();
-    AtspiTable *cells = list ? atspi_accessible_get_table_iface(list.get()) : nullptr;
-    if (!cells) return -1;
-    GArray *selected = atspi_table_get_selected_rows(cells, nullptr);
-    int found = selected && selected->len ? g_array_index(selected, gint, 0) : -1;
+    const auto list = cells();
+    GArray *selected = list ? atspi_table_get_selected_rows(list.get(), nullptr) : nullptr;
+    const int found = selected && selected->len ? g_array_index(selected, gint, 0) : -1;
     if (selected) g_array_free(selected, TRUE);
-    g_object_unref(cells);
     return found;
 }
 
@@ -275,10 +256,14 @@ std::string Program::announced(const std::string &label) {
     return name_of(gadget.get()) + " (" + by + ")";
 }
 
-bool Program::enabled(const std::string &caption) {
+Accessible Program::button(const std::string &caption) {
     Accessible frame = main_window();
-    Accessible button = frame ? with_role(frame.get(), "push button", caption) : nullptr;
-    return button && has_state(button.get(), ATSPI_STATE_SENSITIVE);
+    return frame ? with_role(frame.get(), "push button", caption) : nullptr;
+}
+
+bool Program::enabled(const std::string &caption) {
+    Accessible gadget = button(caption);
+    return gadget && has_state(gadget.get(), ATSPI_STATE_SENSITIVE);
 }
 
 double Program::progress() {
@@ -316,30 +301,13 @@ void Program::click(AtspiAccessible *gadget, int settle_ms) {
 }
 
 void Program::press(const std::string &caption, int settle_ms) {
-    Accessible frame = main_window();
-    if (Accessible button = frame ? with_role(frame.get(), "push button", caption) : nullptr)
-        click(button.get(), settle_ms);
+    if (Accessible gadget = button(caption)) click(gadget.get(), settle_ms);
 }
 
-// Scrolls the list with the wheel until the row is in sight, then clicks it.
 void Program::select_row(int r) {
-    Accessible list = table();
-    AtspiTable *cells = list ? atspi_accessible_get_table_iface(list.get()) : nullptr;
-    if (!cells) return;
-    const Box view = box_of(list.get());
-    const int header = 26;
-    for (int turn = 0; turn < 60; ++turn) {
-        Accessible cell(atspi_table_get_accessible_at(cells, r, 0, nullptr));
-        const Box box = cell ? box_of(cell.get()) : Box{};
-        if (box.y >= view.y + header && box.y + box.height <= view.y + view.height) {
-            click(cell.get());
-            break;
-        }
-        xdotool({"mousemove", std::to_string(view.x + view.width / 2), std::to_string(view.middle_y()),
-                 "click", box.y < view.y + header ? "4" : "5"});
-        std::this_thread::sleep_for(30ms);
-    }
-    g_object_unref(cells);
+    const auto list = cells();
+    Accessible cell(list ? atspi_table_get_accessible_at(list.get(), r, 0, nullptr) : nullptr);
+    if (cell) click(cell.get());
 }
 
 void Program::type(const std::string &label, const std::string &text) {
@@ -426,15 +394,4 @@ int Program::wait_exit(std::chrono::milliseconds timeout) {
     pid_ = -1;
     app_.reset();
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
-bool Program::holds(const std::string &device) const {
-    std::error_code error;
-    const fs::path folder = "/proc/" + std::to_string(pid_) + "/fd";
-    for (auto it = fs::directory_iterator(folder, error); !error && it != fs::directory_iterator();
-         it.increment(error)) {
-        std::error_code unreadable;
-        if (fs::read_symlink(it->path(), unreadable) == device) return true;
-    }
-    return false;
 }

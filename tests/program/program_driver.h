@@ -15,8 +15,9 @@
 #include <vector>
 
 typedef struct _AtspiAccessible AtspiAccessible;
+typedef struct _AtspiTable AtspiTable;
 struct Unref {
-    void operator()(AtspiAccessible *object) const;
+    void operator()(void *object) const; // g_object_unref
 };
 using Accessible = std::unique_ptr<AtspiAccessible, Unref>;
 
@@ -32,7 +33,6 @@ public:
 
     // What the window shows. A row reads "7|7050000|CW |ATT".
     std::string row(int r);
-    std::vector<std::string> rows();
     int selected_row(); // -1 when none is
     // The text field or the combo beside a label ("NumCh", "Freq", "PORT:",
     // "Mode", "PreAtt"); a combo shows its chosen item.
@@ -47,6 +47,7 @@ public:
 
     // Clicks the button and gives the program settle_ms to take the click.
     void press(const std::string &button, int settle_ms = 150);
+    // Clicks the row; the rows the suite uses are in sight without scrolling.
     void select_row(int r);
     void type(const std::string &label, const std::string &text);
     // Opens the combo's list and clicks the item; false when it is not listed.
@@ -64,15 +65,15 @@ public:
     void request_close();
     // Exit status (128 + signal when killed), -1 when still running.
     int wait_exit(std::chrono::milliseconds timeout);
-    // Whether the program has the device open.
-    bool holds(const std::string &device) const;
 
 private:
     bool start_once();
+    void kill_program();
     Accessible window(const std::string &role, const std::string &name = "");
     Accessible main_window() { return window("frame", "Kalvo 1.02"); }
     Accessible beside(const std::string &label, const std::string &role);
-    Accessible table();
+    Accessible button(const std::string &caption);
+    std::unique_ptr<AtspiTable, Unref> cells(); // the list's
     void click(AtspiAccessible *gadget, int settle_ms = 150);
 
     pid_t pid_ = -1;
