@@ -97,9 +97,10 @@ Accessible find(AtspiAccessible *root, const std::function<bool(AtspiAccessible 
     return nullptr;
 }
 
-Accessible with_role(AtspiAccessible *root, const std::string &role, const std::string &name) {
+// The first of that role (and that name, unless none is given).
+Accessible with_role(AtspiAccessible *root, const std::string &role, const std::string &name = "") {
     return find(root, [&](AtspiAccessible *item) {
-        return role_of(item) == role && name_of(item) == name;
+        return role_of(item) == role && (name.empty() || name_of(item) == name);
     });
 }
 
@@ -204,8 +205,7 @@ Accessible Program::beside(const std::string &label, const std::string &role) {
 
 std::unique_ptr<AtspiTable, Unref> Program::cells() {
     Accessible frame = main_window();
-    Accessible list = frame ? find(frame.get(), [](AtspiAccessible *item) { return role_of(item) == "table"; })
-                            : nullptr;
+    Accessible list = frame ? with_role(frame.get(), "table") : nullptr;
     return std::unique_ptr<AtspiTable, Unref>(list ? atspi_accessible_get_table_iface(list.get()) : nullptr);
 }
 
@@ -268,9 +268,7 @@ bool Program::enabled(const std::string &caption) {
 
 double Program::progress() {
     Accessible frame = main_window();
-    Accessible bar = frame ? find(frame.get(), [](AtspiAccessible *item) {
-        return role_of(item) == "progress bar";
-    }) : nullptr;
+    Accessible bar = frame ? with_role(frame.get(), "progress bar") : nullptr;
     AtspiValue *value = bar ? atspi_accessible_get_value_iface(bar.get()) : nullptr;
     if (!value) return -1;
     const double range = atspi_value_get_maximum_value(value, nullptr) - atspi_value_get_minimum_value(value, nullptr);

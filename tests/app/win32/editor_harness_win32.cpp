@@ -1,8 +1,11 @@
 #include "tests/app/editor_harness.h"
-#include "tests/app/win32/win32_text.h"
 
 #include "gui/gui.h"
 
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
 #include <commctrl.h>
 
 #include <algorithm>
@@ -21,6 +24,19 @@ constexpr const wchar_t *ANSWERED = L"kalvo_test_answered";
 
 std::wstring widen(const std::string &text) {
     return std::wstring(text.begin(), text.end()); // the tests use ASCII only
+}
+
+// The tests' texts are ASCII: one byte per unit.
+std::string ascii_text(const wchar_t *text) {
+    std::string result;
+    for (; text && *text; ++text) result += static_cast<char>(*text);
+    return result;
+}
+
+std::string shown_text(HWND window) {
+    wchar_t text[512] = {};
+    GetWindowTextW(window, text, 512);
+    return ascii_text(text);
 }
 
 HWND control(std::intptr_t gadget) {
@@ -90,18 +106,6 @@ BOOL CALLBACK answer_our_dialog(HWND window, LPARAM) {
 }
 
 } // namespace
-
-std::string ascii_text(const wchar_t *text) {
-    std::string result;
-    for (; text && *text; ++text) result += static_cast<char>(*text);
-    return result;
-}
-
-std::string shown_text(HWND window) {
-    wchar_t text[512] = {};
-    GetWindowTextW(window, text, 512);
-    return ascii_text(text);
-}
 
 void harness_start() {
     static bool started = false;

@@ -4,8 +4,11 @@
 // close box in the middle of a read. The editor behind the window is the one
 // the editor suite drives in process.
 #include "tests/app/editor_harness.h"
-#include "tests/app/win32/win32_text.h"
 
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
@@ -27,12 +30,6 @@ struct Child {
     }
 };
 
-struct Controls {
-    DWORD process = 0;
-    HWND window = nullptr, list = nullptr, port_combo = nullptr, read_button = nullptr;
-    std::string port;
-};
-
 // A message to the program that gives up when its thread is not serving
 // messages (it is still starting up); -1 then.
 LRESULT ask(HWND control, UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
@@ -47,25 +44,12 @@ LRESULT item_index(HWND combo, const std::string &item) {
     return ask(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
-BOOL CALLBACK note_control(HWND child, LPARAM data) {
-    auto *found = reinterpret_cast<Controls *>(data);
-    wchar_t name[64] = {};
-    GetClassNameW(child, name, 64);
-    const std::string kind = ascii_text(name);
-    if (kind == "SysListView32") found->list = child;
-    if (kind == "Button" && shown_text(child) == "Read TRX") found->read_button = child;
-    if (kind == "ComboBox" && item_index(child, found->port) >= 0) found->port_combo = child;
-    return TRUE;
-}
-
-BOOL CALLBACK note_window(HWND window, LPARAM data) {
-    auto *found = reinterpret_cast<Controls *>(data);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (process != found->process || !IsWindowVisible(window) || shown_text(window) != "Kalvo 1.03") return TRUE;
-    found->window = window;
-    EnumChildWindows(window, note_control, data);
-    return FALSE;
+// The combo among the window's controls that lists the port.
+HWND port_combo(HWND window, const std::string &port) {
+    HWND combo = nullptr;
+    while ((combo = FindWindowExW(window, combo, L"ComboBox", nullptr)) && item_index(combo, port) < 0) {
+    }
+    return combo;
 }
 
 std::wstring program_path() {
@@ -89,28 +73,28 @@ TEST(Program, StartsAndEndsAtOnceOnTheCloseBoxDuringARead) {
     ASSERT_TRUE(CreateProcessW(path.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                                &child.info));
     // Ready once the window shows its 100 rows and the port list is filled in.
-    Controls program;
-    program.process = child.info.dwProcessId;
-    program.port = setup.ports[0];
+    HWND window = nullptr, list = nullptr, combo = nullptr, read_button = nullptr;
     const Clock::time_point end = Clock::now() + std::chrono::seconds(30);
-    while (Clock::now() < end && !(program.list && ask(program.list, LVM_GETITEMCOUNT) == 100 &&
-                                   program.port_combo && program.read_button)) {
+    while (Clock::now() < end && !(combo && read_button && ask(list, LVM_GETITEMCOUNT) == 100)) {
         Sleep(100);
-        EnumWindows(note_window, reinterpret_cast<LPARAM>(&program));
+        if (!(window = FindWindowW(nullptr, L"Kalvo 1.03"))) continue;
+        list = FindWindowExW(window, nullptr, WC_LISTVIEWW, nullptr);
+        read_button = FindWindowExW(window, nullptr, L"Button", L"Read TRX");
+        combo = port_combo(window, setup.ports[0]);
     }
-    ASSERT_TRUE(program.port_combo && program.read_button) << "the window was not ready within 30 s";
-    EXPECT_LT(item_index(program.port_combo, setup.absent_ports.at(0)), 0);
-    EXPECT_EQ(GetWindowLongW(program.window, GWL_STYLE) & WS_THICKFRAME, 0); // fixed size
+    ASSERT_TRUE(combo && read_button) << "the window was not ready within 30 s";
+    EXPECT_LT(item_index(combo, setup.absent_ports.at(0)), 0);
+    EXPECT_EQ(GetWindowLongW(window, GWL_STYLE) & WS_THICKFRAME, 0); // fixed size
 
-    ask(program.port_combo, CB_SETCURSEL, static_cast<WPARAM>(item_index(program.port_combo, program.port)));
-    ask(program.read_button, BM_CLICK);
+    ask(combo, CB_SETCURSEL, static_cast<WPARAM>(item_index(combo, setup.ports[0])));
+    ask(read_button, BM_CLICK);
     const Clock::time_point started = Clock::now() + std::chrono::seconds(10);
-    while (Clock::now() < started && IsWindowEnabled(program.read_button)) Sleep(10);
-    ASSERT_FALSE(IsWindowEnabled(program.read_button)) << "the read did not start";
+    while (Clock::now() < started && IsWindowEnabled(read_button)) Sleep(10);
+    ASSERT_FALSE(IsWindowEnabled(read_button)) << "the read did not start";
     Sleep(1500);
     // Still reading: the button comes back only when the read has ended.
-    EXPECT_FALSE(IsWindowEnabled(program.read_button));
-    PostMessageW(program.window, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindowEnabled(read_button));
+    PostMessageW(window, WM_CLOSE, 0, 0);
     ASSERT_EQ(WaitForSingleObject(child.info.hProcess, 2000), WAIT_OBJECT_0) << "still running 2 s after the close";
     DWORD code = 1;
     GetExitCodeProcess(child.info.hProcess, &code);
