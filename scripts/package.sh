@@ -48,7 +48,7 @@ icon=$(sed -n 's/^Icon=//p' /usr/share/applications/kalvo.desktop)
 
 . scripts/xvfb.sh
 kalvo_display
-trap 'remove; kill $KALVO_XVFB_PID 2>/dev/null || true' EXIT
+trap 'remove; [ -z "${KALVO_XVFB_PID:-}" ] || kill "$KALVO_XVFB_PID" 2>/dev/null || true' EXIT
 # The menu entry's command, found on PATH as the desktop starts it.
 (cd / && exec kalvo) &
 program=$!
