@@ -20,6 +20,7 @@ using namespace std::chrono_literals;
 namespace {
 
 const std::string PORT = "/dev/ttyUSB0";
+const std::vector<std::string> NONE;
 
 std::string read_bytes(const fs::path &path) {
     std::ifstream in(path, std::ios::binary);
@@ -60,9 +61,10 @@ protected:
             ASSERT_TRUE(program_.choose("PORT:", PORT));
         }
     }
-    // Saves through the file chooser onto path; the messages it showed.
-    std::vector<std::string> save(const fs::path &path, const std::string &replace = "Yes") {
-        program_.press("Save File");
+    // Loads or saves through the file chooser; the messages that followed,
+    // the replace question answered as given, the others with OK.
+    std::vector<std::string> file(const std::string &button, const fs::path &path, const std::string &replace = "") {
+        program_.press(button);
         EXPECT_TRUE(program_.choose_file(path.string()));
         std::vector<std::string> texts;
         for (std::string text; !(text = program_.wait_message(1000)).empty();) {
@@ -70,15 +72,6 @@ protected:
             EXPECT_TRUE(program_.answer(text == "File exists, replace?" ? replace : "OK"));
         }
         return texts;
-    }
-    std::string load(const fs::path &path) {
-        program_.press("Load File");
-        EXPECT_TRUE(program_.choose_file(path.string()));
-        std::string text = program_.wait_message(1000);
-        if (!text.empty()) {
-            EXPECT_TRUE(program_.answer("OK"));
-        }
-        return text;
     }
     // Presses the button and waits until the exchange has ended and its
     // message, if any, was answered; returns that message. (At full speed
@@ -152,12 +145,12 @@ TEST_F(ProgramTest, ReadsEditsWritesSavesAndLoads) {
     EXPECT_TRUE(radio_.wait_for_memory(written, 3000));
 
     // Saved under the name given plus ".mem": the bytes the radio holds.
-    EXPECT_EQ(save(folder_ / "read set"), std::vector<std::string>{});
+    EXPECT_EQ(file("Save File", folder_ / "read set"), NONE);
     EXPECT_TRUE(wait_until([&] { return read_bytes(folder_ / "read set.mem") == as_text(written); }, 3000));
 
     // Loading another set replaces every row and shows channel 0.
     write_bytes(folder_ / "other.mem", as_text(channel_set(3)));
-    EXPECT_EQ(load(folder_ / "other.mem"), "");
+    EXPECT_EQ(file("Load File", folder_ / "other.mem"), NONE);
     EXPECT_EQ(program_.row(1), "1|104052|AM |PRE");
     EXPECT_EQ(program_.row(4), "4|||");
     EXPECT_EQ(program_.shown("NumCh"), "0");
@@ -178,16 +171,16 @@ TEST_F(ProgramTest, TellsTheUserWhatWentWrongAndChangesNothing) {
     EXPECT_EQ(program_.row(2), "2|7050000|CW |ATT");
 
     write_bytes(folder_ / "short.mem", std::string(599, '1'));
-    EXPECT_EQ(load(folder_ / "short.mem"), "May not load the file!");
-    EXPECT_EQ(save(""), std::vector<std::string>{"May not create the file!"}); // cancelled
+    EXPECT_EQ(file("Load File", folder_ / "short.mem"), std::vector<std::string>{"May not load the file!"});
+    EXPECT_EQ(file("Save File", ""), std::vector<std::string>{"May not create the file!"}); // cancelled
     EXPECT_EQ(program_.row(2), "2|7050000|CW |ATT");
 
     // Escape on the replace question keeps the file; Yes replaces it.
     const std::string old_set = as_text(channel_set(5));
     write_bytes(folder_ / "old.mem", old_set);
-    EXPECT_EQ(save(folder_ / "old.mem", "Escape"), std::vector<std::string>{"File exists, replace?"});
+    EXPECT_EQ(file("Save File", folder_ / "old.mem", "Escape"), std::vector<std::string>{"File exists, replace?"});
     EXPECT_EQ(read_bytes(folder_ / "old.mem"), old_set);
-    EXPECT_EQ(save(folder_ / "old.mem", "Yes"), std::vector<std::string>{"File exists, replace?"});
+    EXPECT_EQ(file("Save File", folder_ / "old.mem", "Yes"), std::vector<std::string>{"File exists, replace?"});
     EXPECT_TRUE(wait_until([&] { return read_bytes(folder_ / "old.mem") != old_set; }, 3000));
     EXPECT_EQ(read_bytes(folder_ / "old.mem").size(), 600u);
 
@@ -254,7 +247,7 @@ TEST_F(ProgramTest, ClosingDuringAnExchangeEndsAtOnceAndKeepsEveryChannel) {
         SCOPED_TRACE((writing ? "write closed after " : "read closed after ") + std::to_string(delay.count()) + " ms");
         ASSERT_NO_FATAL_FAILURE(start({"--baud", "9600"}, before));
         if (writing) {
-            ASSERT_EQ(load(folder_ / "sent.mem"), "");
+            ASSERT_EQ(file("Load File", folder_ / "sent.mem"), NONE);
         }
         program_.press(writing ? "Write TRX" : "Read TRX", 0);
         std::this_thread::sleep_for(delay);
