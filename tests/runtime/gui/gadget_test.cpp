@@ -1,134 +1,209 @@
-#include "gui_test_support.h"
+// Gadgets, lists and the status bar, on either toolkit: each operation goes
+// through the public header, and its effect is read back from the controls.
+#include "toolkit_view.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <tuple>
-
-#include <cstdlib>
-#include <string>
 
 namespace {
 
 class Gadgets : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { window = window_open(ANY, 0, 0, 530, 310, u"gadgets", 0x64); }
+    static void SetUpTestSuite() { window = window_open(ANY, 0, 0, 530, 310, u"gadgets", EDITOR_WINDOW); }
     static void TearDownTestSuite() { window_close(window); }
     void SetUp() override {
         ASSERT_NE(window_native_handle(window), nullptr);
+        gadget_list_use(window_native_handle(window));
         drain_events();
     }
     static std::intptr_t window;
 };
 std::intptr_t Gadgets::window = 0;
 
-// Inserts at the end, as typing there would.
-void type_into(GtkWidget *editable, const char *text) {
-    gtk_editable_set_position(GTK_EDITABLE(editable), -1);
-    int position = gtk_editable_get_position(GTK_EDITABLE(editable));
-    gtk_editable_insert_text(GTK_EDITABLE(editable), text, -1, &position);
-}
+using Rows = std::vector<int>;
+using Subtypes = std::vector<std::intptr_t>;
 
-TEST_F(Gadgets, ButtonClickPostsUnlessCloseHeadsTheQueue) {
+TEST_F(Gadgets, ButtonsPostClicksNumbersAreReusedAndNumbersNamingNothingDoNothing) {
     const std::intptr_t button = gadget_create_button(ANY, 10, 10, 80, 30, u"Read TRX");
-    ASSERT_NE(button, 0);
     EXPECT_EQ(gadget_kind(button), GADGET_BUTTON);
-    EXPECT_EQ(gadget_get_text(button), u"Read TRX");
-    EXPECT_EQ(gadget_get_state(button), 0);   // not a toggle button
+    EXPECT_EQ(shown_text(button), "Read TRX");
     drain_events();
-
-    gtk_button_clicked(GTK_BUTTON(widget_of(button)));
-    ASSERT_EQ(event_wait_timeout(0), EVENT_GADGET);
-    EXPECT_EQ(event_gadget(), button);
-    EXPECT_EQ(event_type(), 0);
-
-    event_post(EVENT_CLOSE_WINDOW, 0, window, 0);
-    gtk_button_clicked(GTK_BUTTON(widget_of(button)));
-    EXPECT_EQ(event_wait_timeout(0), EVENT_CLOSE_WINDOW);
-    EXPECT_EQ(event_peek_type(), 0);
-
+    click(button);
+    EXPECT_EQ(subtypes_of(pump_events(50), button), Subtypes{0});
     gadget_disable(button, 1);
-    EXPECT_FALSE(gtk_widget_get_sensitive(widget_of(button)));
+    EXPECT_FALSE(is_enabled(button));
     gadget_disable(button, 0);
-    EXPECT_TRUE(gtk_widget_get_sensitive(widget_of(button)));
-
+    EXPECT_TRUE(is_enabled(button));
     gadget_free(button);
     EXPECT_EQ(gadget_kind(button), 0);
     EXPECT_EQ(gadget_native_handle(button), nullptr);
-}
 
-TEST_F(Gadgets, NumberedGadgetIsReplacedAndUnknownNumbersDoNothing) {
-    auto *first = reinterpret_cast<GtkWidget *>(gadget_create_text(3, 10, 50, 60, 20, u"PORT:"));
-    ASSERT_EQ(first, widget_of(3));
+    gadget_create_text(3, 10, 50, 60, 20, u"PORT:");
     EXPECT_EQ(gadget_kind(3), GADGET_TEXT);
-    EXPECT_EQ(gadget_get_text(3), u"PORT:");
-    auto *second = reinterpret_cast<GtkWidget *>(gadget_create_button(3, 10, 50, 60, 20, u"B"));
-    EXPECT_EQ(second, widget_of(3));
+    EXPECT_EQ(shown_text(3), "PORT:");
+    gadget_create_button(3, 10, 50, 60, 20, u"B");   // the text goes
     EXPECT_EQ(gadget_kind(3), GADGET_BUTTON);
+    EXPECT_EQ(shown_text(3), "B");
     gadget_free(3);
 
     EXPECT_EQ(gadget_get_text(4711), u"");
     EXPECT_EQ(gadget_get_item_text(4711, 0, 0), u"");
     EXPECT_EQ(gadget_add_item(4711, -1, u"x"), 0);
     EXPECT_EQ(gadget_get_state(0x7ff000), 0);
+    EXPECT_EQ(gadget_width(4711), 0);
+    EXPECT_EQ(gadget_get_font(4711), nullptr);
     gadget_set_text(4711, u"x");
     gadget_disable(4711, 1);
     gadget_remove_item(4711, 0);
 }
 
-TEST_F(Gadgets, StringFiltersUserInputButNotTheProgramsText) {
-    const std::intptr_t upper = gadget_create_string(ANY, 10, 90, 90, 20, u"", 0x4);
-    const std::intptr_t digits = gadget_create_string(ANY, 110, 90, 90, 20, u"", 0x10);
-    const std::intptr_t channel = gadget_create_string(ANY, 210, 90, 40, 20, u"", 18);
-    const std::intptr_t plain = gadget_create_string(ANY, 260, 90, 40, 20, u"start");
+TEST_F(Gadgets, FieldsFilterWhatTheUserTypesButNotTheProgramsText) {
+    const std::intptr_t digits = gadget_create_string(ANY, 10, 90, 90, 20, u"", STRING_NUMERIC);
+    const std::intptr_t fixed = gadget_create_string(ANY, 110, 90, 40, 20, u"", STRING_READ_ONLY | STRING_NUMERIC);
+    const std::intptr_t plain = gadget_create_string(ANY, 160, 90, 90, 20, u"start");
+    const std::intptr_t short_field = gadget_create_string(ANY, 260, 90, 90, 20, u"");
     EXPECT_EQ(gadget_kind(plain), GADGET_STRING);
-    EXPECT_EQ(gadget_get_text(plain), u"start");
-
-    type_into(widget_of(upper), "aB3\xc3\xa4");
-    EXPECT_EQ(gadget_get_text(upper), u"AB3\u00e4");   // multi-byte characters pass unchanged
-    type_into(widget_of(digits), "aB3\xc3\xa4" "7");
-    EXPECT_EQ(gadget_get_text(digits), u"37");
-
-    EXPECT_FALSE(gtk_editable_get_editable(GTK_EDITABLE(widget_of(channel))));
-    gadget_set_text(channel, u"12ab");
-    EXPECT_EQ(gadget_get_text(channel), u"12ab");
+    EXPECT_EQ(shown_text(plain), "start");
+    type_into(digits, "aB3\xc3\xa4" "7");
+    EXPECT_EQ(shown_text(digits), "37");
+    gadget_set_text(fixed, u"12ab");   // the program may set any text
+    type_into(fixed, "5");             // the user none
+    EXPECT_EQ(shown_text(fixed), "12ab");
+    gadget_set_attribute(short_field, GADGET_ATTRIBUTE_MAX_LENGTH, 3);
+    type_into(short_field, "12345");
+    EXPECT_EQ(shown_text(short_field), "123");
+    EXPECT_EQ(gadget_width(short_field, 1), 20);
 
     drain_events();
     gadget_set_text(plain, u"7050000");
-    EXPECT_EQ(subtypes_of(pump_events(30), plain), std::vector<std::intptr_t>{});
-    type_into(widget_of(plain), "1");
-    EXPECT_EQ(subtypes_of(pump_events(30), plain), std::vector<std::intptr_t>{0x300});
+    EXPECT_EQ(subtypes_of(pump_events(30), plain), Subtypes{});
+    type_into(plain, "1");
+    const Subtypes typed = subtypes_of(pump_events(30), plain);
+    EXPECT_EQ(std::count(typed.begin(), typed.end(), CHANGED), 1);
     EXPECT_EQ(gadget_get_text(plain), u"70500001");
-    for (auto gadget : {upper, digits, channel, plain})
+    for (auto gadget : {digits, fixed, plain, short_field})
         gadget_free(gadget);
 }
 
-// An 80-pixel port combo shows where "/dev/ttyUSB0" and "/dev/ttyUSB57"
-// differ, their end, and the whole name as a tooltip.
-TEST_F(Gadgets, ComboCutsALongItemAtItsStartAndShowsItAllAsATooltip) {
-    const std::intptr_t combo = gadget_create_combo(ANY, 440, 12, 80, 25);
-    gadget_add_item(combo, -1, u"/dev/ttyUSB0");
-    gadget_add_item(combo, -1, u"/dev/ttyUSB57");
+TEST_F(Gadgets, ComboShowsItsChosenItemThroughChangesToIt) {
+    const std::intptr_t combo = gadget_create_combo(ANY, 10, 10, 120, 28, COMBO_IMAGES);
+    gadget_add_item(combo, -1, u"one", test_image(), 0);
+    gadget_add_item(combo, -1, u"two");
+    EXPECT_EQ(combo_count(combo), 2);
+    EXPECT_TRUE(combo_item_has_image(combo, 0));
+    gadget_set_item_data(combo, 1, 77);
     gadget_set_state(combo, 1);
-    GtkWidget *widget = widget_of(combo);
-    gchar *tooltip = gtk_widget_get_tooltip_text(widget);
-    EXPECT_STREQ(tooltip, "/dev/ttyUSB57");
-    g_free(tooltip);
-    GList *cells = gtk_cell_layout_get_cells(GTK_CELL_LAYOUT(widget));
-    for (GList *cell = cells; cell; cell = cell->next) {
-        if (!GTK_IS_CELL_RENDERER_TEXT(cell->data)) continue;
-        PangoEllipsizeMode mode = PANGO_ELLIPSIZE_NONE;
-        g_object_get(cell->data, "ellipsize", &mode, nullptr);
-        EXPECT_EQ(mode, PANGO_ELLIPSIZE_START);
-    }
-    g_list_free(cells);
+    gadget_set_item_text(combo, 1, u"zwei");
+    EXPECT_EQ(shown_text(combo), "zwei");
+    EXPECT_EQ(gadget_get_item_data(combo, 1), 77);   // the item was changed, not replaced
+    void *font = make_font(19);
+    gadget_set_font(combo, font);
+    EXPECT_EQ(font_size(combo), 19);
+    gadget_give_focus(combo);
+    EXPECT_TRUE(has_focus(combo));
+    gadget_clear_items(combo);
+    EXPECT_EQ(combo_count(combo), 0);
+    EXPECT_EQ(shown_text(combo), "");
     gadget_free(combo);
+    free_font(font);
+}
+
+TEST_F(Gadgets, FontsColoursAndTheSizeTheContentNeeds) {
+    const std::intptr_t button = gadget_create_button(ANY, 10, 10, 60, 30, u"T");
+    void *big = make_font(30);
+    gadget_set_font(button, big);
+    EXPECT_EQ(font_size(button), 30);
+    EXPECT_EQ(gadget_width(button), 60);
+    EXPECT_EQ(gadget_height(button), 30);
+    EXPECT_GT(gadget_height(button, 1), 30);   // the big font needs more
+    gadget_set_font(button, nullptr);
+    EXPECT_LT(font_size(button), 30);
+    gadget_set_font(ANY, big);   // every gadget from now on
+    const std::intptr_t later = gadget_create_text(ANY, 10, 50, 60, 20, u"later");
+    gadget_set_font(ANY, nullptr);
+    const std::intptr_t plain = gadget_create_text(ANY, 10, 80, 60, 20, u"plain");
+    EXPECT_EQ(font_size(later), 30);
+    EXPECT_LT(font_size(plain), 30);
+
+    const std::intptr_t label = gadget_create_text(ANY, 10, 110, 40, 20, u"a text much longer than forty");
+    EXPECT_EQ(gadget_get_color(label, GADGET_COLOR_TEXT), GADGET_COLOR_DEFAULT);
+    gadget_set_color(label, GADGET_COLOR_TEXT, 0xFF0000);
+    gadget_set_color(label, GADGET_COLOR_BACKGROUND, 0x00FF00);
+    EXPECT_EQ(text_colour(label), 0xFF0000);
+    EXPECT_EQ(background_colour(label), 0x00FF00);
+    gadget_set_color(label, GADGET_COLOR_BACKGROUND, GADGET_COLOR_DEFAULT);
+    EXPECT_NE(background_colour(label), 0x00FF00);
+    // The text laid out on one line is wider than the 40 pixels placed.
+    const std::int32_t one_line = gadget_width(label, 1);
+    EXPECT_GT(one_line, 40);
+    gadget_set_text(label, u"a");
+    EXPECT_LT(gadget_width(label, 1), one_line);
+    for (auto gadget : {button, later, plain, label})
+        gadget_free(gadget);
+    free_font(big);
+}
+
+TEST_F(Gadgets, ListCheckBoxesCellsColoursAndColumns) {
+    const std::intptr_t list = gadget_create_list_icon(ANY, 10, 10, 300, 200, u"A", 50,
+                                                       LIST_ICON_THREE_STATE | LIST_ICON_MULTIPLE_SELECTION);
+    gadget_add_column(list, -1, u"B", 60);
+    gadget_add_column(list, -1, u"C", 70);
+    gadget_add_item(list, -1, u"a1\nb1\nc1", nullptr, ITEM_SELECTED | ITEM_CHECKED);
+    gadget_add_item(list, -1, u"a2\nb2\nc2", nullptr, ITEM_INCONSISTENT);
+    gadget_add_item(list, -1, u"a3");
+    EXPECT_EQ(check_shown(list, 0), 1);
+    EXPECT_EQ(check_shown(list, 1), 2);
+    EXPECT_EQ(check_shown(list, 2), 0);
+    EXPECT_EQ(gadget_get_item_state(list, 1), ITEM_INCONSISTENT);
+    drain_events();
+    gadget_set_item_state(list, 2, ITEM_CHECKED | ITEM_SELECTED);   // the program's: no event
+    EXPECT_EQ(check_shown(list, 2), 1);
+    EXPECT_EQ(selected_rows(list), (Rows{0, 2}));
+    EXPECT_TRUE(subtypes_of(pump_events(50), list).empty());
+
+    gadget_set_item_text(list, 0, u"x1\ny1");   // column 0: the row's cells from the first
+    gadget_set_item_text(list, 1, u"z", 2);
+    gadget_set_item_text(list, -1, u"Title B", 1);
+    EXPECT_EQ(shown_row(list, 0), "x1|y1|c1");
+    EXPECT_EQ(shown_row(list, 1), "a2|b2|z");
+    EXPECT_EQ(column_title(list, 1), "Title B");
+    gadget_set_item_color(list, 1, GADGET_COLOR_TEXT, 0x0000FF, 1);
+    EXPECT_EQ(cell_text_colour(list, 1, 1), 0x0000FF);
+    EXPECT_EQ(cell_text_colour(list, 0, 1), -1);
+    EXPECT_FALSE(row_has_image(list, 0));
+    gadget_set_item_image(list, 0, test_image());
+    EXPECT_TRUE(row_has_image(list, 0));
+
+    EXPECT_EQ(gadget_get_attribute(list, LIST_ATTRIBUTE_COLUMN_COUNT), 3);
+    gadget_set_item_attribute(list, -1, LIST_ATTRIBUTE_COLUMN_WIDTH, 0, 1);
+    EXPECT_EQ(column_width(list, 1), 0);
+    gadget_set_item_attribute(list, -1, LIST_ATTRIBUTE_COLUMN_WIDTH, 90, 1);
+    EXPECT_EQ(column_width(list, 1), 90);
+    // Columns put in front and removed again move the cells' colours along.
+    gadget_add_column(list, 0, u"Front", 30);
+    EXPECT_EQ(cell_text_colour(list, 1, 2), 0x0000FF);
+    gadget_remove_column(list, 0);
+    EXPECT_EQ(column_title(list, 0), "A");
+    EXPECT_EQ(cell_text_colour(list, 1, 1), 0x0000FF);
+    void *font = make_font(21);
+    gadget_set_font(list, font);
+    EXPECT_EQ(font_size(list), 21);
+    gadget_clear_items(list);
+    EXPECT_EQ(shown_row(list, 0), "");
+    gadget_remove_column(list, -1);
+    EXPECT_EQ(column_count(list), 0);
+    gadget_free(list);
+    free_font(font);
 }
 
 class ChannelList : public Gadgets {
 protected:
     void SetUp() override {
         Gadgets::SetUp();
-        list = gadget_create_list_icon(ANY, 10, 50, 320, 230, u"NumCh", 60, 12);
+        list = gadget_create_list_icon(ANY, 10, 50, 320, 230, u"NumCh", 60,
+                                       LIST_ICON_GRID_LINES | LIST_ICON_FULL_ROW_SELECT);
         ASSERT_NE(list, 0);
         gadget_add_column(list, 1, u"Freq (Hz)", 120);
         gadget_add_column(list, 2, u"Mode", 60);
@@ -141,98 +216,95 @@ protected:
     std::intptr_t list = 0;
 };
 
-TEST_F(ChannelList, ProgramSelectionIsSilentAndFollowsRemoval) {
+TEST_F(ChannelList, ProgramSelectionIsSilentInViewAndFollowsRemoval) {
     EXPECT_EQ(gadget_get_state(list), -1);
     gadget_set_state(list, 60);
+    gadget_set_state(list, 500);   // no such row: unchanged
+    EXPECT_TRUE(subtypes_of(pump_events(300), list).empty());
+    const auto [top, bottom] = rows_in_view(list);
+    EXPECT_TRUE(top <= 60 && bottom >= 60) << top << "-" << bottom;
+    gadget_add_column(list, 4, u"Extra", 40);   // widens the rows, and scrolls nothing
+    EXPECT_TRUE(subtypes_of(pump_events(100), list).empty());
+    EXPECT_EQ(rows_in_view(list).first, top);
+    EXPECT_EQ(selected_rows(list), Rows{60});
     EXPECT_EQ(gadget_get_state(list), 60);
     EXPECT_EQ(gadget_get_text(list), u"60");
-    gadget_set_state(list, 500);   // no such row: unchanged
-    EXPECT_EQ(gadget_get_state(list), 60);
-    gadget_add_column(list, 4, u"Extra", 40);   // widens the store
-    EXPECT_EQ(gadget_get_state(list), 60);
-    EXPECT_EQ(subtypes_of(pump_events(300), list), std::vector<std::intptr_t>{});
 
-    // The selected row is scrolled to the middle of the view.
-    GtkTreePath *first = nullptr, *last = nullptr;
-    ASSERT_TRUE(gtk_tree_view_get_visible_range(GTK_TREE_VIEW(widget_of(list)), &first, &last));
-    EXPECT_LT(gtk_tree_path_get_indices(first)[0], 60);
-    EXPECT_GT(gtk_tree_path_get_indices(last)[0], 60);
-    gtk_tree_path_free(first);
-    gtk_tree_path_free(last);
+    EXPECT_EQ(gadget_get_item_text(list, 100, 0), u"");   // rows and cells that are not there
+    EXPECT_EQ(gadget_get_item_text(list, -7, 0), u"");
+    EXPECT_EQ(gadget_get_item_text(list, 3, 9), u"");
+    gadget_remove_item(list, 100);
+    gadget_remove_item(list, -3);
+    EXPECT_EQ(shown_row(list, 99), "99||||");
+    EXPECT_EQ(shown_row(list, 100), "");
 
     gadget_remove_item(list, 60);
+    EXPECT_EQ(selected_rows(list), Rows{});
     EXPECT_EQ(gadget_get_state(list), -1);
     gadget_set_state(list, 3);
     gadget_set_state(list, -1);
-    EXPECT_EQ(gadget_get_state(list), -1);
     gadget_remove_item(list, 3);   // the cursor's row: no neighbour gets selected
-    EXPECT_EQ(gadget_get_state(list), -1);
+    EXPECT_EQ(selected_rows(list), Rows{});
 }
 
-// Real pointer input through the X server's test extension.
-void click_at(int x, int y, int button, int count) {
-    const std::string command = "xdotool mousemove " + std::to_string(x) + " " +
-                                std::to_string(y) + " click --repeat " + std::to_string(count) +
-                                " --delay 40 " + std::to_string(button);
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+TEST_F(ChannelList, ReplacingEveryRowInPlaceLeavesViewAndSelectionAlone) {
+    gadget_set_state(list, 0);
+    for (int row = 0; row < 100; ++row) {   // as a transfer replaces every channel
+        gadget_remove_item(list, row);
+        gadget_add_item(list, row, text_str(row) + u"\n7050000\nLSB\n---");
+    }
+    EXPECT_TRUE(subtypes_of(pump_events(100), list).empty());
+    EXPECT_EQ(rows_in_view(list).first, 0);
+    EXPECT_EQ(selected_rows(list), Rows{});   // only the replaced row held the selection
+    EXPECT_EQ(shown_row(list, 99), "99|7050000|LSB|---");
 }
 
 TEST_F(ChannelList, ClicksOnRowsPostTheirSubtypes) {
-    GtkTreeView *view = GTK_TREE_VIEW(widget_of(list));
     pump_events(50);
-    GdkRectangle cell{};
-    GtkTreePath *path = gtk_tree_path_new_from_indices(2, -1);
-    gtk_tree_view_get_cell_area(view, path, gtk_tree_view_get_column(view, 1), &cell);
-    gtk_tree_path_free(path);
-    int origin_x = 0, origin_y = 0;
-    gdk_window_get_origin(gtk_tree_view_get_bin_window(view), &origin_x, &origin_y);
-    const int x = origin_x + cell.x + cell.width / 2, y = origin_y + cell.y + cell.height / 2;
-
-    click_at(x, y, 3, 1);
-    EXPECT_EQ(subtypes_of(pump_events(150), list), std::vector<std::intptr_t>{1});
-    EXPECT_EQ(gadget_get_state(list), -1);   // a right click selects nothing
-
-    click_at(x, y, 1, 2);
-    EXPECT_EQ(subtypes_of(pump_events(200), list), (std::vector<std::intptr_t>{0x300, 0, 2}));
-    EXPECT_EQ(gadget_get_state(list), 2);
+    click_row(list, 2);
+    Subtypes seen = subtypes_of(pump_events(200), list);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.front(), CHANGED);
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), CHANGED), 1);
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), 0), 1);
+    EXPECT_EQ(selected_rows(list), Rows{2});
+    click_row(list, 2, 1, 2);
+    seen = subtypes_of(pump_events(200), list);
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), 2), 1);   // a double click
+    click_row(list, 4, 3);
+    seen = subtypes_of(pump_events(200), list);
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), 1), 1);   // a right click
 }
 
 TEST_F(Gadgets, StatusBarProgressFractions) {
-    auto *box = reinterpret_cast<GtkWidget *>(statusbar_create(0, window_native_handle(window)));
-    ASSERT_NE(box, nullptr);
+    ASSERT_NE(statusbar_create(0, window_native_handle(window)), 0);
     statusbar_add_field(530);
-    pump_events(50);   // a field as wide as the window fills it, no wider
-    int width = 0, height = 0;
-    gtk_window_get_size(GTK_WINDOW(window_native_handle(window)), &width, &height);
-    EXPECT_EQ(width, 530);
-    GList *fields = gtk_container_get_children(GTK_CONTAINER(box));
-    ASSERT_EQ(g_list_length(fields), 1u);
-    GtkWidget *frame = GTK_WIDGET(fields->data);
-    g_list_free(fields);
-    EXPECT_TRUE(GTK_IS_LABEL(gtk_bin_get_child(GTK_BIN(frame))));
-
-    statusbar_progress(0, 0, 0);
-    GtkWidget *bar = gtk_bin_get_child(GTK_BIN(frame));
-    ASSERT_TRUE(GTK_IS_PROGRESS_BAR(bar));
-    const std::pair<int, double> cases[] = {{0, 0.0}, {50, 0.5}, {100, 1.0}, {250, 1.0}, {-5, 0.0}};
-    for (const auto &[value, fraction] : cases) {
+    pump_events(50);
+    EXPECT_EQ(look_of(window).width, 530);   // a field as wide as the window fills it, no wider
+    const std::pair<int, double> values[] = {{0, 0.0}, {50, 0.5}, {100, 1.0}, {250, 1.0}, {-5, 0.0}};
+    for (const auto &[value, fraction] : values) {
         statusbar_progress(0, 0, value);
-        EXPECT_DOUBLE_EQ(gtk_progress_bar_get_fraction(GTK_PROGRESS_BAR(bar)), fraction) << value;
-        EXPECT_EQ(gtk_bin_get_child(GTK_BIN(frame)), bar);   // updated, not replaced
+        EXPECT_NEAR(progress_shown(window), fraction, 0.05) << value;
     }
     statusbar_progress(0, 0, 50);
-    statusbar_progress(0, 3, 100);   // no such field
-    statusbar_progress(5, 0, 100);   // no such status bar
-    EXPECT_DOUBLE_EQ(gtk_progress_bar_get_fraction(GTK_PROGRESS_BAR(bar)), 0.5);
+    statusbar_progress(0, 3, 100);    // no such field
+    statusbar_progress(0, -1, 100);
+    statusbar_progress(5, 0, 100);    // no such status bar
+    EXPECT_NEAR(progress_shown(window), 0.5, 0.05);
     statusbar_progress_ex(0, 0, 15, 0, 10, 20);
-    EXPECT_DOUBLE_EQ(gtk_progress_bar_get_fraction(GTK_PROGRESS_BAR(bar)), 0.5);
+    EXPECT_NEAR(progress_shown(window), 0.5, 0.05);
     // An empty or reversed range: empty up to the minimum, full beyond it.
-    const std::tuple<int, int, int, double> ranges[] = {{5, 10, 10, 0.0}, {10, 10, 10, 0.0},
-                                                        {15, 10, 10, 1.0}, {15, 20, 10, 0.0}};
+    const std::tuple<int, int, int, double> ranges[] = {
+        {5, 10, 10, 0.0}, {10, 10, 10, 0.0}, {15, 10, 10, 1.0}, {15, 20, 10, 0.0}};
     for (const auto &[value, low, high, fraction] : ranges) {
         statusbar_progress_ex(0, 0, value, 0, low, high);
-        EXPECT_DOUBLE_EQ(gtk_progress_bar_get_fraction(GTK_PROGRESS_BAR(bar)), fraction) << value << " " << low;
+        EXPECT_NEAR(progress_shown(window), fraction, 0.05) << value << " in " << low << "..." << high;
     }
+    statusbar_image(0, 0, test_image(), STATUSBAR_IMAGE_RIGHT);
+    EXPECT_TRUE(field_shows_image(window, 0));
+    statusbar_image(0, 0, nullptr, 0);
+    EXPECT_FALSE(field_shows_image(window, 0));
+    statusbar_image(4711, 0, test_image(), 0);   // names nothing
     statusbar_free(0);
 }
 

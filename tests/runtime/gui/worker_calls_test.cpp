@@ -1,10 +1,10 @@
-#include "gui_test_support.h"
+// Toolkit calls from worker threads, on either toolkit: each is carried out
+// on the event-loop thread and returns its result, raises no event of its own
+// and drops none of the user's; a worker's requester blocks only the worker.
+#include "toolkit_view.h"
 
 #include <gtest/gtest.h>
 
-#include <glib/gstdio.h>
-
-#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -13,8 +13,8 @@ namespace {
 class WorkerCalls : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        window = window_open(ANY, 0, 0, 530, 310, u"worker", 0x64);
-        list = gadget_create_list_icon(ANY, 10, 50, 320, 230, u"NumCh", 60, 12);
+        window = window_open(ANY, 0, 0, 530, 310, u"worker", EDITOR_WINDOW);
+        list = gadget_create_list_icon(ANY, 10, 50, 320, 230, u"NumCh", 60, LIST_ICON_FULL_ROW_SELECT);
         for (int column = 1; column < 4; ++column)
             gadget_add_column(list, column, u"column", 60);
         for (int row = 0; row < 100; ++row)
@@ -28,15 +28,24 @@ protected:
         statusbar_add_field(530);
     }
     static void TearDownTestSuite() { window_close(window); }
+    // Serves the event loop until the worker's requester shows (at most about 5 s).
+    static bool wait_for_dialog() {
+        for (int tries = 0; tries < 500 && dialogs_showing() == 0; ++tries)
+            pump_events(10);
+        return dialogs_showing() == 1;
+    }
     static std::intptr_t window, list, combo, button, user_button;
 };
 std::intptr_t WorkerCalls::window, WorkerCalls::list, WorkerCalls::combo, WorkerCalls::button,
     WorkerCalls::user_button;
 
 TEST_F(WorkerCalls, ThousandsOfWorkerCallsStayCorrectBesideABusyLoop) {
-    constexpr int rounds = 2000;
+    constexpr int rounds = 1000;
+    const std::intptr_t freed = gadget_create_string(ANY, 400, 90, 90, 20, u"7050000");
+    gadget_free(freed);
     std::atomic<bool> done{false};
-    int wrong_cells = 0, wrong_texts = 0;   // worker only until joined
+    int wrong_cells = 0, wrong_texts = 0;   // the worker's until joined
+    std::intptr_t added_to_freed = -1;
     std::thread worker([&] {
         for (int i = 0; i < rounds; ++i) {
             const int row = i % 100;
@@ -48,133 +57,100 @@ TEST_F(WorkerCalls, ThousandsOfWorkerCallsStayCorrectBesideABusyLoop) {
             wrong_texts += gadget_get_text(combo) != u"USB";
         }
         gadget_disable(button, 0);
+        wrong_texts += gadget_get_text(freed) != u"";
+        added_to_freed = gadget_add_item(freed, -1, u"x");
+        gadget_disable(freed, 1);
         done = true;
-        g_main_context_wakeup(nullptr);
     });
 
-    // The user keeps clicking and selecting rows; no click may be lost to
-    // the worker's programmatic changes.
-    int clicks = 0, clicks_seen = 0;
+    // The user keeps clicking and the program selecting rows; no click may be
+    // lost to the worker's changes, which post nothing of their own.
+    int clicks = 0, clicks_seen = 0, other_events = 0;
     while (!done) {
-        gtk_button_clicked(GTK_BUTTON(gadget_native_handle(user_button)));
+        click(user_button);
         ++clicks;
         gadget_set_state(list, clicks % 100);
-        for (std::int32_t code; (code = event_wait_timeout(0)) > 0;)
+        for (std::int32_t code; (code = event_wait_timeout(0)) > 0;) {
             clicks_seen += code == EVENT_GADGET && event_gadget() == user_button;
+            other_events += code == EVENT_GADGET && event_gadget() != user_button;
+        }
         // A row being replaced is missing for a moment, shifting the rows below it.
         const int row = clicks % 100;
-        const WideText cell = gadget_get_item_text(list, row, 0);
-        if (!cell.empty()) {
-            EXPECT_TRUE(text_val(cell) == row || text_val(cell) == row + 1) << row;
-        }
-        event_wait();   // one blocking iteration serves the worker
+        const std::string cells = shown_row(list, row);
+        const bool shifted = cells.starts_with(std::to_string(row + 1) + "|");
+        EXPECT_TRUE(cells.empty() || cells.starts_with(std::to_string(row) + "|") || shifted) << row << ": " << cells;
+        event_wait_timeout(5);   // a turn that serves the worker
     }
     worker.join();
     drain_events();
 
     EXPECT_EQ(wrong_cells, 0);
     EXPECT_EQ(wrong_texts, 0);
+    EXPECT_EQ(added_to_freed, 0);
     EXPECT_EQ(clicks_seen, clicks);
+    EXPECT_EQ(other_events, 0);
     EXPECT_GT(clicks, 0);
-    EXPECT_TRUE(gtk_widget_get_sensitive(static_cast<GtkWidget *>(gadget_native_handle(button))));
-    for (int row = 0; row < 100; ++row) {
-        EXPECT_EQ(gadget_get_item_text(list, row, 0), text_str(row));
-        EXPECT_EQ(gadget_get_item_text(list, row, 1), text_str(rounds - 100 + row));
-    }
-    EXPECT_EQ(gadget_get_item_text(list, 100, 0), u"");
+    EXPECT_TRUE(is_enabled(button));
+    for (int row = 0; row < 100; ++row)
+        EXPECT_EQ(shown_row(list, row), std::to_string(row) + "|" + std::to_string(rounds - 100 + row) + "|USB|---");
+    EXPECT_EQ(shown_row(list, 100), "");
 }
 
 TEST_F(WorkerCalls, WorkerRequesterBlocksOnlyTheWorker) {
     std::atomic<std::intptr_t> answer{-1};
-    std::thread worker([&] { answer = requester_message(u"Error", u"File exists, replace?", 17); });
-    GtkWidget *dialog = wait_for_toplevel(GTK_TYPE_MESSAGE_DIALOG);
-    ASSERT_NE(dialog, nullptr);
-    // The event loop goes on while the worker waits for its answer.
+    std::thread worker([&] { answer = requester_message(u"Error", u"File exists, replace?", REQUESTER_QUESTION); });
+    ASSERT_TRUE(wait_for_dialog());
+    // The event loop goes on while the worker waits for its answer...
     event_post(EVENT_GADGET, 42, window, 0);
-    EXPECT_EQ(event_wait_timeout(0), EVENT_GADGET);
-    EXPECT_EQ(event_gadget(), 42);
+    EXPECT_EQ(subtypes_of(pump_events(50), 42).size(), 1u);
+    // ...and so does the main window: its close box gets past the message.
+    press_close_box(window);
+    EXPECT_EQ(events_with_code(pump_events(100), EVENT_CLOSE_WINDOW).size(), 1u);
     EXPECT_EQ(answer, -1);
-    // So does the main window: its close request gets past the message.
-    gtk_window_close(GTK_WINDOW(window_native_handle(window)));
-    std::vector<SeenEvent> seen = pump_events(100);
-    EXPECT_TRUE(std::any_of(seen.begin(), seen.end(),
-                            [](const SeenEvent &e) { return e.code == EVENT_CLOSE_WINDOW; }));
-    EXPECT_EQ(answer, -1);
-
-    gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_NO);
+    answer_next_dialog(Reply::no);
+    for (int tries = 0; tries < 500 && answer == -1; ++tries)
+        pump_events(10);
     worker.join();
+    EXPECT_EQ(answered_dialog().text, "File exists, replace?");
     EXPECT_EQ(answer, REQUESTER_ANSWER_NO);
-    pump_events(20);
-    EXPECT_EQ(find_toplevel(GTK_TYPE_MESSAGE_DIALOG), nullptr);
+    EXPECT_EQ(dialogs_showing(), 0);
 }
 
 // A file requester for a worker behaves like a message: only the worker
-// waits. The name it brings back is the file's own, UTF-8 or not.
+// waits. The name it brings back is the file's own.
 TEST_F(WorkerCalls, WorkerFileRequesterBlocksOnlyTheWorker) {
-    char folder[] = "/tmp/kalvo_gui_XXXXXX";
-    ASSERT_NE(g_mkdtemp(folder), nullptr);
-    const std::string file = std::string(folder) + "/caf\xE9.mem"; // Latin-1
-    ASSERT_TRUE(g_file_set_contents(file.c_str(), "x", 1, nullptr));
+    const std::string file = scratch_path(unusual_file_name(), true);
     std::atomic<bool> done{false};
     WideText chosen;
+    // Answered a second after it shows: should it run inside the loop's
+    // hand-over, the loop is stuck in it until then, and sees no requester.
+    answer_next_dialog(Reply::ok, {}, 1000);
     std::thread worker([&] {
-        chosen = requester_open_file(u"Open", text_from_file_name(file.c_str()), u"Memory (*.mem)|*.mem;", 0);
+        chosen = requester_open_file(u"Open", native_name(file), u"Memory (*.mem)|*.mem;", 0);
         done = true;
     });
-    // Should the requester run inside the loop's hand-over, this ends it.
-    const guint rescue = g_timeout_add(3000, [](gpointer) -> gboolean {
-        if (GtkWidget *dialog = find_toplevel(GTK_TYPE_FILE_CHOOSER_DIALOG))
-            gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_CANCEL);
-        return G_SOURCE_REMOVE;
-    }, nullptr);
-    GtkWidget *dialog = wait_for_toplevel(GTK_TYPE_FILE_CHOOSER_DIALOG);
-    EXPECT_NE(dialog, nullptr);
+    EXPECT_TRUE(wait_for_dialog());
     event_post(EVENT_GADGET, 42, window, 0);
-    EXPECT_EQ(event_wait_timeout(0), EVENT_GADGET);
+    EXPECT_EQ(subtypes_of(pump_events(50), 42).size(), 1u);
     EXPECT_FALSE(done);
-    // The chooser turns an answer down while it still loads the folder.
-    for (int tries = 0; tries < 100 && !done; ++tries) {
-        if ((dialog = find_toplevel(GTK_TYPE_FILE_CHOOSER_DIALOG)))
-            gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
-        pump_events(20);
-    }
+    for (int tries = 0; tries < 500 && !done; ++tries)
+        pump_events(10);
     worker.join();
-    if (GSource *source = g_main_context_find_source_by_id(nullptr, rescue))
-        g_source_destroy(source);
-    EXPECT_EQ(text_to_file_name(chosen), file);
-    g_remove(file.c_str());
-    g_rmdir(folder);
+    answered_dialog();
+    EXPECT_EQ(from_native_name(chosen), file);
 }
-
-TEST_F(WorkerCalls, WorkerCallsOnFreedGadgetsDoNothing) {
-    const std::intptr_t doomed = gadget_create_string(ANY, 400, 90, 90, 20, u"7050000");
-    gadget_free(doomed);
-    WideText text = u"unset";
-    std::intptr_t added = -1;
-    std::atomic<bool> done{false};
-    std::thread worker([&] {
-        text = gadget_get_text(doomed);
-        added = gadget_add_item(doomed, -1, u"x");
-        gadget_disable(doomed, 1);
-        done = true;
-    });
-    while (!done)
-        event_wait_timeout(5);
-    worker.join();
-    EXPECT_EQ(text, u"");
-    EXPECT_EQ(added, 0);
-}
-
-} // namespace
 
 // A worker's removal waits for its next toolkit call; when there is none, it
 // is carried out as the worker ends.
 TEST_F(WorkerCalls, RemovalAsAWorkersLastCallIsCarriedOut) {
-    ASSERT_EQ(gadget_get_item_text(list, 99, 0), u"99");
+    const std::string last = shown_row(list, 99);
+    ASSERT_NE(last, "");
     ASSERT_NE(thread_create([](std::intptr_t gadget) { gadget_remove_item(gadget, 0); }, list), 0);
-    for (int waited = 0; waited < 2000 && gadget_get_item_text(list, 99, 0) == u"99"; waited += 10)
+    for (int waited = 0; waited < 2000 && shown_row(list, 99) != ""; waited += 10)
         pump_events(10);
-    EXPECT_EQ(gadget_get_item_text(list, 0, 0), u"1");
-    EXPECT_EQ(gadget_get_item_text(list, 99, 0), u"");
+    EXPECT_EQ(shown_row(list, 99), "");
+    EXPECT_EQ(shown_row(list, 98), last);
     gadget_add_item(list, 0, u"0");
 }
+
+} // namespace

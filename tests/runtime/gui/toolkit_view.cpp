@@ -1,4 +1,6 @@
-#include "event_pump.h"
+// The parts of the toolkit view both back-ends share: event pumping through
+// event_wait_timeout, as the editor fetches its events.
+#include "toolkit_view.h"
 
 #include <chrono>
 

@@ -1,0 +1,122 @@
+// The toolkit suites are written once for both back-ends against these
+// functions: the user's input given through the native controls, and what
+// the controls really show, read back from GTK (toolkit_view_gtk.cpp) or with
+// Win32 messages (win32/toolkit_view_win32.cpp). Each part also starts the
+// runtime once per test program.
+#pragma once
+
+#include "gui/gui.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Events as event_wait_timeout hands them out.
+struct SeenEvent {
+    std::int32_t code;
+    std::intptr_t object;
+    std::intptr_t subtype;
+};
+// Runs the event loop for about ms milliseconds and returns the toolkit events seen.
+std::vector<SeenEvent> pump_events(int ms);
+// Fetches and drops everything queued or pending.
+void drain_events();
+// Sub-types of the gadget events of one gadget among the events seen.
+std::vector<std::intptr_t> subtypes_of(const std::vector<SeenEvent> &events, std::intptr_t gadget);
+std::vector<SeenEvent> events_with_code(const std::vector<SeenEvent> &events, std::int32_t code);
+// Whether a code event_wait_timeout returned is a toolkit event (Win32 also
+// hands out plain window messages).
+bool is_toolkit_event(std::int32_t code);
+
+// The sub-type of a user's change (text typed, another row chosen, a box checked).
+inline constexpr std::intptr_t CHANGED = 0x300;
+// The flags of the editor's main window.
+inline constexpr std::int32_t EDITOR_WINDOW = WINDOW_SYSTEM_MENU | WINDOW_MINIMIZE_GADGET | WINDOW_SCREEN_CENTERED;
+
+// ---- the user's input ----
+void click(ObjectId button);
+// Types the characters at the end of the field's text (UTF-8).
+void type_into(ObjectId field, const std::string &text);
+// Clicks the row's second cell: button 1 left, 3 right; count 2 double-clicks.
+void click_row(ObjectId list, int row, int button = 1, int count = 1);
+void press_close_box(ObjectId window);
+
+// ---- what the window shows ----
+struct Rect {
+    int x, y, width, height;
+};
+struct WindowLook {
+    std::string title;
+    Rect frame;                // on the screen, decorations included
+    int width, height;         // the client area
+    bool sizeable, minimise_box, maximise_box;
+    void *owner;               // the native window it stays in front of
+};
+WindowLook look_of(ObjectId window);
+Rect screen_size();
+// Whether the window is on screen and takes input.
+bool window_usable(ObjectId window);
+// The least client size the user can make the window.
+Rect least_size(ObjectId window);
+// The colour (0xBBGGRR) the gadget area is painted in.
+std::int32_t window_colour(ObjectId window);
+
+// ---- what a gadget shows ----
+// A button's caption, a label, a field's text, the chosen item of a combo.
+std::string shown_text(ObjectId gadget);
+bool is_enabled(ObjectId gadget);
+bool has_focus(ObjectId gadget);
+// Colours (0xBBGGRR) the gadget's text and background are drawn in, -1 the toolkit's own.
+std::int32_t text_colour(ObjectId gadget);
+std::int32_t background_colour(ObjectId gadget);
+// A font of that pixel size, owned by the caller (free_font), and the size a gadget's text is drawn in.
+void *make_font(int size);
+void free_font(void *font);
+int font_size(ObjectId gadget);
+// A small native image, kept for the program's life.
+void *test_image();
+
+int combo_count(ObjectId combo);
+bool combo_item_has_image(ObjectId combo, int item);
+
+// A list's cells as drawn, joined by "|" ("" for a row that is not there).
+std::string shown_row(ObjectId list, int row);
+std::string column_title(ObjectId list, int column);
+int column_count(ObjectId list);
+// The drawn width of a column, 0 when hidden.
+int column_width(ObjectId list, int column);
+std::vector<int> selected_rows(ObjectId list);
+// The first and last row in view.
+std::pair<int, int> rows_in_view(ObjectId list);
+// The check box: 0 empty, 1 checked, 2 the third state.
+int check_shown(ObjectId list, int row);
+bool row_has_image(ObjectId list, int row);
+std::int32_t cell_text_colour(ObjectId list, int row, int column);
+
+// The progress the window's status bar shows in its first field, 0 ... 1.
+double progress_shown(ObjectId window);
+bool field_shows_image(ObjectId window, int field);
+
+// ---- requesters ----
+struct DialogSeen {
+    std::string title, text;     // a message's text
+    bool yes_no = false;         // offers Yes and No
+    std::string file_name;       // a file requester's name box and filter
+    std::string filter;
+    bool in_front = false;       // Win32: kept above every other window
+};
+enum class Reply { ok, yes, no, cancel };
+// Answers the next requester to show up, whichever thread asked for it, once
+// it has been up for after_ms, as the user would; files: the names to choose
+// in a file requester, from its folder. The event loop must be served meanwhile.
+void answer_next_dialog(Reply reply, std::vector<std::string> files = {}, int after_ms = 0);
+// Waits for that answer to have been given and returns what was shown.
+DialogSeen answered_dialog();
+int dialogs_showing();
+
+// A path in the test program's scratch folder, made an empty file if asked.
+std::string scratch_path(const std::string &name, bool create = false);
+// A file name that is hard on the toolkit: on GTK bytes that are no UTF-8.
+std::string unusual_file_name();
+WideText native_name(const std::string &path);
+std::string from_native_name(const WideText &name);

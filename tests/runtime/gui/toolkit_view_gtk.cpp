@@ -1,0 +1,502 @@
+// The GTK part of the toolkit view: input through the widgets' own signals
+// (pointer clicks through the X server's test extension), read-backs from
+// the widgets, their cell renderers and the window's X properties.
+#include <gtest/gtest.h>   // before X11, whose None macro it would not survive
+
+#include "toolkit_view.h"
+
+#include <gdk/gdkx.h>
+#include <glib/gstdio.h>
+#include <gtk/gtk.h>
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+class ToolkitEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        XInitThreads();   // must come before any other Xlib call, as in runtime_start
+        const char *display = std::getenv("DISPLAY");
+        Display *probe = display ? XOpenDisplay(display) : nullptr;
+        if (!probe) {
+            std::fprintf(stderr, "These tests need an X display: none answers at DISPLAY=%s.\n",
+                         display ? display : "(unset)");
+            std::exit(2);
+        }
+        XCloseDisplay(probe);
+        setenv("GSETTINGS_BACKEND", "memory", 1);   // GTK's settings stay out of the user's store
+        setenv("NO_AT_BRIDGE", "1", 1);             // no accessibility bus to keep alive
+        // A locale from the environment, as users have one: the start-up must
+        // still leave numbers in the "C" form.
+        setenv("LC_ALL", "C.UTF-8", 1);
+        static char name[] = "gui_test";
+        static char *args[] = {name, nullptr};
+        runtime_start(1, args);
+        // Scrolling then lands at once instead of over several frames.
+        g_object_set(gtk_settings_get_default(), "gtk-enable-animations", FALSE, nullptr);
+    }
+};
+
+[[maybe_unused]] testing::Environment *const environment = testing::AddGlobalTestEnvironment(new ToolkitEnvironment);
+
+GtkWidget *widget_of(ObjectId gadget) { return static_cast<GtkWidget *>(gadget_native_handle(gadget)); }
+GtkWidget *window_of(ObjectId window) { return static_cast<GtkWidget *>(window_native_handle(window)); }
+
+std::int32_t bgr(const GdkRGBA &colour) {
+    auto channel = [](double value) { return std::min(255, static_cast<std::int32_t>(value * 256)); };
+    return channel(colour.red) | channel(colour.green) << 8 | channel(colour.blue) << 16;
+}
+
+std::int32_t style_colour(GtkWidget *widget, const char *property) {
+    GdkRGBA *colour = nullptr;
+    GtkStyleContext *style = gtk_widget_get_style_context(widget);
+    gtk_style_context_get(style, gtk_style_context_get_state(style), property, &colour, nullptr);
+    const std::int32_t value = colour ? bgr(*colour) : -1;
+    if (colour)
+        gdk_rgba_free(colour);
+    return value;
+}
+
+template <class T> T property(gpointer object, const char *name) {
+    T value{};
+    g_object_get(object, name, &value, nullptr);
+    return value;
+}
+
+std::vector<GtkCellRenderer *> renderers(GtkCellLayout *layout) {
+    GList *list = gtk_cell_layout_get_cells(layout);
+    std::vector<GtkCellRenderer *> cells;
+    for (GList *c = list; c; c = c->next)
+        cells.push_back(GTK_CELL_RENDERER(c->data));
+    g_list_free(list);
+    return cells;
+}
+
+// The column's renderers as handed what to draw for the row; empty when the row is not there.
+std::vector<GtkCellRenderer *> cells_for_row(ObjectId list, int column, int row) {
+    GtkTreeView *view = GTK_TREE_VIEW(widget_of(list));
+    GtkTreeViewColumn *header = gtk_tree_view_get_column(view, column);
+    GtkTreeModel *model = gtk_tree_view_get_model(view);
+    GtkTreeIter iter;
+    if (!header || !gtk_tree_model_iter_nth_child(model, &iter, nullptr, row))
+        return {};
+    gtk_tree_view_column_cell_set_cell_data(header, model, &iter, FALSE, FALSE);
+    return renderers(GTK_CELL_LAYOUT(header));
+}
+
+// The combo's renderers as handed what to draw for the item.
+std::vector<GtkCellRenderer *> combo_cells(ObjectId combo, int item) {
+    GtkWidget *widget = widget_of(combo);
+    GtkTreeModel *model = gtk_combo_box_get_model(GTK_COMBO_BOX(widget));
+    GtkTreeIter iter;
+    if (!gtk_tree_model_iter_nth_child(model, &iter, nullptr, item))
+        return {};
+    gtk_cell_area_apply_attributes(gtk_cell_layout_get_area(GTK_CELL_LAYOUT(widget)), model, &iter, FALSE, FALSE);
+    return renderers(GTK_CELL_LAYOUT(widget));
+}
+
+std::string text_drawn(const std::vector<GtkCellRenderer *> &cells) {
+    for (GtkCellRenderer *cell : cells)
+        if (GTK_IS_CELL_RENDERER_TEXT(cell)) {
+            gchar *text = property<gchar *>(cell, "text");
+            std::string value = text ? text : "";
+            g_free(text);
+            return value;
+        }
+    return "";
+}
+
+bool image_drawn(const std::vector<GtkCellRenderer *> &cells) {
+    for (GtkCellRenderer *cell : cells)
+        if (GTK_IS_CELL_RENDERER_PIXBUF(cell)) {
+            GdkPixbuf *image = property<GdkPixbuf *>(cell, "pixbuf");
+            if (image)
+                g_object_unref(image);
+            if (image && gtk_cell_renderer_get_visible(cell))
+                return true;
+        }
+    return false;
+}
+
+// The window-manager hints as GDK wrote them: the functions offered.
+unsigned long motif_functions(GtkWidget *window) {
+    GdkWindow *native = gtk_widget_get_window(window);
+    Display *display = GDK_WINDOW_XDISPLAY(native);
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0, functions = 0;
+    unsigned char *data = nullptr;
+    XGetWindowProperty(display, GDK_WINDOW_XID(native), XInternAtom(display, "_MOTIF_WM_HINTS", False), 0, 5,
+                       False, AnyPropertyType, &type, &format, &count, &after, &data);
+    if (data && count >= 3)
+        functions = reinterpret_cast<unsigned long *>(data)[1];
+    if (data)
+        XFree(data);
+    return functions;
+}
+
+// What the status bar's field holds: a label, a progress bar or an image.
+GtkWidget *status_field(ObjectId window, int field) {
+    auto *vbox = static_cast<GtkWidget *>(g_object_get_data(G_OBJECT(window_of(window)), "kw_vbox"));
+    GList *rows = gtk_container_get_children(GTK_CONTAINER(vbox));
+    GtkWidget *found = nullptr;
+    for (GList *row = rows; row && !found; row = row->next) {
+        if (!GTK_IS_BOX(row->data))
+            continue;
+        GList *fields = gtk_container_get_children(GTK_CONTAINER(row->data));
+        auto *frame = static_cast<GtkWidget *>(g_list_nth_data(fields, static_cast<guint>(field)));
+        if (frame && GTK_IS_FRAME(frame))
+            found = gtk_bin_get_child(GTK_BIN(frame));
+        g_list_free(fields);
+    }
+    g_list_free(rows);
+    return found;
+}
+
+GList *dialog_windows() {
+    GList *windows = gtk_window_list_toplevels();
+    GList *dialogs = nullptr;
+    for (GList *w = windows; w; w = w->next)
+        if (GTK_IS_DIALOG(w->data) && gtk_widget_get_visible(GTK_WIDGET(w->data)))
+            dialogs = g_list_prepend(dialogs, w->data);
+    g_list_free(windows);
+    return dialogs;
+}
+
+// The answer being given, on the event-loop thread.
+struct Answering {
+    Reply reply;
+    std::vector<std::string> files;
+    int after_ms;
+    GtkWidget *dialog = nullptr;   // referenced while answered
+    gint64 shown_at = 0;
+    DialogSeen seen;
+    bool done = false;
+};
+Answering *answering = nullptr;
+guint answer_source = 0;
+
+DialogSeen what_shows(GtkWidget *dialog) {
+    DialogSeen seen;
+    seen.title = gtk_window_get_title(GTK_WINDOW(dialog)) ?: "";
+    if (GTK_IS_MESSAGE_DIALOG(dialog)) {
+        gchar *text = property<gchar *>(dialog, "text");
+        seen.text = text ? text : "";
+        g_free(text);
+        seen.yes_no = gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), GTK_RESPONSE_YES);
+    } else if (GTK_IS_FILE_CHOOSER(dialog)) {
+        auto *chooser = GTK_FILE_CHOOSER(dialog);
+        if (gtk_file_chooser_get_action(chooser) == GTK_FILE_CHOOSER_ACTION_SAVE) {
+            gchar *name = gtk_file_chooser_get_current_name(chooser);
+            seen.file_name = name ? name : "";
+            g_free(name);
+        }
+        GtkFileFilter *filter = gtk_file_chooser_get_filter(chooser);
+        seen.filter = filter ? gtk_file_filter_get_name(filter) : "";
+    }
+    return seen;
+}
+
+// Chooses the files, which are all the folder holds; a chooser still loading
+// the folder may not have them yet.
+bool choose_files(GtkFileChooser *chooser, const std::vector<std::string> &files) {
+    gtk_file_chooser_select_all(chooser);
+    GSList *chosen = gtk_file_chooser_get_filenames(chooser);
+    std::vector<std::string> names;
+    for (GSList *name = chosen; name; name = name->next)
+        names.push_back(static_cast<char *>(name->data));
+    g_slist_free_full(chosen, g_free);
+    std::vector<std::string> wanted;
+    for (const std::string &name : files)
+        wanted.push_back(scratch_path(name));
+    return names == wanted;
+}
+
+gboolean answer_tick(gpointer) {
+    Answering &a = *answering;
+    if (!a.dialog) {
+        GList *dialogs = dialog_windows();
+        if (!dialogs)
+            return G_SOURCE_CONTINUE;
+        a.dialog = GTK_WIDGET(g_object_ref(dialogs->data));
+        g_list_free(dialogs);
+        a.shown_at = g_get_monotonic_time();
+        a.seen = what_shows(a.dialog);
+    }
+    if (!gtk_widget_get_visible(a.dialog)) {   // answered and gone
+        g_clear_object(&a.dialog);
+        a.done = true;
+        answer_source = 0;
+        return G_SOURCE_REMOVE;
+    }
+    if (g_get_monotonic_time() - a.shown_at < a.after_ms * 1000)
+        return G_SOURCE_CONTINUE;
+    const bool chooser = GTK_IS_FILE_CHOOSER(a.dialog);
+    if (chooser && !a.files.empty() && !choose_files(GTK_FILE_CHOOSER(a.dialog), a.files))
+        return G_SOURCE_CONTINUE;
+    const int response = a.reply == Reply::yes  ? GTK_RESPONSE_YES
+                         : a.reply == Reply::no ? GTK_RESPONSE_NO
+                         : a.reply == Reply::ok ? (chooser ? GTK_RESPONSE_ACCEPT : GTK_RESPONSE_OK)
+                                                : (chooser ? GTK_RESPONSE_CANCEL : GTK_RESPONSE_DELETE_EVENT);
+    // A chooser turns an answer down while it still loads the folder: it is
+    // given again on the next tick until the requester goes.
+    gtk_dialog_response(GTK_DIALOG(a.dialog), response);
+    return G_SOURCE_CONTINUE;
+}
+
+} // namespace
+
+// GTK, GLib and fontconfig are not built with the thread sanitizer, and their
+// own helper threads synchronise in ways it cannot see; only races that
+// involve our instrumented code are reported.
+extern "C" const char *__tsan_default_options() { return "ignore_noninstrumented_modules=1"; }
+// fontconfig keeps its font cache for the life of the process.
+extern "C" const char *__lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+
+bool is_toolkit_event(std::int32_t code) { return code > 0; }
+
+void click(ObjectId button) { gtk_button_clicked(GTK_BUTTON(widget_of(button))); }
+
+void type_into(ObjectId field, const std::string &text) {
+    auto *editable = GTK_EDITABLE(widget_of(field));
+    if (!gtk_editable_get_editable(editable))
+        return;   // key presses go nowhere
+    gtk_editable_set_position(editable, -1);
+    int position = gtk_editable_get_position(editable);
+    gtk_editable_insert_text(editable, text.c_str(), -1, &position);
+}
+
+void click_row(ObjectId list, int row, int button, int count) {
+    GtkTreeView *view = GTK_TREE_VIEW(widget_of(list));
+    GdkRectangle cell{};
+    GtkTreePath *path = gtk_tree_path_new_from_indices(row, -1);
+    gtk_tree_view_get_cell_area(view, path, gtk_tree_view_get_column(view, 1), &cell);
+    gtk_tree_path_free(path);
+    int x = 0, y = 0;
+    gdk_window_get_origin(gtk_tree_view_get_bin_window(view), &x, &y);
+    const std::string command = "xdotool mousemove " + std::to_string(x + cell.x + cell.width / 2) + " " +
+                                std::to_string(y + cell.y + cell.height / 2) + " click --repeat " +
+                                std::to_string(count) + " --delay 40 " + std::to_string(button);
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+void press_close_box(ObjectId window) { gtk_window_close(GTK_WINDOW(window_of(window))); }
+
+WindowLook look_of(ObjectId window) {
+    GtkWidget *widget = window_of(window);
+    GdkWindow *native = gtk_widget_get_window(widget);
+    GdkRectangle frame{};
+    gdk_window_get_frame_extents(native, &frame);
+    const unsigned long functions = motif_functions(widget);
+    GtkWindow *owner = gtk_window_get_transient_for(GTK_WINDOW(widget));
+    return {gtk_window_get_title(GTK_WINDOW(widget)) ?: "",
+            {frame.x, frame.y, frame.width, frame.height},
+            gdk_window_get_width(native),
+            gdk_window_get_height(native),
+            (functions & GDK_FUNC_RESIZE) != 0,
+            (functions & GDK_FUNC_MINIMIZE) != 0,
+            (functions & GDK_FUNC_MAXIMIZE) != 0,
+            owner};
+}
+
+Rect screen_size() {
+    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+    return {0, 0, gdk_screen_width(), gdk_screen_height()};
+    G_GNUC_END_IGNORE_DEPRECATIONS
+}
+
+bool window_usable(ObjectId window) {
+    GtkWidget *widget = window_of(window);
+    return widget && gtk_widget_get_visible(widget) && gtk_widget_get_sensitive(widget);
+}
+
+Rect least_size(ObjectId window) {
+    GdkWindow *native = gtk_widget_get_window(window_of(window));
+    XSizeHints hints{};
+    long supplied = 0;
+    XGetWMNormalHints(GDK_WINDOW_XDISPLAY(native), GDK_WINDOW_XID(native), &hints, &supplied);
+    return {0, 0, hints.min_width, hints.min_height};
+}
+
+std::int32_t window_colour(ObjectId window) {
+    return style_colour(static_cast<GtkWidget *>(g_object_get_data(G_OBJECT(window_of(window)), "kw_gadgetlist")),
+                        "background-color");
+}
+
+std::string shown_text(ObjectId gadget) {
+    GtkWidget *widget = widget_of(gadget);
+    if (GTK_IS_COMBO_BOX(widget)) {
+        const int active = gtk_combo_box_get_active(GTK_COMBO_BOX(widget));
+        return active < 0 ? "" : text_drawn(combo_cells(gadget, active));
+    }
+    if (GTK_IS_BUTTON(widget))
+        widget = gtk_bin_get_child(GTK_BIN(widget));
+    if (GTK_IS_LABEL(widget))
+        return gtk_label_get_text(GTK_LABEL(widget));
+    return gtk_entry_get_text(GTK_ENTRY(widget));
+}
+
+bool is_enabled(ObjectId gadget) { return gtk_widget_get_sensitive(widget_of(gadget)); }
+
+bool has_focus(ObjectId gadget) {
+    GtkWidget *focus = gtk_window_get_focus(GTK_WINDOW(gtk_widget_get_toplevel(widget_of(gadget))));
+    return focus && (focus == widget_of(gadget) || gtk_widget_is_ancestor(focus, widget_of(gadget)));
+}
+
+std::int32_t text_colour(ObjectId gadget) { return style_colour(widget_of(gadget), "color"); }
+
+// A text's background is its event box, painted only while it has a colour.
+std::int32_t background_colour(ObjectId gadget) {
+    GtkWidget *box = gtk_widget_get_parent(widget_of(gadget));
+    if (!GTK_IS_EVENT_BOX(box) || !gtk_event_box_get_visible_window(GTK_EVENT_BOX(box)))
+        return -1;
+    return style_colour(box, "background-color");
+}
+
+void *make_font(int size) { return pango_font_description_from_string(("Sans " + std::to_string(size)).c_str()); }
+void free_font(void *font) { pango_font_description_free(static_cast<PangoFontDescription *>(font)); }
+
+int font_size(ObjectId gadget) {
+    GtkWidget *widget = widget_of(gadget);
+    PangoFontDescription *font = nullptr;
+    if (GTK_IS_COMBO_BOX(widget)) {
+        font = property<PangoFontDescription *>(renderers(GTK_CELL_LAYOUT(widget)).back(), "font-desc");
+    } else {
+        if (GTK_IS_TREE_VIEW(widget))
+            widget = gtk_tree_view_column_get_widget(gtk_tree_view_get_column(GTK_TREE_VIEW(widget), 0));
+        else if (GTK_IS_BIN(widget))
+            widget = gtk_bin_get_child(GTK_BIN(widget));
+        GtkStyleContext *style = gtk_widget_get_style_context(widget);
+        gtk_style_context_get(style, gtk_style_context_get_state(style), "font", &font, nullptr);
+    }
+    const int size = font ? pango_font_description_get_size(font) / PANGO_SCALE : 0;
+    if (font)
+        pango_font_description_free(font);
+    return size;
+}
+
+void *test_image() {
+    static GdkPixbuf *image = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, 8, 8);
+    return image;
+}
+
+int combo_count(ObjectId combo) {
+    return gtk_tree_model_iter_n_children(gtk_combo_box_get_model(GTK_COMBO_BOX(widget_of(combo))), nullptr);
+}
+
+bool combo_item_has_image(ObjectId combo, int item) { return image_drawn(combo_cells(combo, item)); }
+
+std::string shown_row(ObjectId list, int row) {
+    std::string cells;
+    const int columns = column_count(list);
+    for (int column = 0; column < columns; ++column) {
+        const std::vector<GtkCellRenderer *> drawn = cells_for_row(list, column, row);
+        if (drawn.empty())
+            return "";
+        cells += (column ? "|" : "") + text_drawn(drawn);
+    }
+    return cells;
+}
+
+std::string column_title(ObjectId list, int column) {
+    return gtk_tree_view_column_get_title(gtk_tree_view_get_column(GTK_TREE_VIEW(widget_of(list)), column)) ?: "";
+}
+
+int column_count(ObjectId list) { return static_cast<int>(gtk_tree_view_get_n_columns(GTK_TREE_VIEW(widget_of(list)))); }
+
+int column_width(ObjectId list, int column) {
+    GtkTreeViewColumn *header = gtk_tree_view_get_column(GTK_TREE_VIEW(widget_of(list)), column);
+    return gtk_tree_view_column_get_visible(header) ? gtk_tree_view_column_get_fixed_width(header) : 0;
+}
+
+std::vector<int> selected_rows(ObjectId list) {
+    GList *paths = gtk_tree_selection_get_selected_rows(gtk_tree_view_get_selection(GTK_TREE_VIEW(widget_of(list))),
+                                                        nullptr);
+    std::vector<int> rows;
+    for (GList *p = paths; p; p = p->next)
+        rows.push_back(gtk_tree_path_get_indices(static_cast<GtkTreePath *>(p->data))[0]);
+    g_list_free_full(paths, reinterpret_cast<GDestroyNotify>(gtk_tree_path_free));
+    return rows;
+}
+
+std::pair<int, int> rows_in_view(ObjectId list) {
+    GtkTreePath *first = nullptr, *last = nullptr;
+    if (!gtk_tree_view_get_visible_range(GTK_TREE_VIEW(widget_of(list)), &first, &last))
+        return {-1, -1};
+    const std::pair<int, int> rows{gtk_tree_path_get_indices(first)[0], gtk_tree_path_get_indices(last)[0]};
+    gtk_tree_path_free(first);
+    gtk_tree_path_free(last);
+    return rows;
+}
+
+int check_shown(ObjectId list, int row) {
+    for (GtkCellRenderer *cell : cells_for_row(list, 0, row))
+        if (GTK_IS_CELL_RENDERER_TOGGLE(cell))
+            return property<gboolean>(cell, "inconsistent") ? 2 : property<gboolean>(cell, "active") ? 1 : 0;
+    return -1;
+}
+
+bool row_has_image(ObjectId list, int row) { return image_drawn(cells_for_row(list, 0, row)); }
+
+std::int32_t cell_text_colour(ObjectId list, int row, int column) {
+    GtkCellRenderer *text = cells_for_row(list, column, row).back();
+    GdkRGBA *colour = property<GdkRGBA *>(text, "foreground-rgba");
+    const std::int32_t value = colour && property<gboolean>(text, "foreground-set") ? bgr(*colour) : -1;
+    if (colour)
+        gdk_rgba_free(colour);
+    return value;
+}
+
+double progress_shown(ObjectId window) {
+    GtkWidget *field = status_field(window, 0);
+    return field && GTK_IS_PROGRESS_BAR(field) ? gtk_progress_bar_get_fraction(GTK_PROGRESS_BAR(field)) : 0.0;
+}
+
+bool field_shows_image(ObjectId window, int field) {
+    GtkWidget *shown = status_field(window, field);
+    return shown && GTK_IS_IMAGE(shown) && gtk_image_get_pixbuf(GTK_IMAGE(shown));
+}
+
+void answer_next_dialog(Reply reply, std::vector<std::string> files, int after_ms) {
+    if (answer_source)
+        g_source_remove(answer_source);
+    if (answering && answering->dialog)
+        g_object_unref(answering->dialog);
+    delete answering;
+    answering = new Answering{reply, std::move(files), after_ms, nullptr, 0, {}, false};
+    answer_source = g_timeout_add(20, answer_tick, nullptr);
+}
+
+DialogSeen answered_dialog() {
+    for (int tries = 0; tries < 500 && answering && !answering->done; ++tries)
+        pump_events(10);
+    EXPECT_TRUE(answering && answering->done) << "no requester was answered";
+    return answering ? answering->seen : DialogSeen{};
+}
+
+int dialogs_showing() {
+    GList *dialogs = dialog_windows();
+    const int count = static_cast<int>(g_list_length(dialogs));
+    g_list_free(dialogs);
+    return count;
+}
+
+std::string scratch_path(const std::string &name, bool create) {
+    static std::string folder = [] {
+        char pattern[] = "/tmp/kalvo_gui_XXXXXX";
+        return std::string(g_mkdtemp(pattern));
+    }();
+    const std::string path = folder + "/" + name;
+    if (create)
+        g_file_set_contents(path.c_str(), "", 0, nullptr);
+    return path;
+}
+
+std::string unusual_file_name() { return "caf\xE9.mem"; }   // Latin-1
+WideText native_name(const std::string &path) { return text_from_file_name(path.c_str()); }
+std::string from_native_name(const WideText &name) { return text_to_file_name(name); }

@@ -1,0 +1,397 @@
+// The Win32 part of the toolkit view: input as the controls' own messages,
+// read-backs with the controls' messages, their colour requests to the window
+// and what they paint. Requesters are answered by a helper thread.
+#include "toolkit_view.h"
+#include "win32_private.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
+namespace {
+
+class ToolkitEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        static char name[] = "gui_win32_test";
+        static char *args[] = {name, nullptr};
+        runtime_start(1, args);
+    }
+};
+
+[[maybe_unused]] ::testing::Environment *const environment =
+    ::testing::AddGlobalTestEnvironment(new ToolkitEnvironment);
+
+HWND control(ObjectId gadget) { return static_cast<HWND>(gadget_native_handle(gadget)); }
+HWND window_of(ObjectId window) { return static_cast<HWND>(window_native_handle(window)); }
+std::string utf8(const wchar_t *text) { return text_to_utf8(from_wide(text)); }
+std::string text_of(HWND hwnd) { return text_to_utf8(window_text(hwnd)); }
+LRESULT send(HWND hwnd, UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
+    return SendMessageW(hwnd, message, wparam, lparam);
+}
+
+std::wstring class_of(HWND hwnd) {
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    return name;
+}
+
+// The colours the window's answer to a control's WM_CTLCOLOR* request leaves in a DC.
+std::pair<COLORREF, COLORREF> asked_colours(ObjectId gadget) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    const UINT message = class_of(control(gadget)) == L"Edit" ? WM_CTLCOLOREDIT : WM_CTLCOLORSTATIC;
+    send(GetParent(control(gadget)), message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control(gadget)));
+    const std::pair<COLORREF, COLORREF> asked{GetTextColor(dc), GetBkColor(dc)};
+    DeleteDC(dc);
+    return asked;
+}
+
+HWND status_bar(ObjectId window) { return FindWindowExW(window_of(window), nullptr, STATUSCLASSNAMEW, nullptr); }
+
+// Share of the field's width painted in the highlight colour.
+double filled_share(HWND status) {
+    RECT part{};
+    send(status, SB_GETRECT, 0, reinterpret_cast<LPARAM>(&part));
+    RedrawWindow(status, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    HDC dc = GetDC(status);
+    int filled = 0;
+    for (int x = part.left + 2; x < part.right - 2; ++x)
+        filled += GetPixel(dc, x, (part.top + part.bottom) / 2) == GetSysColor(COLOR_HIGHLIGHT);
+    ReleaseDC(status, dc);
+    return static_cast<double>(filled) / (part.right - part.left - 4);
+}
+
+HWND header_of(ObjectId list) { return reinterpret_cast<HWND>(send(control(list), LVM_GETHEADER)); }
+
+struct DialogSearch {
+    int count;
+    HWND first;
+};
+
+BOOL CALLBACK count_dialog(HWND window, LPARAM data) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == GetCurrentProcessId() && IsWindowVisible(window) && class_of(window) == L"#32770") {
+        auto *search = reinterpret_cast<DialogSearch *>(data);
+        if (!search->count++)
+            search->first = window;
+    }
+    return TRUE;
+}
+
+HWND find_dialog() {
+    DialogSearch search{0, nullptr};
+    EnumWindows(count_dialog, reinterpret_cast<LPARAM>(&search));
+    return search.first;
+}
+
+// The answer being given, by a helper thread.
+struct Answering {
+    DialogSeen seen;
+    std::atomic<bool> done{false};
+    bool found = false;   // the helper's until done
+    std::thread helper;
+};
+Answering *answering = nullptr;
+
+bool answer(Reply reply, const std::vector<std::string> &files, int after_ms) {
+    HWND dialog = nullptr;
+    for (int tries = 0; tries < 1000 && !(dialog = find_dialog()); ++tries)
+        Sleep(10);
+    if (!dialog)
+        return false;
+    Sleep(std::max(after_ms, 100));   // let the dialog finish setting itself up
+    DialogSeen &seen = answering->seen;
+    seen.title = text_of(dialog);
+    seen.text = text_of(GetDlgItem(dialog, 0xFFFF));
+    seen.yes_no = GetDlgItem(dialog, IDYES) != nullptr;
+    seen.file_name = text_of(GetDlgItem(dialog, 0x47C));
+    seen.filter = text_of(GetDlgItem(dialog, 0x470));
+    seen.in_front = GetWindowLongPtrW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST;
+    std::string names = files.size() == 1 ? files[0] : "";
+    for (std::size_t i = 0; files.size() > 1 && i < files.size(); ++i)
+        names += "\"" + files[i] + "\" ";
+    if (!files.empty())
+        SetWindowTextW(GetDlgItem(dialog, 0x47C), wide(text_from_utf8(names.c_str())));
+    const int id = reply == Reply::ok ? IDOK : reply == Reply::yes ? IDYES : reply == Reply::no ? IDNO : IDCANCEL;
+    // A file dialog still reading its folder may turn the press down: pressed again until it goes.
+    for (int tries = 0; tries < 25 && IsWindow(dialog) && IsWindowVisible(dialog); ++tries) {
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+        Sleep(200);
+    }
+    return true;
+}
+
+} // namespace
+
+bool is_toolkit_event(std::int32_t code) { return code >= EVENT_GADGET && code <= EVENT_RESIZED; }
+
+void click(ObjectId button) { send(control(button), BM_CLICK); }
+
+void type_into(ObjectId field, const std::string &text) {
+    send(control(field), EM_SETSEL, 0x7FFF, 0x7FFF);
+    for (char16_t c : text_from_utf8(text.c_str()))
+        send(control(field), WM_CHAR, c);
+}
+
+void click_row(ObjectId list, int row, int button, int count) {
+    HWND view = control(list);
+    RECT bounds{};
+    bounds.left = LVIR_BOUNDS;
+    send(view, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds));
+    const LPARAM at = MAKELPARAM(40, (bounds.top + bounds.bottom) / 2);
+    const bool left = button == 1;
+    SetFocus(view);
+    PostMessageW(view, left ? WM_LBUTTONDOWN : WM_RBUTTONDOWN, left ? MK_LBUTTON : MK_RBUTTON, at);
+    PostMessageW(view, left ? WM_LBUTTONUP : WM_RBUTTONUP, 0, at);
+    if (count == 2) {
+        PostMessageW(view, left ? WM_LBUTTONDBLCLK : WM_RBUTTONDBLCLK, left ? MK_LBUTTON : MK_RBUTTON, at);
+        PostMessageW(view, left ? WM_LBUTTONUP : WM_RBUTTONUP, 0, at);
+    }
+}
+
+void press_close_box(ObjectId window) { send(window_of(window), WM_CLOSE); }
+
+WindowLook look_of(ObjectId window) {
+    HWND hwnd = window_of(window);
+    RECT frame{}, client{};
+    GetWindowRect(hwnd, &frame);
+    GetClientRect(hwnd, &client);
+    const auto style = GetWindowLongPtrW(hwnd, GWL_STYLE);
+    return {text_of(hwnd),
+            {frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top},
+            client.right,
+            client.bottom,
+            (style & WS_THICKFRAME) != 0,
+            (style & WS_MINIMIZEBOX) != 0,
+            (style & WS_MAXIMIZEBOX) != 0,
+            GetWindow(hwnd, GW_OWNER)};
+}
+
+Rect screen_size() { return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
+
+bool window_usable(ObjectId window) { return IsWindowVisible(window_of(window)) && IsWindowEnabled(window_of(window)); }
+
+Rect least_size(ObjectId window) {
+    HWND hwnd = window_of(window);
+    MINMAXINFO limits{};
+    send(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    RECT frame{0, 0, 0, 0};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE)), FALSE, 0);
+    return {0, 0, limits.ptMinTrackSize.x - (frame.right - frame.left), limits.ptMinTrackSize.y - (frame.bottom - frame.top)};
+}
+
+std::int32_t window_colour(ObjectId window) {
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP canvas = CreateCompatibleBitmap(screen, 16, 16);
+    HGDIOBJ old = SelectObject(dc, canvas);
+    send(window_of(window), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc));
+    const COLORREF colour = GetPixel(dc, 5, 5);
+    SelectObject(dc, old);
+    DeleteObject(canvas);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return static_cast<std::int32_t>(colour);
+}
+
+std::string shown_text(ObjectId gadget) {
+    HWND hwnd = control(gadget);
+    const std::wstring kind = class_of(hwnd);
+    if (kind != L"ComboBox" && kind != WC_COMBOBOXEXW)
+        return text_of(hwnd);
+    const auto chosen = send(hwnd, CB_GETCURSEL);
+    if (chosen < 0)
+        return "";
+    wchar_t text[256] = {};
+    if (kind == L"ComboBox") {
+        send(hwnd, CB_GETLBTEXT, static_cast<WPARAM>(chosen), reinterpret_cast<LPARAM>(text));
+    } else {
+        COMBOBOXEXITEMW item{};
+        item.mask = CBEIF_TEXT;
+        item.iItem = chosen;
+        item.pszText = text;
+        item.cchTextMax = 256;
+        send(hwnd, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    }
+    return utf8(text);
+}
+
+bool is_enabled(ObjectId gadget) { return IsWindowEnabled(control(gadget)); }
+bool has_focus(ObjectId gadget) { return GetFocus() == control(gadget) || IsChild(control(gadget), GetFocus()); }
+std::int32_t text_colour(ObjectId gadget) { return static_cast<std::int32_t>(asked_colours(gadget).first); }
+std::int32_t background_colour(ObjectId gadget) { return static_cast<std::int32_t>(asked_colours(gadget).second); }
+
+void *make_font(int size) {
+    return CreateFontW(-size, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Arial");
+}
+void free_font(void *font) { DeleteObject(static_cast<HFONT>(font)); }
+
+int font_size(ObjectId gadget) {
+    auto font = reinterpret_cast<HFONT>(send(control(gadget), WM_GETFONT));
+    LOGFONTW shape{};
+    GetObjectW(font ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), sizeof shape, &shape);
+    return std::abs(static_cast<int>(shape.lfHeight));
+}
+
+void *test_image() { return LoadIconW(nullptr, IDI_INFORMATION); }
+
+int combo_count(ObjectId combo) { return static_cast<int>(send(control(combo), CB_GETCOUNT)); }
+
+bool combo_item_has_image(ObjectId combo, int item) {
+    COMBOBOXEXITEMW shown{};
+    shown.mask = CBEIF_IMAGE;
+    shown.iItem = item;
+    return class_of(control(combo)) == WC_COMBOBOXEXW &&
+           send(control(combo), CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&shown)) && shown.iImage >= 0;
+}
+
+std::string shown_row(ObjectId list, int row) {
+    if (row < 0 || row >= send(control(list), LVM_GETITEMCOUNT))
+        return "";
+    std::string cells;
+    for (int column = 0; column < column_count(list); ++column) {
+        wchar_t text[256] = {};
+        LVITEMW item{};
+        item.iSubItem = column;
+        item.pszText = text;
+        item.cchTextMax = 256;
+        send(control(list), LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+        cells += (column ? "|" : "") + utf8(text);
+    }
+    return cells;
+}
+
+std::string column_title(ObjectId list, int column) {
+    wchar_t text[256] = {};
+    LVCOLUMNW shown{};
+    shown.mask = LVCF_TEXT;
+    shown.pszText = text;
+    shown.cchTextMax = 256;
+    send(control(list), LVM_GETCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&shown));
+    return utf8(text);
+}
+
+int column_count(ObjectId list) { return static_cast<int>(send(header_of(list), HDM_GETITEMCOUNT)); }
+int column_width(ObjectId list, int column) { return static_cast<int>(send(control(list), LVM_GETCOLUMNWIDTH, column)); }
+
+std::vector<int> selected_rows(ObjectId list) {
+    std::vector<int> rows;
+    for (int row = -1; (row = static_cast<int>(send(control(list), LVM_GETNEXTITEM, row, LVNI_SELECTED))) >= 0;)
+        rows.push_back(row);
+    return rows;
+}
+
+std::pair<int, int> rows_in_view(ObjectId list) {
+    const int top = static_cast<int>(send(control(list), LVM_GETTOPINDEX));
+    return {top, top + static_cast<int>(send(control(list), LVM_GETCOUNTPERPAGE)) - 1};
+}
+
+int check_shown(ObjectId list, int row) {
+    const auto state = send(control(list), LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK);
+    return static_cast<int>(state >> 12) - 1;
+}
+
+bool row_has_image(ObjectId list, int row) {
+    LVITEMW item{};
+    item.mask = LVIF_IMAGE;
+    item.iItem = row;
+    send(control(list), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    auto images = reinterpret_cast<HIMAGELIST>(send(control(list), LVM_GETIMAGELIST, LVSIL_SMALL));
+    return images && item.iImage >= 0 && item.iImage < ImageList_GetImageCount(images);
+}
+
+// The colour a cell's text is drawn in, asked as the list asks its parent.
+std::int32_t cell_text_colour(ObjectId list, int row, int column) {
+    HWND view = control(list);
+    NMLVCUSTOMDRAW draw{};
+    draw.nmcd.hdr.hwndFrom = view;
+    draw.nmcd.hdr.idFrom = static_cast<UINT_PTR>(GetWindowLongPtrW(view, GWLP_ID));
+    draw.nmcd.hdr.code = NM_CUSTOMDRAW;
+    draw.nmcd.dwItemSpec = static_cast<DWORD_PTR>(row);
+    LVITEMW item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    send(view, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    draw.nmcd.lItemlParam = item.lParam;
+    draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
+    if (!(send(GetParent(view), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&draw)) & CDRF_NOTIFYSUBITEMDRAW))
+        return -1;
+    draw.nmcd.dwDrawStage = CDDS_SUBITEM | CDDS_ITEMPREPAINT;
+    draw.iSubItem = column;
+    draw.clrText = CLR_DEFAULT;
+    send(GetParent(view), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&draw));
+    return draw.clrText == CLR_DEFAULT ? -1 : static_cast<std::int32_t>(draw.clrText);
+}
+
+// Themed, the field holds a progress control; otherwise the toolkit paints the bar itself.
+double progress_shown(ObjectId window) {
+    HWND status = status_bar(window);
+    HWND bar = FindWindowExW(status, nullptr, PROGRESS_CLASSW, nullptr);
+    if (!bar)
+        return filled_share(status);
+    PBRANGE range{};
+    send(bar, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
+    return static_cast<double>(send(bar, PBM_GETPOS) - range.iLow) / std::max(1, range.iHigh - range.iLow);
+}
+
+// Whether the window draws the field itself, as it does for an image.
+bool field_shows_image(ObjectId window, int field) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    DRAWITEMSTRUCT item{};
+    item.hwndItem = status_bar(window);
+    item.itemID = static_cast<UINT>(field);
+    item.hDC = dc;
+    send(item.hwndItem, SB_GETRECT, static_cast<WPARAM>(field), reinterpret_cast<LPARAM>(&item.rcItem));
+    const LRESULT drawn = send(window_of(window), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&item));
+    DeleteDC(dc);
+    return drawn == 1;
+}
+
+void answer_next_dialog(Reply reply, std::vector<std::string> files, int after_ms) {
+    if (answering && answering->helper.joinable())
+        answering->helper.join();
+    delete answering;
+    answering = new Answering;
+    answering->helper = std::thread([=] {
+        answering->found = answer(reply, files, after_ms);
+        answering->done = true;
+    });
+}
+
+DialogSeen answered_dialog() {
+    for (int tries = 0; tries < 1000 && answering && !answering->done; ++tries)
+        pump_events(10);
+    if (answering && answering->helper.joinable())
+        answering->helper.join();
+    EXPECT_TRUE(answering && answering->found) << "no requester was answered";
+    return answering ? answering->seen : DialogSeen{};
+}
+
+int dialogs_showing() {
+    DialogSearch search{0, nullptr};
+    EnumWindows(count_dialog, reinterpret_cast<LPARAM>(&search));
+    return search.count;
+}
+
+std::string scratch_path(const std::string &name, bool create) {
+    static const std::wstring folder = [] {
+        wchar_t temp[MAX_PATH] = {};
+        GetTempPathW(MAX_PATH, temp);
+        const std::wstring made = std::wstring(temp) + L"kalvo_gui_" + std::to_wstring(GetCurrentProcessId());
+        CreateDirectoryW(made.c_str(), nullptr);
+        return made;
+    }();
+    const std::string path = utf8(folder.c_str()) + "\\" + name;
+    if (create)
+        CloseHandle(CreateFileW(wide(text_from_utf8(path.c_str())), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    return path;
+}
+
+std::string unusual_file_name() { return "caf\xC3\xA9.mem"; }
+WideText native_name(const std::string &path) { return text_from_utf8(path.c_str()); }
+std::string from_native_name(const WideText &name) { return text_to_utf8(name); }
