@@ -32,7 +32,7 @@ mount -t tmpfs -o mode=1777 kalvo-tmp /tmp
 # A /dev with only what a test needs, prepared aside and moved over /dev.
 stage=$(mktemp -d /tmp/kalvo-dev.XXXXXX)
 mount -t tmpfs -o mode=755,size=1m kalvo-dev "$stage"
-for node in null:1:3 zero:1:5 random:1:8 urandom:1:9 tty:5:0; do
+for node in null:1:3 zero:1:5 full:1:7 random:1:8 urandom:1:9 tty:5:0; do
   IFS=: read -r name major minor <<<"$node"
   mknod -m 666 "$stage/$name" c "$major" "$minor"
 done

@@ -1,6 +1,11 @@
 #include "tests/runtime/file/file_fixture.h"
 
 #ifndef _WIN32
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -139,6 +144,79 @@ TEST_F(FileTest, NamesThatAreNoUtf8RoundTrip) {
     std::ifstream in(odd, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "new");
     EXPECT_EQ(files_in_folder(), 1);
+}
+
+const std::string OLD_BYTES = '*' + std::string(599, '\0'), NEW_BYTES(600, 'n');
+
+std::string bytes_of(const fs::path &path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Saving over a file changes its bytes only: a symbolic link stays a link,
+// the file's other names see the new bytes, mode and owner stay, and nothing
+// beside it is touched or left behind.
+TEST_F(FileTest, ReplacingKeepsWhatTheFileIs) {
+    const bool root = geteuid() == 0;
+    const std::string long_base(238, 'n'); // 250 bytes with name()'s ending
+    const fs::path kept = name("kept"), stray = name("kept") + u".kalvo-part", link = dir / "link";
+    for (const fs::path &path : {fs::path(name("real")), fs::path(name("linked")), kept, stray,
+                                 fs::path(name(long_base.c_str()))})
+        std::ofstream(path, std::ios::binary) << OLD_BYTES;
+    fs::create_symlink(name("real"), link);
+    fs::create_hard_link(name("linked"), dir / "other name");
+    ASSERT_EQ(chmod(kept.c_str(), 0604), 0);
+    ASSERT_EQ(root ? chown(kept.c_str(), 1234, 4321) : 0, 0);
+    for (const WideText &target : {link.u16string(), name("linked"), name("kept"), name(long_base.c_str())})
+        EXPECT_EQ(file_replace(target, NEW_BYTES.data(), 600), 1) << text_to_utf8(target);
+    EXPECT_TRUE(fs::is_symlink(link));
+    for (const fs::path &path : {fs::path(name("real")), dir / "other name", kept, fs::path(name(long_base.c_str()))})
+        EXPECT_TRUE(bytes_of(path) == NEW_BYTES) << path;
+    EXPECT_TRUE(bytes_of(stray) == OLD_BYTES);
+    struct stat shape {};
+    ASSERT_EQ(stat(kept.c_str(), &shape), 0);
+    EXPECT_EQ(shape.st_mode & 07777, 0604u);
+    EXPECT_TRUE(!root || (shape.st_uid == 1234 && shape.st_gid == 4321));
+    EXPECT_EQ(files_in_folder(), 7);
+}
+
+// Where the disk is in the way (full, a folder that takes no new names, a
+// read-only file system) the old bytes stay unless the new ones land whole.
+TEST_F(FileTest, ReplacingWhatTheDiskRefusesKeepsTheOldBytes) {
+    if (geteuid() != 0) GTEST_SKIP() << "mounting needs root (runs in the sandbox)";
+    const fs::path small = dir / "small", kept = small / "kept.mem", fresh = small / "new.mem";
+    fs::create_directory(small);
+    ASSERT_EQ(mount("tmpfs", small.c_str(), "tmpfs", 0, "size=8k"), 0);
+    struct Unmount {
+        const fs::path &at;
+        ~Unmount() { umount(at.c_str()); }
+    } unmount{small};
+    std::ofstream(kept, std::ios::binary) << OLD_BYTES;
+    std::ofstream(small / "filler", std::ios::binary) << std::string(64 * 1024, 'x');
+    EXPECT_EQ(file_replace(kept.u16string(), NEW_BYTES.data(), 600), 0);
+    EXPECT_TRUE(bytes_of(kept) == OLD_BYTES);
+    EXPECT_EQ(std::distance(fs::directory_iterator(small), {}), 2);
+
+    // Immutable, as root ignores mode bits: the bytes go into the file in
+    // place; a new file cannot be made.
+    fs::remove(small / "filler");
+    auto immutable = [&](bool on) {
+        int fd = open(small.c_str(), O_RDONLY | O_DIRECTORY), flags = 0;
+        EXPECT_EQ(ioctl(fd, FS_IOC_GETFLAGS, &flags), 0);
+        flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        EXPECT_EQ(ioctl(fd, FS_IOC_SETFLAGS, &flags), 0);
+        close(fd);
+    };
+    immutable(true);
+    EXPECT_EQ(file_replace(kept.u16string(), NEW_BYTES.data(), 600), 1);
+    EXPECT_EQ(file_replace(fresh.u16string(), NEW_BYTES.data(), 600), 0);
+    immutable(false);
+    EXPECT_TRUE(bytes_of(kept) == NEW_BYTES);
+    EXPECT_FALSE(fs::exists(fresh));
+
+    ASSERT_EQ(mount("tmpfs", small.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, "size=8k"), 0);
+    EXPECT_EQ(file_replace(kept.u16string(), OLD_BYTES.data(), 600), 0);
+    EXPECT_TRUE(bytes_of(kept) == NEW_BYTES);
 }
 #endif
 
