@@ -28,10 +28,11 @@ protected:
     }
     // A name with a space and a non-ASCII letter, as users pick them.
     WideText name(const char *base) const { return (dir / base).u16string() + u" Kanäle.mem"; }
-    std::string contents(const char *base) const {
-        std::ifstream in(fs::path(name(base)), std::ios::binary);
+    static std::string bytes_of(const fs::path &path) {
+        std::ifstream in(path, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
+    std::string contents(const char *base) const { return bytes_of(name(base)); }
     void put(const char *base, const std::string &bytes) const {
         std::ofstream(fs::path(name(base)), std::ios::binary) << bytes;
     }

@@ -141,17 +141,11 @@ TEST_F(FileTest, NamesThatAreNoUtf8RoundTrip) {
     EXPECT_EQ(file_close(0), 1);
     EXPECT_EQ(file_size(name), 1);
     EXPECT_EQ(file_replace(name, "new", 3), 1);
-    std::ifstream in(odd, std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "new");
+    EXPECT_EQ(bytes_of(odd), "new");
     EXPECT_EQ(files_in_folder(), 1);
 }
 
 const std::string OLD_BYTES = '*' + std::string(599, '\0'), NEW_BYTES(600, 'n');
-
-std::string bytes_of(const fs::path &path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // Saving over a file changes its bytes only: a symbolic link stays a link,
 // the file's other names see the new bytes, mode and owner stay, and nothing
@@ -159,19 +153,18 @@ std::string bytes_of(const fs::path &path) {
 TEST_F(FileTest, ReplacingKeepsWhatTheFileIs) {
     const bool root = geteuid() == 0;
     const std::string long_base(238, 'n'); // 250 bytes with name()'s ending
-    const fs::path kept = name("kept"), stray = name("kept") + u".kalvo-part", link = dir / "link";
-    for (const fs::path &path : {fs::path(name("real")), fs::path(name("linked")), kept, stray,
-                                 fs::path(name(long_base.c_str()))})
-        std::ofstream(path, std::ios::binary) << OLD_BYTES;
-    fs::create_symlink(name("real"), link);
-    fs::create_hard_link(name("linked"), dir / "other name");
+    const fs::path kept = name("kept"), stray = name("kept") + u".kalvo-part";
+    for (const char *base : {"real", "linked", "kept", long_base.c_str()}) put(base, OLD_BYTES);
+    std::ofstream(stray, std::ios::binary) << OLD_BYTES;
+    fs::create_symlink(name("real"), name("link"));
+    fs::create_hard_link(name("linked"), name("other"));
     ASSERT_EQ(chmod(kept.c_str(), 0604), 0);
     ASSERT_EQ(root ? chown(kept.c_str(), 1234, 4321) : 0, 0);
-    for (const WideText &target : {link.u16string(), name("linked"), name("kept"), name(long_base.c_str())})
-        EXPECT_EQ(file_replace(target, NEW_BYTES.data(), 600), 1) << text_to_utf8(target);
-    EXPECT_TRUE(fs::is_symlink(link));
-    for (const fs::path &path : {fs::path(name("real")), dir / "other name", kept, fs::path(name(long_base.c_str()))})
-        EXPECT_TRUE(bytes_of(path) == NEW_BYTES) << path;
+    for (const char *base : {"link", "linked", "kept", long_base.c_str()})
+        EXPECT_EQ(file_replace(name(base), NEW_BYTES.data(), 600), 1) << base;
+    EXPECT_TRUE(fs::is_symlink(name("link")));
+    for (const char *base : {"real", "other", "kept", long_base.c_str()})
+        EXPECT_TRUE(contents(base) == NEW_BYTES) << base;
     EXPECT_TRUE(bytes_of(stray) == OLD_BYTES);
     struct stat shape {};
     ASSERT_EQ(stat(kept.c_str(), &shape), 0);
