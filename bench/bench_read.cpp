@@ -1,18 +1,15 @@
-// Benchmark, run by hand: "Read TRX" of 100 channels against the virtual
-// transceiver paced at 9600 baud, as a ratio to the time the line itself
-// needs (100 x (7 + 50) bytes x 10 bits / 9600 baud = 5.9375 s), and the
-// longest stall of the event loop meanwhile, seen by a 1 ms GLib timeout,
-// beside the window's frame cycles. Any other program starting meanwhile
-// probes the device names and spoils the read: run it alone.
+// Benchmark, run by hand (bench.sh): "Read TRX" of 100 channels against the
+// virtual transceiver paced at 9600 baud, as a ratio to the time the line
+// itself needs (100 x (7 + 50) bytes x 10 bits / 9600 baud = 5.9375 s), and
+// the longest stall of the event loop meanwhile, seen by a 1 ms GLib timeout,
+// beside the window's frame cycles.
 #include "tests/app/editor_harness.h"
-#include "tests/tools/vtrx_fixture.h"
 
 #include "gui/gui.h"
 
 #include <gtk/gtk.h>
 
 #include <chrono>
-#include <filesystem>
 #include <cstdio>
 
 namespace {
@@ -58,24 +55,13 @@ gboolean tick(gpointer) {
 } // namespace
 
 int main() {
-    VirtualTransceiver radio;
-    vtrx::MemBytes memory = empty_memory();
-    for (int c = 0; c < 100; c += 3) vtrx::store_record(memory, c, {7000000 + c * 1000, '1', '1'});
-    // On the first free /dev/ttyUSB<N> (making it needs root).
-    std::string port;
-    for (int n = 0; n < 100 && port.empty(); ++n) {
-        std::string name = "/dev/ttyUSB" + std::to_string(n);
-        std::error_code error;
-        if (!std::filesystem::exists(std::filesystem::symlink_status(name, error)) &&
-            radio.start({.options = {"--baud", "9600"}, .link = name, .memory = memory}))
-            port = name;
-    }
-    if (port.empty()) {
-        std::fprintf(stderr, "bench_read: the transceiver did not start\n");
+    const RadioSetup setup = radio_setup();
+    if (setup.ports.empty()) {
+        std::fprintf(stderr, "bench_read: no transceiver on a /dev/ttyUSB<N> (run bench/bench.sh)\n");
         return 1;
     }
     harness_start();
-    if (!choose_port(port)) return 1;
+    if (!choose_port(setup.ports.front())) return 1;
     run_events_for(200);
 
     // The same measure over an idle second, to tell the machine's own
@@ -99,7 +85,9 @@ int main() {
     double seconds = std::chrono::duration<double>(Clock::now() - started).count();
     g_source_remove(timer);
 
-    bool complete = row(99) == "99|7099000|LSB|PRE";
+    // Rows of the set with_radios.sh gives every transceiver.
+    bool complete = row(1) == "1|145500000|USB|PRE" && row(92) == "92|51529196|CW |---" &&
+                    row(99) == "99|55442287|   |---";
     std::printf("read of 100 channels: %.3f s, %.4f x the line time %.4f s%s\n", seconds,
                 seconds / LINE_TIME_FLOOR_S, LINE_TIME_FLOOR_S, complete ? "" : " (INCOMPLETE)");
     std::printf("longest event-loop stall: %.2f ms during the read, %.2f ms while idle\n",

@@ -9,5 +9,5 @@ set -euo pipefail
 build=${1:-$root/build/win64}
 bench=$build/bench/bench_read_win32.exe
 wine_session "$bench" "$vtrx"
-bash "$root/tests/app/win32/with_radios.sh" "$vtrx" COM70:--baud,9600 -- \
+bash "$root/tests/app/with_radios.sh" "$vtrx" COM70:--baud,9600 -- \
   "$(kalvo_wine_loader)" "$bench"

@@ -1,13 +1,12 @@
 // The kalvo program used as a user uses it (see program_driver.h), against
-// the virtual transceiver on /dev/ttyUSB0 of the sandbox's own /dev: reading,
-// editing, writing, saving and loading, every message the user can meet,
-// and closing the window in the middle of an exchange.
+// the transceivers with_radios.sh started on /dev/ttyUSB<N> of the sandbox's
+// own /dev: reading, editing, writing, saving and loading, every message the
+// user can meet, and closing the window in the middle of an exchange.
 #include "tests/program/program_driver.h"
-
-#include "tests/tools/vtrx_fixture.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -19,7 +18,13 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const std::string PORT = "/dev/ttyUSB0";
+// The transceivers tests/program/CMakeLists.txt starts, each from radio.mem.
+const std::string RADIO = "/dev/ttyUSB0";        // answers at once
+const std::string FALLS_SILENT = "/dev/ttyUSB1"; // after five channels
+const std::string HANGS_UP = "/dev/ttyUSB2";     // at the 38th command
+const std::string SILENT = "/dev/ttyUSB3";
+const std::string SLOW = "/dev/ttyUSB4";         // 9600 baud, only read from
+const std::string SLOW_WRITTEN = "/dev/ttyUSB5"; // 9600 baud, read and written
 const std::vector<std::string> NONE;
 
 std::string read_bytes(const fs::path &path) {
@@ -29,37 +34,41 @@ std::string read_bytes(const fs::path &path) {
 void write_bytes(const fs::path &path, const std::string &bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
-std::string as_text(const vtrx::MemBytes &memory) {
-    return std::string(memory.begin(), memory.end());
-}
 
-// Channel c at 100000 + 1013 c Hz with mode and pre-amp codes taken in turn;
-// every seventh empty.
-vtrx::MemBytes channel_set(int offset) {
-    vtrx::MemBytes memory = empty_memory();
-    const char modes[] = "123457";
-    for (int c = 0; c < 100; ++c) {
-        if ((c + offset) % 7 == 0) continue;
-        vtrx::store_record(memory, c, {100000 + 1013 * (c + offset), static_cast<std::uint8_t>(modes[(c + offset) % 6]),
-                                       static_cast<std::uint8_t>('0' + (c + offset) % 3)});
-    }
-    return memory;
+// A .mem record: the frequency as 32 bits little-endian, mode and pre-amp code.
+std::string record(std::uint32_t frequency, char mode, char preatt) {
+    std::string bytes;
+    for (int shift = 0; shift < 32; shift += 8) bytes += static_cast<char>(frequency >> shift);
+    return bytes + mode + preatt;
+}
+const std::string EMPTY = record(0, '0', '0');
+
+// Channel c at 100000 + 1013 (c + offset) Hz with mode and pre-amp codes taken
+// in turn; every seventh empty.
+std::string channel_set(int offset) {
+    std::string bytes;
+    for (int n = offset; n < offset + 100; ++n)
+        bytes += n % 7 == 0 ? EMPTY : record(100000 + 1013 * n, "123457"[n % 6], static_cast<char>('0' + n % 3));
+    return bytes;
 }
 
 class ProgramTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        const char *radios = std::getenv("KALVO_TEST_FOLDER");
+        if (!radios) GTEST_SKIP() << "no transceivers (run through with_radios.sh)";
+        radios_ = radios;
         char pattern[] = "/tmp/kalvo program-XXXXXX";
         folder_ = mkdtemp(pattern);
     }
-    // The transceiver on PORT, then the program with PORT chosen (callers
-    // wrap it in ASSERT_NO_FATAL_FAILURE).
-    void start(std::vector<std::string> options, const vtrx::MemBytes &memory, bool choose = true) {
-        ASSERT_TRUE(radio_.start({.options = options, .link = PORT, .memory = memory}));
+    // The program with the port chosen (callers wrap it in ASSERT_NO_FATAL_FAILURE).
+    void start(const std::string &port) {
         ASSERT_TRUE(program_.start());
-        if (choose) {
-            ASSERT_TRUE(program_.choose("PORT:", PORT));
-        }
+        ASSERT_TRUE(program_.choose("PORT:", port));
+    }
+    // What the transceiver on the port holds now.
+    std::string radio(const std::string &port) const {
+        return read_bytes(radios_ / (fs::path(port).filename().string() + ".mem"));
     }
     // Loads or saves through the file chooser; the messages that followed,
     // the replace question answered as given, the others with OK.
@@ -106,29 +115,24 @@ protected:
         EXPECT_LT(std::chrono::steady_clock::now() - closing, 2s);
     }
 
-    fs::path folder_;
+    fs::path radios_, folder_;
     double progress_at_message_ = 0;
-    VirtualTransceiver radio_;
     Program program_;
 };
 
 } // namespace
 
 TEST_F(ProgramTest, ReadsEditsWritesSavesAndLoads) {
-    vtrx::MemBytes memory = empty_memory();
-    vtrx::store_record(memory, 0, {7050000, '3', '2'});
-    vtrx::store_record(memory, 1, {145500000, '4', '1'});
-    vtrx::store_record(memory, 99, {56000000, '2', '0'});
-    ASSERT_NO_FATAL_FAILURE(start({"--baud", "0"}, memory));
+    ASSERT_NO_FATAL_FAILURE(start(RADIO));
     EXPECT_EQ(exchange("Read TRX"), "");
-    EXPECT_EQ(program_.row(0), "0|7050000|CW |ATT");
-    EXPECT_EQ(program_.row(1), "1|145500000|FM |PRE");
-    EXPECT_EQ(program_.row(2), "2|||");
-    EXPECT_EQ(program_.row(99), "99|56000000|USB|---");
+    EXPECT_EQ(program_.row(0), "0|100000|LSB|---");
+    EXPECT_EQ(program_.row(1), "1|145500000|USB|PRE");
+    EXPECT_EQ(program_.row(4), "4|||");
+    EXPECT_EQ(program_.row(92), "92|51529196|CW |---");
 
     program_.select_row(1);
     EXPECT_TRUE(wait_until([&] { return program_.shown("Freq") == "145500000"; }, 2000));
-    EXPECT_EQ(program_.shown("Mode"), "FM ");
+    EXPECT_EQ(program_.shown("Mode"), "USB");
     EXPECT_EQ(program_.shown("PreAtt"), "PRE");
     edit(3, "14500000", "LSB", "PRE");
     EXPECT_EQ(program_.row(3), "3|14500000|LSB|PRE");
@@ -138,18 +142,16 @@ TEST_F(ProgramTest, ReadsEditsWritesSavesAndLoads) {
     EXPECT_EQ(program_.message(), "");
 
     EXPECT_EQ(exchange("Write TRX"), "");
-    vtrx::MemBytes written = empty_memory();
-    vtrx::store_record(written, 1, {145500000, '4', '1'});
-    vtrx::store_record(written, 3, {14500000, '1', '1'});
-    vtrx::store_record(written, 99, {56000000, '2', '0'});
-    EXPECT_TRUE(radio_.wait_for_memory(written, 3000));
+    // The radio's first four channels: emptied, kept, kept, edited.
+    const std::string written = EMPTY + read_bytes(radios_ / "radio.mem").substr(6, 12) + record(14500000, '1', '1');
+    EXPECT_TRUE(wait_until([&] { return radio(RADIO).substr(0, 24) == written; }, 3000));
 
     // Saved under the name given plus ".mem": the bytes the radio holds.
     EXPECT_EQ(file("Save File", folder_ / "read set"), NONE);
-    EXPECT_TRUE(wait_until([&] { return read_bytes(folder_ / "read set.mem") == as_text(written); }, 3000));
+    EXPECT_TRUE(wait_until([&] { return read_bytes(folder_ / "read set.mem") == radio(RADIO); }, 3000));
 
     // Loading another set replaces every row and shows channel 0.
-    write_bytes(folder_ / "other.mem", as_text(channel_set(3)));
+    write_bytes(folder_ / "other.mem", channel_set(3));
     EXPECT_EQ(file("Load File", folder_ / "other.mem"), NONE);
     EXPECT_EQ(program_.row(1), "1|104052|AM |PRE");
     EXPECT_EQ(program_.row(4), "4|||");
@@ -160,7 +162,7 @@ TEST_F(ProgramTest, ReadsEditsWritesSavesAndLoads) {
 // Each message once, as the user meets it; the editor suite goes through the
 // variants (every refused frequency, every kind of failing radio or file).
 TEST_F(ProgramTest, TellsTheUserWhatWentWrongAndChangesNothing) {
-    ASSERT_NO_FATAL_FAILURE(start({"--baud", "0"}, channel_set(0), false));
+    ASSERT_TRUE(program_.start());
     EXPECT_EQ(exchange("Read TRX"), "Can't open port!"); // no port chosen yet
     EXPECT_EQ(program_.row(1), "1|||");
 
@@ -176,7 +178,7 @@ TEST_F(ProgramTest, TellsTheUserWhatWentWrongAndChangesNothing) {
     EXPECT_EQ(program_.row(2), "2|7050000|CW |ATT");
 
     // Escape on the replace question keeps the file; Yes replaces it.
-    const std::string old_set = as_text(channel_set(5));
+    const std::string old_set = channel_set(5);
     write_bytes(folder_ / "old.mem", old_set);
     EXPECT_EQ(file("Save File", folder_ / "old.mem", "Escape"), std::vector<std::string>{"File exists, replace?"});
     EXPECT_EQ(read_bytes(folder_ / "old.mem"), old_set);
@@ -186,17 +188,14 @@ TEST_F(ProgramTest, TellsTheUserWhatWentWrongAndChangesNothing) {
 
     // A radio that falls silent after five channels: those five are read,
     // and the progress bar stands where the read stopped while it is told.
-    ASSERT_TRUE(radio_.start({.options = {"--baud", "0", "--fault-after", "5", "--silent"}, .link = PORT,
-                              .memory = channel_set(0)}));
-    ASSERT_TRUE(program_.choose("PORT:", PORT));
+    ASSERT_TRUE(program_.choose("PORT:", FALLS_SILENT));
     EXPECT_EQ(exchange("Read TRX"), "TRX not responding!");
     EXPECT_GT(progress_at_message_, 0.0);
-    EXPECT_EQ(program_.row(1), "1|101013|USB|PRE");
+    EXPECT_EQ(program_.row(1), "1|145500000|USB|PRE");
     EXPECT_EQ(program_.row(6), "6|||");
 
     // A line hung up in the middle of a write: told, not taken for done.
-    ASSERT_TRUE(radio_.start({.options = {"--baud", "0", "--fault-after", "37", "--hangup"}, .link = PORT,
-                              .memory = channel_set(0)}));
+    ASSERT_TRUE(program_.choose("PORT:", HANGS_UP));
     EXPECT_EQ(exchange("Write TRX"), "TRX not responding!");
     close_and_expect_exit();
 }
@@ -205,28 +204,28 @@ TEST_F(ProgramTest, TellsTheUserWhatWentWrongAndChangesNothing) {
 // user chose while a read (six seconds at 9600 baud) replaces every row, and
 // after it.
 TEST_F(ProgramTest, SelectionStaysOnItsChannelThroughARead) {
-    ASSERT_NO_FATAL_FAILURE(start({"--baud", "9600"}, channel_set(0)));
-    program_.select_row(6);
-    ASSERT_TRUE(wait_until([&] { return program_.shown("NumCh") == "6" && program_.selected_row() == 6; }, 2000));
+    ASSERT_NO_FATAL_FAILURE(start(SLOW));
+    program_.select_row(5);
+    ASSERT_TRUE(wait_until([&] { return program_.shown("NumCh") == "5" && program_.selected_row() == 5; }, 2000));
     program_.press("Read TRX", 0);
     ASSERT_TRUE(wait_until([&] { return !program_.enabled("Read TRX"); }, 2000));
     int looks = 0;
     EXPECT_TRUE(wait_until([&] {
-        EXPECT_EQ(program_.selected_row(), 6) << "look " << looks;
-        EXPECT_EQ(program_.shown("NumCh"), "6") << "look " << looks;
+        EXPECT_EQ(program_.selected_row(), 5) << "look " << looks;
+        EXPECT_EQ(program_.shown("NumCh"), "5") << "look " << looks;
         ++looks;
         return program_.enabled("Read TRX");
     }, 15000));
     EXPECT_GT(looks, 5);
-    EXPECT_EQ(program_.row(6), "6|106078|LSB|---"); // the radio's
-    EXPECT_EQ(program_.selected_row(), 6);
-    EXPECT_EQ(program_.shown("NumCh"), "6");
+    EXPECT_EQ(program_.row(5), "5|2895065|CWR|PRE"); // the radio's
+    EXPECT_EQ(program_.selected_row(), 5);
+    EXPECT_EQ(program_.shown("NumCh"), "5");
     EXPECT_EQ(program_.message(), "");
     close_and_expect_exit();
 }
 
 TEST_F(ProgramTest, ClosingWhileTheWorkersMessageIsUpEndsAtOnce) {
-    ASSERT_NO_FATAL_FAILURE(start({"--baud", "0", "--silent"}, empty_memory()));
+    ASSERT_NO_FATAL_FAILURE(start(SILENT));
     program_.press("Read TRX");
     ASSERT_EQ(program_.wait_message(10000), "TRX not responding!");
     close_and_expect_exit();
@@ -239,13 +238,13 @@ TEST_F(ProgramTest, ClosingWhileTheWorkersMessageIsUpEndsAtOnce) {
 TEST_F(ProgramTest, ClosingDuringAnExchangeEndsAtOnceAndKeepsEveryChannel) {
     std::mt19937 random(std::random_device{}());
     std::uniform_int_distribution<int> read_delay_ms(0, 4000), write_delay_ms(0, 200);
-    const vtrx::MemBytes before = channel_set(1), sent = channel_set(2);
-    write_bytes(folder_ / "sent.mem", as_text(sent));
+    const std::string before = radio(SLOW_WRITTEN), sent = channel_set(2);
+    write_bytes(folder_ / "sent.mem", sent);
     for (int run = 0; run < 4; ++run) {
         const bool writing = run % 2 == 1;
         const auto delay = std::chrono::milliseconds(writing ? write_delay_ms(random) : read_delay_ms(random));
         SCOPED_TRACE((writing ? "write closed after " : "read closed after ") + std::to_string(delay.count()) + " ms");
-        ASSERT_NO_FATAL_FAILURE(start({"--baud", "9600"}, before));
+        ASSERT_NO_FATAL_FAILURE(start(SLOW_WRITTEN));
         if (writing) {
             ASSERT_EQ(file("Load File", folder_ / "sent.mem"), NONE);
         }
@@ -256,28 +255,24 @@ TEST_F(ProgramTest, ClosingDuringAnExchangeEndsAtOnceAndKeepsEveryChannel) {
         }
         close_and_expect_exit();
         std::this_thread::sleep_for(300ms); // the last command reaches the radio
-        const std::optional<vtrx::MemBytes> memory = radio_.memory();
-        ASSERT_TRUE(memory);
-        for (int c = 0; c < 100; ++c) {
-            auto record = [c](const vtrx::MemBytes &bytes) { return as_text(bytes).substr(6 * c, 6); };
-            EXPECT_TRUE(record(*memory) == record(before) || record(*memory) == record(sent)) << "channel " << c;
-        }
-        EXPECT_EQ(radio_.stop(), 0);
+        const std::string memory = radio(SLOW_WRITTEN);
+        ASSERT_EQ(memory.size(), 600u);
+        for (int c = 0; c < 600; c += 6)
+            EXPECT_TRUE(!memory.compare(c, 6, before, c, 6) || !memory.compare(c, 6, sent, c, 6)) << "channel " << c / 6;
     }
 }
 
 // A second copy's start-up probes every port; it must leave the port of a
 // running read alone.
 TEST_F(ProgramTest, ASecondCopyLeavesARunningReadAlone) {
-    ASSERT_NO_FATAL_FAILURE(start({"--baud", "9600"}, channel_set(0)));
+    ASSERT_NO_FATAL_FAILURE(start(SLOW));
     program_.press("Read TRX");
     std::this_thread::sleep_for(1000ms);
     Program second;
     ASSERT_TRUE(second.start());
     EXPECT_TRUE(wait_until([&] { return program_.enabled("Read TRX") || !program_.message().empty(); }, 15000));
     EXPECT_EQ(program_.message(), "");
-    EXPECT_EQ(program_.row(98), "98|||");
-    EXPECT_EQ(program_.row(99), "99|200287|FM |---");
+    EXPECT_EQ(program_.row(92), "92|51529196|CW |---");
     second.request_close();
     EXPECT_EQ(second.wait_exit(2s), 0);
     close_and_expect_exit();

@@ -16,7 +16,7 @@ bool open_exchange_port(const std::string &path) {
     return true;
 }
 
-std::optional<std::string> read_channel(int channel, int poll_limit, std::intptr_t *waiting) {
+std::optional<std::string> read_channel(int channel, int poll_limit) {
     const std::string command = "MR00" + std::to_string(100 + channel).substr(1) + ";";
     serial_write(0, command.data(), static_cast<std::int32_t>(command.size()));
     std::intptr_t count = 0;
@@ -24,8 +24,6 @@ std::optional<std::string> read_channel(int channel, int poll_limit, std::intptr
         delay_ms(1);
         count = serial_input_available(0);
     }
-    if (waiting)
-        *waiting = count;
     std::string reply(vtrx::REPLY_LENGTH, '\0');
     if (count != vtrx::REPLY_LENGTH || serial_read(0, reply.data(), vtrx::REPLY_LENGTH) != vtrx::REPLY_LENGTH)
         return std::nullopt;

@@ -5,7 +5,6 @@
 #include "core/core.h"
 #include "tools/vtrx_protocol.h"
 
-#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -14,6 +13,5 @@
 bool open_exchange_port(const std::string &path);
 
 // Writes "MR00nn;" and polls every 1 ms until exactly 50 bytes wait (at most
-// poll_limit polls), then reads them. nullopt on time-out; waiting then holds
-// the last input count seen.
-std::optional<std::string> read_channel(int channel, int poll_limit = 1000, std::intptr_t *waiting = nullptr);
+// poll_limit polls), then reads them; nullopt on time-out.
+std::optional<std::string> read_channel(int channel, int poll_limit = 1000);
