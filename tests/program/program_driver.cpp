@@ -80,18 +80,15 @@ std::string chosen_item(AtspiAccessible *combo) {
     return item ? name_of(item.get()) : "";
 }
 
-Accessible child(AtspiAccessible *parent, int index) {
-    return Accessible(atspi_accessible_get_child_at_index(parent, index, nullptr));
-}
-
-// Depth first; the list's cells (hundreds of them) are left out.
-Accessible find(AtspiAccessible *root, const std::function<bool(AtspiAccessible *)> &match) {
+// The first child that matches or, when deep, the first below root, depth
+// first; the list's cells (hundreds of them) are left out.
+Accessible find(AtspiAccessible *root, const std::function<bool(AtspiAccessible *)> &match, bool deep = true) {
     const int count = atspi_accessible_get_child_count(root, nullptr);
     for (int i = 0; i < count; ++i) {
-        Accessible item = child(root, i);
+        Accessible item(atspi_accessible_get_child_at_index(root, i, nullptr));
         if (!item) continue;
         if (match(item.get())) return item;
-        if (role_of(item.get()) == "table") continue;
+        if (!deep || role_of(item.get()) == "table") continue;
         if (Accessible found = find(item.get(), match)) return found;
     }
     return nullptr;
@@ -119,19 +116,6 @@ bool wait_until(const std::function<bool()> &done, int timeout_ms) {
     return true;
 }
 
-Program::Program() {
-    static const bool ready = [] {
-        atspi_init();
-        atspi_set_timeout(5000, 20000);
-        return true;
-    }();
-    (void)ready;
-}
-
-Program::~Program() {
-    kill_program();
-}
-
 void Program::kill_program() {
     app_.reset();
     if (pid_ > 0 && kill(pid_, SIGKILL) == 0) waitpid(pid_, nullptr, 0);
@@ -141,6 +125,8 @@ void Program::kill_program() {
 // On a busy machine a program's registration with the accessibility bus can
 // time out, and such a program stays out of reach: it is started again.
 bool Program::start() {
+    atspi_init(); // once per process; later calls do nothing
+    atspi_set_timeout(5000, 20000);
     for (int attempt = 0; attempt < 3; ++attempt) {
         if (start_once()) return true;
         kill_program();
@@ -154,12 +140,9 @@ bool Program::start_once() {
     auto found_app = [this] {
         Accessible desktop(atspi_get_desktop(0));
         atspi_accessible_clear_cache(desktop.get()); // programs come and go
-        const int count = atspi_accessible_get_child_count(desktop.get(), nullptr);
-        for (int i = 0; i < count && !app_; ++i) {
-            Accessible item = child(desktop.get(), i);
-            if (item && atspi_accessible_get_process_id(item.get(), nullptr) == static_cast<guint>(pid_))
-                app_ = std::move(item);
-        }
+        app_ = find(desktop.get(), [this](AtspiAccessible *item) {
+            return atspi_accessible_get_process_id(item, nullptr) == static_cast<guint>(pid_);
+        }, false);
         return app_ != nullptr;
     };
     // Shown with all its rows and the port list filled in.
@@ -171,27 +154,27 @@ bool Program::start_once() {
 }
 
 Accessible Program::window(const std::string &role, const std::string &name) {
-    const int count = app_ ? atspi_accessible_get_child_count(app_.get(), nullptr) : 0;
-    for (int i = 0; i < count; ++i) {
-        Accessible item = child(app_.get(), i);
-        if (item && role_of(item.get()) == role && (name.empty() || name_of(item.get()) == name) &&
-            has_state(item.get(), ATSPI_STATE_SHOWING))
-            return item;
-    }
-    return nullptr;
+    return app_ ? find(app_.get(), [&](AtspiAccessible *item) {
+        return role_of(item) == role && (name.empty() || name_of(item) == name) &&
+               has_state(item, ATSPI_STATE_SHOWING);
+    }, false) : nullptr;
 }
 
-// The nearest gadget of that role to the right of the label, on its line.
-Accessible Program::beside(const std::string &label, const std::string &role) {
-    Accessible frame = main_window();
-    if (!frame) return nullptr;
-    Accessible caption = with_role(frame.get(), "label", label);
+Accessible Program::in_window(const std::string &role, const std::string &name) {
+    Accessible frame = window("frame", "Kalvo 1.02");
+    return frame ? with_role(frame.get(), role, name) : nullptr;
+}
+
+// The nearest field or combo to the right of the label, on its line.
+Accessible Program::beside(const std::string &label) {
+    Accessible frame = window("frame", "Kalvo 1.02");
+    Accessible caption = frame ? with_role(frame.get(), "label", label) : nullptr;
     if (!caption) return nullptr;
     const Box at = box_of(caption.get());
     int nearest = 1 << 30;
     Accessible found;
     find(frame.get(), [&](AtspiAccessible *item) {
-        if (role_of(item) != role) return false;
+        if (role_of(item) != "text" && role_of(item) != "combo box") return false;
         const Box box = box_of(item);
         const int distance = box.x - at.x;
         if (distance > 0 && distance < nearest && std::abs(box.middle_y() - at.middle_y()) < at.height) {
@@ -204,8 +187,7 @@ Accessible Program::beside(const std::string &label, const std::string &role) {
 }
 
 std::unique_ptr<AtspiTable, Unref> Program::cells() {
-    Accessible frame = main_window();
-    Accessible list = frame ? with_role(frame.get(), "table") : nullptr;
+    Accessible list = in_window("table");
     return std::unique_ptr<AtspiTable, Unref>(list ? atspi_accessible_get_table_iface(list.get()) : nullptr);
 }
 
@@ -228,19 +210,17 @@ int Program::selected_row() {
 }
 
 std::string Program::shown(const std::string &label) {
-    if (Accessible field = beside(label, "text")) {
-        AtspiText *text = atspi_accessible_get_text_iface(field.get());
-        std::string shown = take(atspi_text_get_text(text, 0, -1, nullptr));
-        g_object_unref(text);
-        return shown;
-    }
-    Accessible combo = beside(label, "combo box");
-    return combo ? chosen_item(combo.get()) : "?";
+    Accessible gadget = beside(label);
+    if (!gadget) return "?";
+    AtspiText *text = atspi_accessible_get_text_iface(gadget.get());
+    if (!text) return chosen_item(gadget.get());
+    std::string shown = take(atspi_text_get_text(text, 0, -1, nullptr));
+    g_object_unref(text);
+    return shown;
 }
 
 std::string Program::announced(const std::string &label) {
-    Accessible gadget = beside(label, "text");
-    if (!gadget) gadget = beside(label, "combo box");
+    Accessible gadget = beside(label);
     if (!gadget) return "?";
     std::string by;
     GArray *relations = atspi_accessible_get_relation_set(gadget.get(), nullptr);
@@ -256,19 +236,13 @@ std::string Program::announced(const std::string &label) {
     return name_of(gadget.get()) + " (" + by + ")";
 }
 
-Accessible Program::button(const std::string &caption) {
-    Accessible frame = main_window();
-    return frame ? with_role(frame.get(), "push button", caption) : nullptr;
-}
-
 bool Program::enabled(const std::string &caption) {
-    Accessible gadget = button(caption);
+    Accessible gadget = in_window("push button", caption);
     return gadget && has_state(gadget.get(), ATSPI_STATE_SENSITIVE);
 }
 
 double Program::progress() {
-    Accessible frame = main_window();
-    Accessible bar = frame ? with_role(frame.get(), "progress bar") : nullptr;
+    Accessible bar = in_window("progress bar");
     AtspiValue *value = bar ? atspi_accessible_get_value_iface(bar.get()) : nullptr;
     if (!value) return -1;
     const double range = atspi_value_get_maximum_value(value, nullptr) - atspi_value_get_minimum_value(value, nullptr);
@@ -299,7 +273,7 @@ void Program::click(AtspiAccessible *gadget, int settle_ms) {
 }
 
 void Program::press(const std::string &caption, int settle_ms) {
-    if (Accessible gadget = button(caption)) click(gadget.get(), settle_ms);
+    if (Accessible gadget = in_window("push button", caption)) click(gadget.get(), settle_ms);
 }
 
 void Program::select_row(int r) {
@@ -309,7 +283,7 @@ void Program::select_row(int r) {
 }
 
 void Program::type(const std::string &label, const std::string &text) {
-    Accessible field = beside(label, "text");
+    Accessible field = beside(label);
     if (!field) return;
     click(field.get());
     xdotool({"key", "ctrl+a", "BackSpace"});
@@ -318,18 +292,14 @@ void Program::type(const std::string &label, const std::string &text) {
 }
 
 bool Program::choose(const std::string &label, const std::string &item) {
-    Accessible combo = beside(label, "combo box");
+    Accessible combo = beside(label);
     if (!combo) return false;
     click(combo.get());
     Accessible entry;
-    wait_until([&] {
-        entry = find(combo.get(), [&](AtspiAccessible *option) {
-            return role_of(option) == "menu item" && name_of(option) == item &&
-                   has_state(option, ATSPI_STATE_SHOWING);
-        });
-        return entry != nullptr;
-    }, 3000);
-    if (!entry) {
+    if (!wait_until([&] {
+            entry = with_role(combo.get(), "menu item", item);
+            return entry && has_state(entry.get(), ATSPI_STATE_SHOWING);
+        }, 3000)) {
         xdotool({"key", "Escape"});
         return false;
     }

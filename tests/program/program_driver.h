@@ -23,10 +23,10 @@ using Accessible = std::unique_ptr<AtspiAccessible, Unref>;
 
 class Program {
 public:
-    Program();
+    Program() = default;
     Program(const Program &) = delete;
     Program &operator=(const Program &) = delete;
-    ~Program(); // kills a program still running
+    ~Program() { kill_program(); } // kills a program still running
 
     // Starts the program and waits until its window shows its rows.
     bool start();
@@ -70,9 +70,10 @@ private:
     bool start_once();
     void kill_program();
     Accessible window(const std::string &role, const std::string &name = "");
-    Accessible main_window() { return window("frame", "Kalvo 1.02"); }
-    Accessible beside(const std::string &label, const std::string &role);
-    Accessible button(const std::string &caption);
+    // The first gadget of that role (and name) in the main window.
+    Accessible in_window(const std::string &role, const std::string &name = "");
+    Accessible beside(const std::string &label); // the field or combo
+
     std::unique_ptr<AtspiTable, Unref> cells(); // the list's
     void click(AtspiAccessible *gadget, int settle_ms = 150);
 

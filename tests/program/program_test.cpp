@@ -22,9 +22,8 @@ namespace {
 const std::string RADIO = "/dev/ttyUSB0";        // answers at once
 const std::string FALLS_SILENT = "/dev/ttyUSB1"; // after five channels
 const std::string HANGS_UP = "/dev/ttyUSB2";     // at the 38th command
-const std::string SILENT = "/dev/ttyUSB3";
-const std::string SLOW = "/dev/ttyUSB4";         // 9600 baud, only read from
-const std::string SLOW_WRITTEN = "/dev/ttyUSB5"; // 9600 baud, read and written
+const std::string SLOW = "/dev/ttyUSB3";         // 9600 baud, only read from
+const std::string SLOW_WRITTEN = "/dev/ttyUSB4"; // 9600 baud, read and written
 const std::vector<std::string> NONE;
 
 std::string read_bytes(const fs::path &path) {
@@ -125,15 +124,9 @@ protected:
 TEST_F(ProgramTest, ReadsEditsWritesSavesAndLoads) {
     ASSERT_NO_FATAL_FAILURE(start(RADIO));
     EXPECT_EQ(exchange("Read TRX"), "");
-    EXPECT_EQ(program_.row(0), "0|100000|LSB|---");
-    EXPECT_EQ(program_.row(1), "1|145500000|USB|PRE");
-    EXPECT_EQ(program_.row(4), "4|||");
-    EXPECT_EQ(program_.row(92), "92|51529196|CW |---");
+    for (const char *shown : {"0|100000|LSB|---", "1|145500000|USB|PRE", "4|||", "92|51529196|CW |---"})
+        EXPECT_EQ(program_.row(std::atoi(shown)), shown);
 
-    program_.select_row(1);
-    EXPECT_TRUE(wait_until([&] { return program_.shown("Freq") == "145500000"; }, 2000));
-    EXPECT_EQ(program_.shown("Mode"), "USB");
-    EXPECT_EQ(program_.shown("PreAtt"), "PRE");
     edit(3, "14500000", "LSB", "PRE");
     EXPECT_EQ(program_.row(3), "3|14500000|LSB|PRE");
     program_.select_row(0);
@@ -154,7 +147,6 @@ TEST_F(ProgramTest, ReadsEditsWritesSavesAndLoads) {
     write_bytes(folder_ / "other.mem", channel_set(3));
     EXPECT_EQ(file("Load File", folder_ / "other.mem"), NONE);
     EXPECT_EQ(program_.row(1), "1|104052|AM |PRE");
-    EXPECT_EQ(program_.row(4), "4|||");
     EXPECT_EQ(program_.shown("NumCh"), "0");
     close_and_expect_exit();
 }
@@ -177,14 +169,12 @@ TEST_F(ProgramTest, TellsTheUserWhatWentWrongAndChangesNothing) {
     EXPECT_EQ(file("Save File", ""), std::vector<std::string>{"May not create the file!"}); // cancelled
     EXPECT_EQ(program_.row(2), "2|7050000|CW |ATT");
 
-    // Escape on the replace question keeps the file; Yes replaces it.
+    // Escape on the replace question keeps the file (the editor suite's
+    // SavesAndLoadsMemoryFiles replaces it on Yes, on both toolkits).
     const std::string old_set = channel_set(5);
     write_bytes(folder_ / "old.mem", old_set);
     EXPECT_EQ(file("Save File", folder_ / "old.mem", "Escape"), std::vector<std::string>{"File exists, replace?"});
     EXPECT_EQ(read_bytes(folder_ / "old.mem"), old_set);
-    EXPECT_EQ(file("Save File", folder_ / "old.mem", "Yes"), std::vector<std::string>{"File exists, replace?"});
-    EXPECT_TRUE(wait_until([&] { return read_bytes(folder_ / "old.mem") != old_set; }, 3000));
-    EXPECT_EQ(read_bytes(folder_ / "old.mem").size(), 600u);
 
     // A radio that falls silent after five channels: those five are read,
     // and the progress bar stands where the read stopped while it is told.
@@ -194,9 +184,11 @@ TEST_F(ProgramTest, TellsTheUserWhatWentWrongAndChangesNothing) {
     EXPECT_EQ(program_.row(1), "1|145500000|USB|PRE");
     EXPECT_EQ(program_.row(6), "6|||");
 
-    // A line hung up in the middle of a write: told, not taken for done.
+    // A line hung up in the middle of a write: told, not taken for done; the
+    // close box ends the program while the worker's message is up.
     ASSERT_TRUE(program_.choose("PORT:", HANGS_UP));
-    EXPECT_EQ(exchange("Write TRX"), "TRX not responding!");
+    program_.press("Write TRX");
+    EXPECT_EQ(program_.wait_message(10000), "TRX not responding!");
     close_and_expect_exit();
 }
 
@@ -221,13 +213,6 @@ TEST_F(ProgramTest, SelectionStaysOnItsChannelThroughARead) {
     EXPECT_EQ(program_.selected_row(), 5);
     EXPECT_EQ(program_.shown("NumCh"), "5");
     EXPECT_EQ(program_.message(), "");
-    close_and_expect_exit();
-}
-
-TEST_F(ProgramTest, ClosingWhileTheWorkersMessageIsUpEndsAtOnce) {
-    ASSERT_NO_FATAL_FAILURE(start(SILENT));
-    program_.press("Read TRX");
-    ASSERT_EQ(program_.wait_message(10000), "TRX not responding!");
     close_and_expect_exit();
 }
 
