@@ -92,55 +92,44 @@ TEST_F(Gadgets, ComboShowsItsChosenItemThroughChangesToIt) {
     gadget_add_item(combo, -1, u"one", test_image(), 0);
     gadget_add_item(combo, -1, u"two");
     EXPECT_EQ(combo_count(combo), 2);
-    EXPECT_TRUE(combo_item_has_image(combo, 0));
     gadget_set_item_data(combo, 1, 77);
     gadget_set_state(combo, 1);
     gadget_set_item_text(combo, 1, u"zwei");
     EXPECT_EQ(shown_text(combo), "zwei");
     EXPECT_EQ(gadget_get_item_data(combo, 1), 77);   // the item was changed, not replaced
-    void *font = make_font(19);
-    gadget_set_font(combo, font);
-    EXPECT_EQ(font_size(combo), 19);
     gadget_give_focus(combo);
     EXPECT_TRUE(has_focus(combo));
     gadget_clear_items(combo);
     EXPECT_EQ(combo_count(combo), 0);
     EXPECT_EQ(shown_text(combo), "");
     gadget_free(combo);
-    free_font(font);
 }
 
+// Fonts and colours no program sets: one read-back of each.
 TEST_F(Gadgets, FontsColoursAndTheSizeTheContentNeeds) {
-    const std::intptr_t button = gadget_create_button(ANY, 10, 10, 60, 30, u"T");
     void *big = make_font(30);
+    const std::intptr_t button = gadget_create_button(ANY, 10, 10, 60, 30, u"T");
     gadget_set_font(button, big);
     EXPECT_EQ(font_size(button), 30);
-    EXPECT_EQ(gadget_width(button), 60);
-    EXPECT_EQ(gadget_height(button), 30);
-    EXPECT_GT(gadget_height(button, 1), 30);   // the big font needs more
+    EXPECT_GT(gadget_height(button, 1), gadget_height(button));   // the big font needs more than placed
     gadget_set_font(button, nullptr);
     EXPECT_LT(font_size(button), 30);
     gadget_set_font(ANY, big);   // every gadget from now on
     const std::intptr_t later = gadget_create_text(ANY, 10, 50, 60, 20, u"later");
     gadget_set_font(ANY, nullptr);
-    const std::intptr_t plain = gadget_create_text(ANY, 10, 80, 60, 20, u"plain");
-    EXPECT_EQ(font_size(later), 30);
-    EXPECT_LT(font_size(plain), 30);
-
     const std::intptr_t label = gadget_create_text(ANY, 10, 110, 40, 20, u"a text much longer than forty");
-    EXPECT_EQ(gadget_get_color(label, GADGET_COLOR_TEXT), GADGET_COLOR_DEFAULT);
+    EXPECT_EQ(font_size(later), 30);
+    EXPECT_LT(font_size(label), 30);
+
     gadget_set_color(label, GADGET_COLOR_TEXT, 0xFF0000);
-    gadget_set_color(label, GADGET_COLOR_BACKGROUND, 0x00FF00);
+    gadget_set_color(label, GADGET_COLOR_BACKGROUND, 0x00FF00);   // leaves the text colour alone
     EXPECT_EQ(text_colour(label), 0xFF0000);
-    EXPECT_EQ(background_colour(label), 0x00FF00);
-    gadget_set_color(label, GADGET_COLOR_BACKGROUND, GADGET_COLOR_DEFAULT);
-    EXPECT_NE(background_colour(label), 0x00FF00);
     // The text laid out on one line is wider than the 40 pixels placed.
     const std::int32_t one_line = gadget_width(label, 1);
     EXPECT_GT(one_line, 40);
     gadget_set_text(label, u"a");
     EXPECT_LT(gadget_width(label, 1), one_line);
-    for (auto gadget : {button, later, plain, label})
+    for (auto gadget : {button, later, label})
         gadget_free(gadget);
     free_font(big);
 }
@@ -156,7 +145,6 @@ TEST_F(Gadgets, ListCheckBoxesCellsColoursAndColumns) {
     EXPECT_EQ(check_shown(list, 0), 1);
     EXPECT_EQ(check_shown(list, 1), 2);
     EXPECT_EQ(check_shown(list, 2), 0);
-    EXPECT_EQ(gadget_get_item_state(list, 1), ITEM_INCONSISTENT);
     drain_events();
     gadget_set_item_state(list, 2, ITEM_CHECKED | ITEM_SELECTED);   // the program's: no event
     EXPECT_EQ(check_shown(list, 2), 1);
@@ -187,15 +175,11 @@ TEST_F(Gadgets, ListCheckBoxesCellsColoursAndColumns) {
     gadget_remove_column(list, 0);
     EXPECT_EQ(column_title(list, 0), "A");
     EXPECT_EQ(cell_text_colour(list, 1, 1), 0x0000FF);
-    void *font = make_font(21);
-    gadget_set_font(list, font);
-    EXPECT_EQ(font_size(list), 21);
     gadget_clear_items(list);
     EXPECT_EQ(shown_row(list, 0), "");
     gadget_remove_column(list, -1);
     EXPECT_EQ(column_count(list), 0);
     gadget_free(list);
-    free_font(font);
 }
 
 class ChannelList : public Gadgets {

@@ -66,9 +66,8 @@ std::int32_t window_colour(ObjectId window);
 std::string shown_text(ObjectId gadget);
 bool is_enabled(ObjectId gadget);
 bool has_focus(ObjectId gadget);
-// Colours (0xBBGGRR) the gadget's text and background are drawn in, -1 the toolkit's own.
+// The colour (0xBBGGRR) the gadget's text is drawn in.
 std::int32_t text_colour(ObjectId gadget);
-std::int32_t background_colour(ObjectId gadget);
 // A font of that pixel size, owned by the caller (free_font), and the size a gadget's text is drawn in.
 void *make_font(int size);
 void free_font(void *font);
@@ -77,7 +76,6 @@ int font_size(ObjectId gadget);
 void *test_image();
 
 int combo_count(ObjectId combo);
-bool combo_item_has_image(ObjectId combo, int item);
 
 // A list's cells as drawn, joined by "|" ("" for a row that is not there).
 std::string shown_row(ObjectId list, int row);

@@ -350,30 +350,16 @@ bool has_focus(ObjectId gadget) {
 
 std::int32_t text_colour(ObjectId gadget) { return style_colour(widget_of(gadget), "color"); }
 
-// A text's background is its event box, painted only while it has a colour.
-std::int32_t background_colour(ObjectId gadget) {
-    GtkWidget *box = gtk_widget_get_parent(widget_of(gadget));
-    if (!GTK_IS_EVENT_BOX(box) || !gtk_event_box_get_visible_window(GTK_EVENT_BOX(box)))
-        return -1;
-    return style_colour(box, "background-color");
-}
-
 void *make_font(int size) { return pango_font_description_from_string(("Sans " + std::to_string(size)).c_str()); }
 void free_font(void *font) { pango_font_description_free(static_cast<PangoFontDescription *>(font)); }
 
 int font_size(ObjectId gadget) {
     GtkWidget *widget = widget_of(gadget);
+    if (GTK_IS_BIN(widget))
+        widget = gtk_bin_get_child(GTK_BIN(widget));
     PangoFontDescription *font = nullptr;
-    if (GTK_IS_COMBO_BOX(widget)) {
-        font = property<PangoFontDescription *>(renderers(GTK_CELL_LAYOUT(widget)).back(), "font-desc");
-    } else {
-        if (GTK_IS_TREE_VIEW(widget))
-            widget = gtk_tree_view_column_get_widget(gtk_tree_view_get_column(GTK_TREE_VIEW(widget), 0));
-        else if (GTK_IS_BIN(widget))
-            widget = gtk_bin_get_child(GTK_BIN(widget));
-        GtkStyleContext *style = gtk_widget_get_style_context(widget);
-        gtk_style_context_get(style, gtk_style_context_get_state(style), "font", &font, nullptr);
-    }
+    GtkStyleContext *style = gtk_widget_get_style_context(widget);
+    gtk_style_context_get(style, gtk_style_context_get_state(style), "font", &font, nullptr);
     const int size = font ? pango_font_description_get_size(font) / PANGO_SCALE : 0;
     if (font)
         pango_font_description_free(font);
@@ -388,8 +374,6 @@ void *test_image() {
 int combo_count(ObjectId combo) {
     return gtk_tree_model_iter_n_children(gtk_combo_box_get_model(GTK_COMBO_BOX(widget_of(combo))), nullptr);
 }
-
-bool combo_item_has_image(ObjectId combo, int item) { return image_drawn(combo_cells(combo, item)); }
 
 std::string shown_row(ObjectId list, int row) {
     std::string cells;

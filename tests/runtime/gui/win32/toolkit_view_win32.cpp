@@ -41,16 +41,6 @@ std::wstring class_of(HWND hwnd) {
     return name;
 }
 
-// The colours the window's answer to a control's WM_CTLCOLOR* request leaves in a DC.
-std::pair<COLORREF, COLORREF> asked_colours(ObjectId gadget) {
-    HDC dc = CreateCompatibleDC(nullptr);
-    const UINT message = class_of(control(gadget)) == L"Edit" ? WM_CTLCOLOREDIT : WM_CTLCOLORSTATIC;
-    send(GetParent(control(gadget)), message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control(gadget)));
-    const std::pair<COLORREF, COLORREF> asked{GetTextColor(dc), GetBkColor(dc)};
-    DeleteDC(dc);
-    return asked;
-}
-
 HWND status_bar(ObjectId window) { return FindWindowExW(window_of(window), nullptr, STATUSCLASSNAMEW, nullptr); }
 
 // Share of the field's width painted in the highlight colour.
@@ -224,8 +214,16 @@ std::string shown_text(ObjectId gadget) {
 
 bool is_enabled(ObjectId gadget) { return IsWindowEnabled(control(gadget)); }
 bool has_focus(ObjectId gadget) { return GetFocus() == control(gadget) || IsChild(control(gadget), GetFocus()); }
-std::int32_t text_colour(ObjectId gadget) { return static_cast<std::int32_t>(asked_colours(gadget).first); }
-std::int32_t background_colour(ObjectId gadget) { return static_cast<std::int32_t>(asked_colours(gadget).second); }
+
+// The text colour the window's answer to a control's WM_CTLCOLOR* request leaves in a DC.
+std::int32_t text_colour(ObjectId gadget) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    const UINT message = class_of(control(gadget)) == L"Edit" ? WM_CTLCOLOREDIT : WM_CTLCOLORSTATIC;
+    send(GetParent(control(gadget)), message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control(gadget)));
+    const COLORREF colour = GetTextColor(dc);
+    DeleteDC(dc);
+    return static_cast<std::int32_t>(colour);
+}
 
 void *make_font(int size) {
     return CreateFontW(-size, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Arial");
@@ -242,14 +240,6 @@ int font_size(ObjectId gadget) {
 void *test_image() { return LoadIconW(nullptr, IDI_INFORMATION); }
 
 int combo_count(ObjectId combo) { return static_cast<int>(send(control(combo), CB_GETCOUNT)); }
-
-bool combo_item_has_image(ObjectId combo, int item) {
-    COMBOBOXEXITEMW shown{};
-    shown.mask = CBEIF_IMAGE;
-    shown.iItem = item;
-    return class_of(control(combo)) == WC_COMBOBOXEXW &&
-           send(control(combo), CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&shown)) && shown.iImage >= 0;
-}
 
 std::string shown_row(ObjectId list, int row) {
     if (row < 0 || row >= send(control(list), LVM_GETITEMCOUNT))
