@@ -16,6 +16,7 @@ struct SeenEvent {
     std::int32_t code;
     std::intptr_t object;
     std::intptr_t subtype;
+    bool operator==(const SeenEvent &) const = default;
 };
 // Runs the event loop for about ms milliseconds and returns the toolkit events seen.
 std::vector<SeenEvent> pump_events(int ms);

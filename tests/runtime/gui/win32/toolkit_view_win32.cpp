@@ -190,26 +190,18 @@ std::int32_t window_colour(ObjectId window) {
     return static_cast<std::int32_t>(colour);
 }
 
+// A combo with images keeps its items' texts out of its window text.
 std::string shown_text(ObjectId gadget) {
     HWND hwnd = control(gadget);
-    const std::wstring kind = class_of(hwnd);
-    if (kind != L"ComboBox" && kind != WC_COMBOBOXEXW)
+    if (class_of(hwnd) != WC_COMBOBOXEXW)
         return text_of(hwnd);
-    const auto chosen = send(hwnd, CB_GETCURSEL);
-    if (chosen < 0)
-        return "";
     wchar_t text[256] = {};
-    if (kind == L"ComboBox") {
-        send(hwnd, CB_GETLBTEXT, static_cast<WPARAM>(chosen), reinterpret_cast<LPARAM>(text));
-    } else {
-        COMBOBOXEXITEMW item{};
-        item.mask = CBEIF_TEXT;
-        item.iItem = chosen;
-        item.pszText = text;
-        item.cchTextMax = 256;
-        send(hwnd, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    }
-    return utf8(text);
+    COMBOBOXEXITEMW item{};
+    item.mask = CBEIF_TEXT;
+    item.iItem = send(hwnd, CB_GETCURSEL);
+    item.pszText = text;
+    item.cchTextMax = 256;
+    return item.iItem >= 0 && send(hwnd, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) ? utf8(text) : "";
 }
 
 bool is_enabled(ObjectId gadget) { return IsWindowEnabled(control(gadget)); }
