@@ -60,12 +60,9 @@ TEST_F(GtkGadgets, ComboCutsALongItemAtItsStartAndShowsItAllAsATooltip) {
     EXPECT_STREQ(tooltip, "/dev/ttyUSB57");
     g_free(tooltip);
     GList *cells = gtk_cell_layout_get_cells(GTK_CELL_LAYOUT(widget_of(combo)));
-    for (GList *cell = cells; cell; cell = cell->next) {
-        PangoEllipsizeMode mode = PANGO_ELLIPSIZE_NONE;
-        if (GTK_IS_CELL_RENDERER_TEXT(cell->data))
-            g_object_get(cell->data, "ellipsize", &mode, nullptr);
-        EXPECT_EQ(mode, GTK_IS_CELL_RENDERER_TEXT(cell->data) ? PANGO_ELLIPSIZE_START : PANGO_ELLIPSIZE_NONE);
-    }
+    PangoEllipsizeMode mode = PANGO_ELLIPSIZE_NONE;
+    g_object_get(g_list_last(cells)->data, "ellipsize", &mode, nullptr);   // the text's renderer
+    EXPECT_EQ(mode, PANGO_ELLIPSIZE_START);
     g_list_free(cells);
 }
 

@@ -176,17 +176,15 @@ Rect least_size(ObjectId window) {
     return {0, 0, limits.ptMinTrackSize.x - (frame.right - frame.left), limits.ptMinTrackSize.y - (frame.bottom - frame.top)};
 }
 
+// The window paints its background into a one-pixel colour bitmap.
 std::int32_t window_colour(ObjectId window) {
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP canvas = CreateCompatibleBitmap(screen, 16, 16);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP canvas = CreateBitmap(1, 1, 1, 32, nullptr);
     HGDIOBJ old = SelectObject(dc, canvas);
     send(window_of(window), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc));
-    const COLORREF colour = GetPixel(dc, 5, 5);
-    SelectObject(dc, old);
-    DeleteObject(canvas);
+    const COLORREF colour = GetPixel(dc, 0, 0);
+    DeleteObject(SelectObject(dc, old));
     DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
     return static_cast<std::int32_t>(colour);
 }
 
