@@ -111,18 +111,6 @@ std::string text_drawn(const std::vector<GtkCellRenderer *> &cells) {
     return "";
 }
 
-bool image_drawn(const std::vector<GtkCellRenderer *> &cells) {
-    for (GtkCellRenderer *cell : cells)
-        if (GTK_IS_CELL_RENDERER_PIXBUF(cell)) {
-            GdkPixbuf *image = property<GdkPixbuf *>(cell, "pixbuf");
-            if (image)
-                g_object_unref(image);
-            if (image && gtk_cell_renderer_get_visible(cell))
-                return true;
-        }
-    return false;
-}
-
 // The window-manager hints as GDK wrote them: the functions offered.
 unsigned long motif_functions(GtkWidget *window) {
     GdkWindow *native = gtk_widget_get_window(window);
@@ -425,7 +413,17 @@ int check_shown(ObjectId list, int row) {
     return -1;
 }
 
-bool row_has_image(ObjectId list, int row) { return image_drawn(cells_for_row(list, 0, row)); }
+bool row_has_image(ObjectId list, int row) {
+    for (GtkCellRenderer *cell : cells_for_row(list, 0, row))
+        if (GTK_IS_CELL_RENDERER_PIXBUF(cell)) {
+            GdkPixbuf *image = property<GdkPixbuf *>(cell, "pixbuf");
+            if (image)
+                g_object_unref(image);
+            if (image && gtk_cell_renderer_get_visible(cell))
+                return true;
+        }
+    return false;
+}
 
 std::int32_t cell_text_colour(ObjectId list, int row, int column) {
     GtkCellRenderer *text = cells_for_row(list, column, row).back();
