@@ -205,15 +205,10 @@ TEST_F(Editor, ReadsEditsAndWritesBackEveryChannel) {
 
 // The user goes on selecting the row a paced read is about to replace: the
 // edit controls show the highlighted row's channel, with its old cells or the
-// radio's, never a neighbour's.
+// radio's (which the row shows once replaced), never a neighbour's.
 TEST_F(Editor, SelectionDuringAReadStaysOnItsChannel) {
     ASSERT_TRUE(choose_port(setup_.ports[6]));
     auto old_frequency = [](int c) { return std::to_string(60000000 + c); };
-    auto radio_frequency = [&](int c) {
-        std::uint32_t frequency = 0;
-        for (int b = 3; b >= 0; --b) frequency = frequency << 8 | static_cast<unsigned char>(radio_[6 * c + b]);
-        return frequency ? std::to_string(frequency) : std::string();
-    };
     auto frequency_cell = [](int c) { return text_to_utf8(gadget_get_item_text(app.channel_list, c, 1)); };
     for (int c = 0; c < CHANNEL_COUNT; ++c) {
         gadget_remove_item(app.channel_list, c);
@@ -231,7 +226,7 @@ TEST_F(Editor, SelectionDuringAReadStaysOnItsChannel) {
             const std::string channel = text_of(app.channel_field), frequency = text_of(app.frequency_field);
             const int c = std::stoi(channel);
             if (c != selected || selected_row() != c ||
-                (frequency != old_frequency(c) && frequency != radio_frequency(c)))
+                (frequency != old_frequency(c) && frequency != frequency_cell(c)))
                 wrong.push_back(std::to_string(selected) + ": " + channel + " " + frequency);
             if ((select_now = !select_now)) {
                 for (selected = 0; selected < CHANNEL_COUNT - 1; ++selected)

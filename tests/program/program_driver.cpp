@@ -251,17 +251,15 @@ double Program::progress() {
     return fraction;
 }
 
-std::string Program::message() {
-    Accessible box = window("alert");
-    Accessible text = box ? find(box.get(), [](AtspiAccessible *item) {
-        return role_of(item) == "label" && !name_of(item).empty();
-    }) : nullptr;
-    return text ? name_of(text.get()) : "";
-}
-
-std::string Program::wait_message(int timeout_ms) {
+std::string Program::message(int timeout_ms) {
     std::string text;
-    wait_until([&] { return !(text = message()).empty(); }, timeout_ms);
+    wait_until([&] {
+        Accessible box = window("alert");
+        Accessible label = box ? find(box.get(), [](AtspiAccessible *item) {
+            return role_of(item) == "label" && !name_of(item).empty();
+        }) : nullptr;
+        return !(text = label ? name_of(label.get()) : "").empty();
+    }, timeout_ms);
     return text;
 }
 

@@ -42,8 +42,8 @@ public:
     std::string announced(const std::string &label);
     bool enabled(const std::string &button);
     double progress(); // 0 ... 1
-    // The text of the message box up now, "" when none is.
-    std::string message();
+    // The text of the message box up now or within timeout_ms, "" when none is.
+    std::string message(int timeout_ms = 0);
 
     // Clicks the button and gives the program settle_ms to take the click.
     void press(const std::string &button, int settle_ms = 150);
@@ -55,8 +55,6 @@ public:
     // Presses a button ("OK", "Yes", "No") of the message box up now, or
     // "Escape" on the keyboard with the pointer over it.
     bool answer(const std::string &button);
-    // Waits for a message box and returns its text ("" after timeout_ms).
-    std::string wait_message(int timeout_ms);
     // Types a full path into the file chooser up now and confirms it; an
     // empty path cancels it with Escape.
     bool choose_file(const std::string &path);

@@ -75,7 +75,7 @@ protected:
         program_.press(button);
         EXPECT_TRUE(program_.choose_file(path.string()));
         std::vector<std::string> texts;
-        for (std::string text; !(text = program_.wait_message(1000)).empty();) {
+        for (std::string text; !(text = program_.message(1000)).empty();) {
             texts.push_back(text);
             EXPECT_TRUE(program_.answer(text == "File exists, replace?" ? replace : "OK"));
         }
@@ -160,7 +160,7 @@ TEST_F(ProgramTest, TellsTheUserWhatWentWrongAndChangesNothing) {
 
     edit(2, "7050000", "CW ", "ATT");
     edit(2, "56000001", "USB", "---");
-    EXPECT_EQ(program_.wait_message(2000), "Frequency out of range");
+    EXPECT_EQ(program_.message(2000), "Frequency out of range");
     EXPECT_TRUE(program_.answer("OK"));
     EXPECT_EQ(program_.row(2), "2|7050000|CW |ATT");
 
@@ -188,7 +188,7 @@ TEST_F(ProgramTest, TellsTheUserWhatWentWrongAndChangesNothing) {
     // close box ends the program while the worker's message is up.
     ASSERT_TRUE(program_.choose("PORT:", HANGS_UP));
     program_.press("Write TRX");
-    EXPECT_EQ(program_.wait_message(10000), "TRX not responding!");
+    EXPECT_EQ(program_.message(10000), "TRX not responding!");
     close_and_expect_exit();
 }
 
