@@ -161,13 +161,13 @@ Accessible Program::window(const std::string &role, const std::string &name) {
 }
 
 Accessible Program::in_window(const std::string &role, const std::string &name) {
-    Accessible frame = window("frame", "Kalvo 1.02");
+    Accessible frame = main_window();
     return frame ? with_role(frame.get(), role, name) : nullptr;
 }
 
 // The nearest field or combo to the right of the label, on its line.
 Accessible Program::beside(const std::string &label) {
-    Accessible frame = window("frame", "Kalvo 1.02");
+    Accessible frame = main_window();
     Accessible caption = frame ? with_role(frame.get(), "label", label) : nullptr;
     if (!caption) return nullptr;
     const Box at = box_of(caption.get());

@@ -68,6 +68,7 @@ private:
     bool start_once();
     void kill_program();
     Accessible window(const std::string &role, const std::string &name = "");
+    Accessible main_window() { return window("frame", "Kalvo 1.02"); }
     // The first gadget of that role (and name) in the main window.
     Accessible in_window(const std::string &role, const std::string &name = "");
     Accessible beside(const std::string &label); // the field or combo
