@@ -22,7 +22,7 @@ std::vector<std::string> words(const char *text) {
     return found;
 }
 
-// The Win32 part answers from a thread of its own.
+// Answered on the toolkit view's answering thread.
 std::mutex answers_lock;
 std::deque<std::string> file_answers;
 std::deque<Answer> question_answers;
@@ -36,7 +36,30 @@ template <typename T> T take_front(std::deque<T> &queue, T none) {
     return front;
 }
 
+// The next queued answer ("" and yes when none is) for a requester shown.
+std::optional<DialogAnswer> answer_from_queue(const DialogSeen &shown) {
+    {
+        std::lock_guard lock(answers_lock);
+        seen.push_back({shown.title, shown.file_requester ? "file chooser" : shown.text});
+    }
+    if (shown.file_requester) {
+        const std::string path = take_front(file_answers, std::string());
+        return path.empty() ? DialogAnswer{Reply::cancel, {}, 0} : DialogAnswer{Reply::ok, {path}, 0};
+    }
+    const Answer answer = shown.yes_no ? take_front(question_answers, Answer::yes) : Answer::yes;
+    const Reply reply = answer == Answer::neither ? Reply::cancel : answer == Answer::no ? Reply::no : Reply::yes;
+    return DialogAnswer{shown.yes_no ? reply : Reply::ok, {}, 0};
+}
+
 } // namespace
+
+void harness_start() {
+    static bool started = false;
+    if (started) return;
+    started = true;
+    app_start();
+    answer_every_dialog(answer_from_queue);
+}
 
 bool run_events_until(const std::function<bool()> &done, int timeout_ms) {
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
@@ -71,6 +94,11 @@ std::string row(int r) {
     return text;
 }
 
+int selected_row() {
+    const std::vector<int> rows = selected_rows(app.channel_list);
+    return rows.empty() ? -1 : rows.front();
+}
+
 bool choose_port(const std::string &name) {
     const std::vector<std::string> items = combo_items(app.port_combo);
     const auto found = std::find(items.begin(), items.end(), name);
@@ -87,19 +115,6 @@ void queue_file_answer(const std::string &path) {
 void queue_answer(Answer answer) {
     std::lock_guard lock(answers_lock);
     question_answers.push_back(answer);
-}
-
-std::string next_file_answer() {
-    return take_front(file_answers, std::string());
-}
-
-Answer next_answer() {
-    return take_front(question_answers, Answer::yes);
-}
-
-void note_seen(const Seen &shown) {
-    std::lock_guard lock(answers_lock);
-    seen.push_back(shown);
 }
 
 std::vector<Seen> take_seen() {

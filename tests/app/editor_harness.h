@@ -1,15 +1,17 @@
 // Runs the editor inside a test process on the real toolkit of the build
 // (GTK or Win32): start-up, the event loop in slices, the user's input given
 // through the toolkit's own controls, and answers to the requesters it opens.
-// The suites are written once against these functions; each toolkit has its
-// own part (editor_harness_gtk.cpp, win32/editor_harness_win32.cpp); what
-// both share is in editor_harness.cpp.
+// The suites are written once against these functions; the toolkit view of
+// the toolkit suites (click, is_enabled, the requester answering) serves
+// them, each toolkit has its own part for the rest (editor_harness_gtk.cpp,
+// win32/editor_harness_win32.cpp); what both share is in editor_harness.cpp.
 //
 // The transceivers come from with_radios.sh, which starts them before the
 // test and names them in the environment (see RadioSetup).
 #pragma once
 
 #include "app/kalvo.h"
+#include "tests/runtime/gui/toolkit_view.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -17,14 +19,14 @@
 #include <string>
 #include <vector>
 
-// runtime_start, app_start and the requester answering, once per process.
+// app_start and the requester answering, once per process (the toolkit view
+// started the runtime).
 void harness_start();
 // Serves events with the editor's dispatch_event until done() or timeout_ms;
 // returns done().
 bool run_events_until(const std::function<bool()> &done, int timeout_ms);
 void run_events_for(int ms);
 
-void click(std::intptr_t button);
 void choose_item(std::intptr_t combo, int index); // -1: none
 // Picks the port_combo item with this name; false when it is not listed.
 bool choose_port(const std::string &name);
@@ -34,7 +36,6 @@ void paste_text(std::intptr_t field, const std::string &text);
 // A click on the row.
 void select_row(int row);
 
-bool is_enabled(std::intptr_t gadget);
 // A field's text, or a combo's chosen item ("" when none is).
 std::string text_of(std::intptr_t gadget);
 std::vector<std::string> combo_items(std::intptr_t combo);
@@ -56,12 +57,6 @@ enum class Answer { yes, no, neither };
 void queue_file_answer(const std::string &path);
 void queue_answer(Answer answer);
 std::vector<Seen> take_seen();
-
-// For the toolkit parts, from whichever thread answers: the next queued
-// answer ("" and yes when none is) and a requester shown.
-std::string next_file_answer();
-Answer next_answer();
-void note_seen(const Seen &seen);
 
 // What with_radios.sh started: a fresh folder holding radio.mem (the set
 // every transceiver starts from) and <port name>.mem (what the transceiver

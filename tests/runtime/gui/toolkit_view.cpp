@@ -1,8 +1,52 @@
 // The parts of the toolkit view both back-ends share: event pumping through
-// event_wait_timeout, as the editor fetches its events.
+// event_wait_timeout, as the editor fetches its events, and waiting for one
+// requester's answer.
 #include "toolkit_view.h"
 
+#include <gtest/gtest.h>
+
 #include <chrono>
+#include <memory>
+#include <mutex>
+#include <utility>
+
+namespace {
+
+// The Win32 part answers from a thread of its own.
+std::mutex answers_lock;
+int answered = 0;   // requesters answered and gone
+int waited_for = 0;
+DialogSeen last_answered;
+
+} // namespace
+
+void dialog_answered(const DialogSeen &seen) {
+    std::lock_guard lock(answers_lock);
+    ++answered;
+    last_answered = seen;
+}
+
+void answer_next_dialog(Reply reply, std::vector<std::string> files, int after_ms) {
+    {
+        std::lock_guard lock(answers_lock);
+        waited_for = answered + 1;
+    }
+    auto once = std::make_shared<std::optional<DialogAnswer>>(DialogAnswer{reply, std::move(files), after_ms});
+    answer_every_dialog([once](const DialogSeen &) { return std::exchange(*once, std::nullopt); });
+}
+
+DialogSeen answered_dialog() {
+    for (int tries = 0; tries < 1000; ++tries) {
+        {
+            std::lock_guard lock(answers_lock);
+            if (answered >= waited_for)
+                return last_answered;
+        }
+        pump_events(10);
+    }
+    ADD_FAILURE() << "no requester was answered";
+    return {};
+}
 
 std::vector<SeenEvent> pump_events(int ms) {
     std::vector<SeenEvent> seen;

@@ -8,6 +8,8 @@
 #include "gui/gui.h"
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -100,18 +102,32 @@ bool field_shows_image(ObjectId window, int field);
 struct DialogSeen {
     std::string title, text;     // a message's text
     bool yes_no = false;         // offers Yes and No
+    bool file_requester = false;
     std::string file_name;       // a file requester's name box and filter
     std::string filter;
     bool in_front = false;       // Win32: kept above every other window
 };
 enum class Reply { ok, yes, no, cancel };
-// Answers the next requester to show up, whichever thread asked for it, once
-// it has been up for after_ms, as the user would; files: the names to choose
-// in a file requester, from its folder. The event loop must be served meanwhile.
+// How a requester is answered, once it has been up for after_ms, as the user
+// would: files are the names to choose in a file requester, from the scratch
+// folder, or one whole path.
+struct DialogAnswer {
+    Reply reply = Reply::ok;
+    std::vector<std::string> files;
+    int after_ms = 0;
+};
+// From now on every requester that shows up, whichever thread asked for it,
+// is answered with what decide returns for what it shows; one left without
+// an answer is offered again. decide runs on the answering thread. The event
+// loop must be served meanwhile.
+void answer_every_dialog(std::function<std::optional<DialogAnswer>(const DialogSeen &)> decide);
+// Answers the next requester to show up (answer_every_dialog answering once).
 void answer_next_dialog(Reply reply, std::vector<std::string> files = {}, int after_ms = 0);
 // Waits for that answer to have been given and returns what was shown.
 DialogSeen answered_dialog();
 int dialogs_showing();
+// For the back-ends: an answered requester has gone.
+void dialog_answered(const DialogSeen &seen);
 
 // A path in the test program's scratch folder, made an empty file if asked.
 std::string scratch_path(const std::string &name, bool create = false);

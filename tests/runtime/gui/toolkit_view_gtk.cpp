@@ -14,6 +14,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <map>
 
 namespace {
 
@@ -156,22 +158,10 @@ GList *dialog_windows() {
     return dialogs;
 }
 
-// The answer being given, on the event-loop thread.
-struct Answering {
-    Reply reply;
-    std::vector<std::string> files;
-    int after_ms;
-    GtkWidget *dialog = nullptr;   // referenced while answered
-    gint64 shown_at = 0;
-    DialogSeen seen;
-    bool done = false;
-};
-Answering *answering = nullptr;
-guint answer_source = 0;
-
 DialogSeen what_shows(GtkWidget *dialog) {
     DialogSeen seen;
     seen.title = gtk_window_get_title(GTK_WINDOW(dialog)) ?: "";
+    seen.file_requester = GTK_IS_FILE_CHOOSER(dialog);
     if (GTK_IS_MESSAGE_DIALOG(dialog)) {
         gchar *text = property<gchar *>(dialog, "text");
         seen.text = text ? text : "";
@@ -205,35 +195,75 @@ bool choose_files(GtkFileChooser *chooser, const std::vector<std::string> &files
     return names == wanted;
 }
 
-gboolean answer_tick(gpointer) {
-    Answering &a = *answering;
-    if (!a.dialog) {
-        GList *dialogs = dialog_windows();
-        if (!dialogs)
-            return G_SOURCE_CONTINUE;
-        a.dialog = GTK_WIDGET(g_object_ref(dialogs->data));
-        g_list_free(dialogs);
-        a.shown_at = g_get_monotonic_time();
-        a.seen = what_shows(a.dialog);
+// Requesters being answered, on the event-loop thread, each referenced until it goes.
+struct Answering {
+    DialogAnswer answer;
+    DialogSeen seen;
+    gint64 shown_at;
+    bool named = false;   // its one file's name given
+};
+std::map<GtkWidget *, Answering> answering;
+std::function<std::optional<DialogAnswer>(const DialogSeen &)> decide;
+
+void name_file(GtkFileChooser *chooser, const std::string &name) {
+    const std::filesystem::path target(name.front() == '/' ? name : scratch_path(name));
+    if (gtk_file_chooser_get_action(chooser) == GTK_FILE_CHOOSER_ACTION_SAVE) {
+        gtk_file_chooser_set_current_folder(chooser, target.parent_path().c_str());
+        gtk_file_chooser_set_current_name(chooser, target.filename().c_str());
+    } else {
+        gtk_file_chooser_set_filename(chooser, target.c_str());
     }
-    if (!gtk_widget_get_visible(a.dialog)) {   // answered and gone
-        g_clear_object(&a.dialog);
-        a.done = true;
-        answer_source = 0;
-        return G_SOURCE_REMOVE;
-    }
-    if (g_get_monotonic_time() - a.shown_at < a.after_ms * 1000)
-        return G_SOURCE_CONTINUE;
-    const bool chooser = GTK_IS_FILE_CHOOSER(a.dialog);
-    if (chooser && !a.files.empty() && !choose_files(GTK_FILE_CHOOSER(a.dialog), a.files))
-        return G_SOURCE_CONTINUE;
-    const int response = a.reply == Reply::yes  ? GTK_RESPONSE_YES
-                         : a.reply == Reply::no ? GTK_RESPONSE_NO
-                         : a.reply == Reply::ok ? (chooser ? GTK_RESPONSE_ACCEPT : GTK_RESPONSE_OK)
-                                                : (chooser ? GTK_RESPONSE_CANCEL : GTK_RESPONSE_DELETE_EVENT);
+}
+
+// Whether the requester may be answered now: up long enough, its files chosen.
+bool ready(GtkWidget *dialog, Answering &a) {
+    if (g_get_monotonic_time() - a.shown_at < a.answer.after_ms * 1000)
+        return false;
+    if (!GTK_IS_FILE_CHOOSER(dialog) || a.answer.files.empty())
+        return true;
+    if (a.answer.files.size() > 1)
+        return choose_files(GTK_FILE_CHOOSER(dialog), a.answer.files);
+    if (a.named)
+        return true;
+    name_file(GTK_FILE_CHOOSER(dialog), a.answer.files[0]);
+    a.named = true;
+    return false;   // answered on the next tick, once the chooser took the name
+}
+
+void respond(GtkWidget *dialog, Reply reply) {
+    const bool chooser = GTK_IS_FILE_CHOOSER(dialog);
     // A chooser turns an answer down while it still loads the folder: it is
     // given again on the next tick until the requester goes.
-    gtk_dialog_response(GTK_DIALOG(a.dialog), response);
+    gtk_dialog_response(GTK_DIALOG(dialog), reply == Reply::yes  ? GTK_RESPONSE_YES
+                                            : reply == Reply::no ? GTK_RESPONSE_NO
+                                            : reply == Reply::ok ? (chooser ? GTK_RESPONSE_ACCEPT : GTK_RESPONSE_OK)
+                                                                 : (chooser ? GTK_RESPONSE_CANCEL
+                                                                            : GTK_RESPONSE_DELETE_EVENT));
+}
+
+// Runs inside whichever loop is turning: the event loop or a requester's own.
+gboolean answer_tick(gpointer) {
+    GList *dialogs = dialog_windows();
+    for (GList *d = dialogs; d && decide; d = d->next) {
+        auto *dialog = GTK_WIDGET(d->data);
+        if (answering.count(dialog))
+            continue;
+        const DialogSeen seen = what_shows(dialog);
+        if (std::optional<DialogAnswer> answer = decide(seen))
+            answering.emplace(GTK_WIDGET(g_object_ref(dialog)), Answering{*answer, seen, g_get_monotonic_time()});
+    }
+    g_list_free(dialogs);
+    for (auto a = answering.begin(); a != answering.end();) {
+        if (gtk_widget_get_visible(a->first)) {
+            if (ready(a->first, a->second))
+                respond(a->first, a->second.answer.reply);
+            ++a;
+            continue;
+        }
+        dialog_answered(a->second.seen);
+        g_object_unref(a->first);
+        a = answering.erase(a);
+    }
     return G_SOURCE_CONTINUE;
 }
 
@@ -444,21 +474,10 @@ bool field_shows_image(ObjectId window, int field) {
     return shown && GTK_IS_IMAGE(shown) && gtk_image_get_pixbuf(GTK_IMAGE(shown));
 }
 
-void answer_next_dialog(Reply reply, std::vector<std::string> files, int after_ms) {
-    if (answer_source)
-        g_source_remove(answer_source);
-    if (answering && answering->dialog)
-        g_object_unref(answering->dialog);
-    delete answering;
-    answering = new Answering{reply, std::move(files), after_ms, nullptr, 0, {}, false};
-    answer_source = g_timeout_add(20, answer_tick, nullptr);
-}
-
-DialogSeen answered_dialog() {
-    for (int tries = 0; tries < 500 && answering && !answering->done; ++tries)
-        pump_events(10);
-    EXPECT_TRUE(answering && answering->done) << "no requester was answered";
-    return answering ? answering->seen : DialogSeen{};
+void answer_every_dialog(std::function<std::optional<DialogAnswer>(const DialogSeen &)> answer) {
+    static const guint source = g_timeout_add(20, answer_tick, nullptr);
+    (void)source;
+    decide = std::move(answer);
 }
 
 int dialogs_showing() {

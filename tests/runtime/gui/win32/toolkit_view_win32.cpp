@@ -9,11 +9,15 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <atomic>
+#include <chrono>
+#include <map>
+#include <mutex>
 #include <cstdlib>
 #include <thread>
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 class ToolkitEnvironment : public ::testing::Environment {
 public:
@@ -58,63 +62,92 @@ double filled_share(HWND status) {
 
 HWND header_of(ObjectId list) { return reinterpret_cast<HWND>(send(control(list), LVM_GETHEADER)); }
 
-struct DialogSearch {
-    int count;
-    HWND first;
-};
-
-BOOL CALLBACK count_dialog(HWND window, LPARAM data) {
+BOOL CALLBACK count_dialog(HWND window, LPARAM count) {
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
-    if (process == GetCurrentProcessId() && IsWindowVisible(window) && class_of(window) == L"#32770") {
-        auto *search = reinterpret_cast<DialogSearch *>(data);
-        if (!search->count++)
-            search->first = window;
-    }
+    if (process == GetCurrentProcessId() && IsWindowVisible(window) && class_of(window) == L"#32770")
+        ++*reinterpret_cast<int *>(count);
     return TRUE;
 }
 
-HWND find_dialog() {
-    DialogSearch search{0, nullptr};
-    EnumWindows(count_dialog, reinterpret_cast<LPARAM>(&search));
-    return search.first;
-}
-
-// The answer being given, by a helper thread.
-struct Answering {
+DialogSeen what_shows(HWND dialog) {
     DialogSeen seen;
-    std::atomic<bool> done{false};
-    bool found = false;   // the helper's until done
-    std::thread helper;
-};
-Answering *answering = nullptr;
-
-bool answer(Reply reply, const std::vector<std::string> &files, int after_ms) {
-    HWND dialog = nullptr;
-    for (int tries = 0; tries < 1000 && !(dialog = find_dialog()); ++tries)
-        Sleep(10);
-    if (!dialog)
-        return false;
-    Sleep(std::max(after_ms, 100));   // let the dialog finish setting itself up
-    DialogSeen &seen = answering->seen;
     seen.title = text_of(dialog);
     seen.text = text_of(GetDlgItem(dialog, 0xFFFF));
     seen.yes_no = GetDlgItem(dialog, IDYES) != nullptr;
+    seen.file_requester = GetDlgItem(dialog, 0x47C) != nullptr;
     seen.file_name = text_of(GetDlgItem(dialog, 0x47C));
     seen.filter = text_of(GetDlgItem(dialog, 0x470));
     seen.in_front = GetWindowLongPtrW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST;
+    return seen;
+}
+
+// Requesters being answered, by a helper thread of their own. A dialog still
+// setting itself up or reading its folder may turn the answer down, so it is
+// given again while the dialog stays up.
+struct Answering {
+    DialogAnswer answer;
+    DialogSeen seen;
+    Clock::time_point next_try;
+};
+std::mutex decide_lock;
+std::function<std::optional<DialogAnswer>(const DialogSeen &)> decide;
+std::map<HWND, Answering> answering;   // the helper's
+constexpr const wchar_t *ANSWERED = L"kalvo_test_answered";
+
+void give(HWND dialog, const DialogAnswer &answer) {
+    const std::vector<std::string> &files = answer.files;
     std::string names = files.size() == 1 ? files[0] : "";
     for (std::size_t i = 0; files.size() > 1 && i < files.size(); ++i)
         names += "\"" + files[i] + "\" ";
     if (!files.empty())
         SetWindowTextW(GetDlgItem(dialog, 0x47C), wide(text_from_utf8(names.c_str())));
+    const Reply reply = answer.reply;
+    if (reply == Reply::cancel && !GetDlgItem(dialog, IDCANCEL))
+        return (void)PostMessageW(dialog, WM_CLOSE, 0, 0);   // the close box
     const int id = reply == Reply::ok ? IDOK : reply == Reply::yes ? IDYES : reply == Reply::no ? IDNO : IDCANCEL;
-    // A file dialog still reading its folder may turn the press down: pressed again until it goes.
-    for (int tries = 0; tries < 25 && IsWindow(dialog) && IsWindowVisible(dialog); ++tries) {
-        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-        Sleep(200);
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+// The dialogs of this process, whichever thread shows them.
+BOOL CALLBACK take_dialog(HWND window, LPARAM) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process != GetCurrentProcessId() || !IsWindowVisible(window) || class_of(window) != L"#32770" ||
+        GetPropW(window, ANSWERED))
+        return TRUE;
+    const DialogSeen seen = what_shows(window);
+    std::optional<DialogAnswer> answer;
+    {
+        std::lock_guard lock(decide_lock);
+        if (decide)
+            answer = decide(seen);
     }
-    return true;
+    if (!answer)
+        return TRUE;
+    // A handle may come back for the next dialog: the mark goes with the window.
+    SetPropW(window, ANSWERED, window);
+    const auto first_try = Clock::now() + std::chrono::milliseconds(std::max(answer->after_ms, 300));
+    answering[window] = {*answer, seen, first_try};
+    return TRUE;
+}
+
+void answer_dialogs() {
+    for (;; Sleep(50)) {
+        EnumWindows(take_dialog, 0);
+        for (auto a = answering.begin(); a != answering.end();) {
+            if (!IsWindow(a->first) || !IsWindowVisible(a->first) || !GetPropW(a->first, ANSWERED)) {
+                dialog_answered(a->second.seen);
+                a = answering.erase(a);
+                continue;
+            }
+            if (Clock::now() >= a->second.next_try) {
+                give(a->first, a->second.answer);
+                a->second.next_try = Clock::now() + std::chrono::seconds(2);
+            }
+            ++a;
+        }
+    }
 }
 
 } // namespace
@@ -333,30 +366,16 @@ bool field_shows_image(ObjectId window, int field) {
     return drawn == 1;
 }
 
-void answer_next_dialog(Reply reply, std::vector<std::string> files, int after_ms) {
-    if (answering && answering->helper.joinable())
-        answering->helper.join();
-    delete answering;
-    answering = new Answering;
-    answering->helper = std::thread([=] {
-        answering->found = answer(reply, files, after_ms);
-        answering->done = true;
-    });
-}
-
-DialogSeen answered_dialog() {
-    for (int tries = 0; tries < 1000 && answering && !answering->done; ++tries)
-        pump_events(10);
-    if (answering && answering->helper.joinable())
-        answering->helper.join();
-    EXPECT_TRUE(answering && answering->found) << "no requester was answered";
-    return answering ? answering->seen : DialogSeen{};
+void answer_every_dialog(std::function<std::optional<DialogAnswer>(const DialogSeen &)> answer) {
+    [[maybe_unused]] static const bool started = (std::thread(answer_dialogs).detach(), true);
+    std::lock_guard lock(decide_lock);
+    decide = std::move(answer);
 }
 
 int dialogs_showing() {
-    DialogSearch search{0, nullptr};
-    EnumWindows(count_dialog, reinterpret_cast<LPARAM>(&search));
-    return search.count;
+    int count = 0;
+    EnumWindows(count_dialog, reinterpret_cast<LPARAM>(&count));
+    return count;
 }
 
 std::string scratch_path(const std::string &name, bool create) {
