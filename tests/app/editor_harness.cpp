@@ -74,24 +74,13 @@ void run_events_for(int ms) {
     run_events_until([] { return false; }, ms);
 }
 
-// The texts are read back from the toolkit's widgets by the runtime, whose
+// The items' texts as the runtime reads them from the toolkit's widget; its
 // own suites check those reads against the native controls.
-std::string text_of(std::intptr_t gadget) {
-    return text_to_utf8(gadget_get_text(gadget));
-}
-
 std::vector<std::string> combo_items(std::intptr_t combo) {
     std::vector<std::string> items;
     for (std::intptr_t index = 0; index < gadget_count_items(combo); ++index)
         items.push_back(text_to_utf8(gadget_get_item_text(combo, index)));
     return items;
-}
-
-std::string row(int r) {
-    std::string text;
-    for (int column = 0; column < 4; ++column)
-        text += (column ? "|" : "") + text_to_utf8(gadget_get_item_text(app.channel_list, r, column));
-    return text;
 }
 
 int selected_row() {

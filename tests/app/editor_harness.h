@@ -36,11 +36,10 @@ void paste_text(std::intptr_t field, const std::string &text);
 // A click on the row.
 void select_row(int row);
 
-// A field's text, or a combo's chosen item ("" when none is).
-std::string text_of(std::intptr_t gadget);
+// What the widgets show (shown_text for a field or a combo): the combo's
+// items, and the list's row as "7|7050000|CW |ATT".
 std::vector<std::string> combo_items(std::intptr_t combo);
-// The row's four cells joined by "|": "7|7050000|CW |ATT".
-std::string row(int r);
+inline std::string row(int r) { return shown_row(app.channel_list, r); }
 int selected_row();
 
 // A requester as the user saw it: its title and text ("file chooser" for a

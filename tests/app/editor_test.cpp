@@ -142,15 +142,15 @@ TEST_F(Editor, StartsWithEmptyChannelsAndTheOpenablePorts) {
     EXPECT_TRUE(std::is_sorted(ports.begin(), ports.end(), [](const std::string &a, const std::string &b) {
         return a.size() != b.size() ? a.size() < b.size() : a < b;
     }));
-    EXPECT_EQ(text_of(app.port_combo), "");
+    EXPECT_EQ(shown_text(app.port_combo), "");
     for (int r = 0; r < CHANNEL_COUNT; ++r) EXPECT_EQ(row(r), std::to_string(r) + "|||");
     EXPECT_EQ(selected_row(), 0);
-    EXPECT_EQ(text_of(app.channel_field), "0");
-    EXPECT_EQ(text_of(app.frequency_field), "");
+    EXPECT_EQ(shown_text(app.channel_field), "0");
+    EXPECT_EQ(shown_text(app.frequency_field), "");
     EXPECT_EQ(combo_items(app.mode_combo), (std::vector<std::string>{"USB", "LSB", "CW ", "CWR", "DIG", "AM ", "FM "}));
-    EXPECT_EQ(text_of(app.mode_combo), "USB");
+    EXPECT_EQ(shown_text(app.mode_combo), "USB");
     EXPECT_EQ(combo_items(app.preatt_combo), (std::vector<std::string>{"---", "PRE", "ATT"}));
-    EXPECT_EQ(text_of(app.preatt_combo), "---");
+    EXPECT_EQ(shown_text(app.preatt_combo), "---");
     EXPECT_TRUE(all_controls(true));
 }
 
@@ -162,20 +162,20 @@ TEST_F(Editor, ReadsEditsAndWritesBackEveryChannel) {
     EXPECT_EQ(exchange(app.read_button), NONE);
     // Still highlighted: the row the edit controls show.
     EXPECT_EQ(selected_row(), 0);
-    EXPECT_EQ(text_of(app.channel_field), "0");
+    EXPECT_EQ(shown_text(app.channel_field), "0");
     // Rows 6 and 99 hold mode codes without a name.
     for (const char *shown : {"0|100000|LSB|---", "1|145500000|USB|PRE", "2|1218026|CW |ATT", "4|||",
                               "5|2895065|CWR|PRE", "6|3454078|   |ATT", "99|55442287|   |---"})
         EXPECT_EQ(row(std::atoi(shown)), shown);
 
     select(1);
-    EXPECT_EQ(text_of(app.channel_field), "1");
-    EXPECT_EQ(text_of(app.frequency_field), "145500000");
-    EXPECT_EQ(text_of(app.mode_combo), "USB");
-    EXPECT_EQ(text_of(app.preatt_combo), "PRE");
+    EXPECT_EQ(shown_text(app.channel_field), "1");
+    EXPECT_EQ(shown_text(app.frequency_field), "145500000");
+    EXPECT_EQ(shown_text(app.mode_combo), "USB");
+    EXPECT_EQ(shown_text(app.preatt_combo), "PRE");
     select(4); // empty: the combos keep their choice, the frequency empties
-    EXPECT_EQ(text_of(app.frequency_field), "");
-    EXPECT_EQ(text_of(app.preatt_combo), "PRE");
+    EXPECT_EQ(shown_text(app.frequency_field), "");
+    EXPECT_EQ(shown_text(app.preatt_combo), "PRE");
 
     edit(12, "7050000", 5, 1);
     EXPECT_EQ(row(12), "12|7050000|AM |PRE");
@@ -187,8 +187,8 @@ TEST_F(Editor, ReadsEditsAndWritesBackEveryChannel) {
     press(app.clear_button);
     EXPECT_EQ(row(20), "20|||");
     press(app.update_button); // puts the values still in the fields back
-    EXPECT_EQ(row(20), "20|" + text_of(app.frequency_field) + "|" + text_of(app.mode_combo) + "|" +
-                           text_of(app.preatt_combo));
+    EXPECT_EQ(row(20), "20|" + shown_text(app.frequency_field) + "|" + shown_text(app.mode_combo) + "|" +
+                           shown_text(app.preatt_combo));
     select(21);
     press(app.clear_button);
     EXPECT_EQ(take_seen(), NONE);
@@ -223,7 +223,7 @@ TEST_F(Editor, SelectionDuringAReadStaysOnItsChannel) {
     // Every other turn selects, so the turns between let the read go on.
     EXPECT_TRUE(run_events_until(
         [&] {
-            const std::string channel = text_of(app.channel_field), frequency = text_of(app.frequency_field);
+            const std::string channel = shown_text(app.channel_field), frequency = shown_text(app.frequency_field);
             const int c = std::stoi(channel);
             if (c != selected || selected_row() != c ||
                 (frequency != old_frequency(c) && frequency != frequency_cell(c)))
@@ -250,7 +250,7 @@ TEST_F(Editor, PastedTextKeepsItsFirstLineOnly) {
         choose_item(app.preatt_combo, 0);
         paste_text(app.frequency_field, pasted);
         run_events_for(50);
-        EXPECT_EQ(text_of(app.frequency_field), "7050000") << pasted;
+        EXPECT_EQ(shown_text(app.frequency_field), "7050000") << pasted;
         press(app.update_button);
         EXPECT_EQ(row(7), "7|7050000|USB|---") << pasted;
     }
@@ -304,8 +304,8 @@ TEST_F(Editor, SavesAndLoadsMemoryFiles) {
     for (const char *shown : {"1|145500000|USB|PRE", "7|||", "8|-5|CW |ATT"})
         EXPECT_EQ(row(std::atoi(shown)), shown);
     EXPECT_EQ(selected_row(), 0);
-    EXPECT_EQ(text_of(app.frequency_field), "100000");
-    EXPECT_EQ(text_of(app.mode_combo), "LSB");
+    EXPECT_EQ(shown_text(app.frequency_field), "100000");
+    EXPECT_EQ(shown_text(app.mode_combo), "LSB");
 
     // Saved under the name given plus ".mem" (or as given with ".MEM").
     edit(40, "21074000", 4, 0); // DIG is stored as USB
