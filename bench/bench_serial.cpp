@@ -6,16 +6,12 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <sstream>
 
 int main() {
     constexpr double FLOOR_SECONDS = 100.0 * 57 * 10 / 9600;
     serial_init();
-    // The first port with_radios.sh names.
-    std::string port;
-    std::istringstream(std::getenv("KALVO_TEST_PORTS") ? std::getenv("KALVO_TEST_PORTS") : "") >> port;
-    if (port.empty() || !open_exchange_port(port)) {
+    const std::vector<std::string> ports = test_ports();
+    if (ports.empty() || !open_exchange_port(ports.front())) {
         std::fprintf(stderr, "bench_serial: no transceiver to read (run bench/bench.sh)\n");
         return 1;
     }

@@ -7,6 +7,11 @@
 
 #include <optional>
 #include <string>
+#include <vector>
+
+// The ports with_radios.sh started transceivers on (KALVO_TEST_PORTS), in
+// the order given; empty when run without it.
+std::vector<std::string> test_ports();
 
 // Opens port 0 at 9600 8N1 with DTR and RTS raised, lets the line settle for
 // 100 ms and drops stale input; false when the port does not open.

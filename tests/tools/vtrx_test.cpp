@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <sys/wait.h>
 
 namespace {
@@ -24,9 +23,7 @@ class VtrxTest : public testing::Test {
 protected:
     void SetUp() override {
         serial_init();
-        std::istringstream names(std::getenv("KALVO_TEST_PORTS") ? std::getenv("KALVO_TEST_PORTS") : "");
-        for (std::string name; names >> name;)
-            ports.push_back(name);
+        ports = test_ports();
         if (ports.size() < 4)
             GTEST_SKIP() << "no transceivers (run through with_radios.sh)";
     }

@@ -37,10 +37,10 @@ class SerialTest : public testing::Test {
 protected:
     void SetUp() override {
         serial_init();
-        const char *port = std::getenv("KALVO_TEST_PORTS");
-        if (!port || !*port)
+        const std::vector<std::string> ports = test_ports();
+        if (ports.empty())
             GTEST_SKIP() << "no transceiver (run through with_radios.sh)";
-        name = text_from_utf8(port);
+        name = text_from_utf8(ports.front().c_str());
     }
     void TearDown() override { serial_close(ANY); }
     std::intptr_t open_port(ObjectId number, std::int32_t data_bits = 8, std::int32_t parity = 0,
