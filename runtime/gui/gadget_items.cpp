@@ -26,6 +26,14 @@ template <class Slot, class... Args> auto query(ObjectId gadget, Slot GadgetClas
 
 } // namespace
 
+// A worker's removal waits for its next toolkit call, so that a row removed
+// and added again at once is replaced in place instead.
+void gadget_remove_item(ObjectId gadget, std::intptr_t item) {
+    auto remove = [](std::intptr_t gadget, std::intptr_t item) { change(gadget, &GadgetClass::remove_item, item); };
+    if (!hold_removal({remove, gadget, item}))
+        remove(gadget, item);
+}
+
 void gadget_clear_items(ObjectId gadget) { change(gadget, &GadgetClass::clear_items); }
 std::intptr_t gadget_count_items(ObjectId gadget) { return query(gadget, &GadgetClass::count_items); }
 

@@ -350,16 +350,6 @@ std::intptr_t gadget_add_item(ObjectId gadget, std::intptr_t position, const Wid
     });
 }
 
-void gadget_remove_item(ObjectId gadget, std::intptr_t item) {
-    auto remove = [](std::intptr_t gadget, std::intptr_t item) {
-        with_gadget(gadget, &GadgetClass::remove_item, [&](GadgetRecord *record) {
-            suspended([&] { record->gadget_class->remove_item(record, item); });
-        });
-    };
-    if (!hold_removal({remove, gadget, item}))
-        remove(gadget, item);
-}
-
 WideText gadget_get_item_text(ObjectId gadget, std::intptr_t item, std::int32_t column) {
     return with_gadget(gadget, &GadgetClass::get_item_text, [&](GadgetRecord *record) {
         return suspended([&] { return record->gadget_class->get_item_text(record, item, column); });
