@@ -8,15 +8,6 @@
 
 namespace {
 
-WideText decode(const std::string &bytes) {
-    char16_t out[32] = {};
-    auto count = static_cast<std::int64_t>(bytes.size());
-    std::int64_t needed = text_decode(CODE_PAGE_UTF8, bytes.data(), count, nullptr, 0);
-    std::int64_t written = text_decode(CODE_PAGE_UTF8, bytes.data(), count, out, 32);
-    EXPECT_EQ(needed, written) << bytes;
-    return WideText(out, static_cast<std::size_t>(written));
-}
-
 TEST(Text, ValParsesSignsBasesAndWraps) {
     const std::pair<WideText, std::int64_t> cases[] = {
         {u"  -42x", -42}, {u"\t+17", 17}, {u"$7fG", 127}, {u"-$10", -16}, {u"%1012", 5}, {u"- 5", 0},
@@ -35,8 +26,6 @@ TEST(Text, UnitsLengthsAndClamps) {
     EXPECT_EQ(text_asc(u"\U0001F600"), 0xD83D);
     EXPECT_EQ(text_chr(0x10041), u"A");
     EXPECT_EQ(text_chr(0), u"");
-    EXPECT_EQ(text_length(WideText(u"ab\0cd", 5)), 2);
-    EXPECT_EQ(text_equal(WideText(u"ab\0cd", 5), u"ab"), 1);
     EXPECT_EQ(text_byte_length(u"MW00", TEXT_UTF16), 8);
     EXPECT_EQ(text_byte_length(u"a\u00E9\u20AC\U0001F600", TEXT_UTF8), 1 + 2 + 3 + 4);
 #ifndef _WIN32
@@ -46,8 +35,6 @@ TEST(Text, UnitsLengthsAndClamps) {
     std::setlocale(LC_ALL, "C.UTF-8"); // towlower follows the C library's locale
     EXPECT_EQ(text_lcase(u"MR00;\u00C9\u0416\U0001F600"), u"mr00;\u00E9\u0436\U0001F600");
     std::setlocale(LC_ALL, "C");
-    EXPECT_EQ(text_format(u"\u00E9%s|%5.1f|MR%04d;", "\xE2\x82\xAC", 2.25, 7), u"\u00E9\u20AC|  2.2|MR0007;");
-    EXPECT_EQ(text_format(nullptr), u"");
 }
 
 TEST(TextUtf8, RoundTripsEveryPlaneAndFollowsTheSurrogateRules) {
@@ -56,43 +43,20 @@ TEST(TextUtf8, RoundTripsEveryPlaneAndFollowsTheSurrogateRules) {
     EXPECT_EQ(utf8, "A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF");
     EXPECT_EQ(text_from_utf8(utf8.c_str()), text);
     EXPECT_EQ(text_from_utf8(nullptr), u"");
-    EXPECT_EQ(text_to_utf8(u"a\xDC00z"), "a\xED\xB0\x80z"); // trailing alone: 3 bytes
-    EXPECT_EQ(text_to_utf8(u"ab\xD800"), "ab");             // leading last: text ends
-    EXPECT_EQ(text_encode(CODE_PAGE_UTF8, u"ab\xD800z", 4, nullptr, 0), 2); // measuring stops there
-    EXPECT_EQ(text_to_utf8(u"ab\xD800z"), "");                               // converting fails
-    EXPECT_EQ(text_encode(CODE_PAGE_UTF8, u"x\xD800", -1, nullptr, 0), 2);
-    EXPECT_EQ(text_encode(CODE_PAGE_UTF8, u"\u00E9", -1, nullptr, 0), 3); // through the terminator
+    EXPECT_EQ(text_to_utf8(u"a\xDC00z"), "a\xED\xB0\x80z");  // trailing alone: 3 bytes
+    EXPECT_EQ(text_to_utf8(u"ab\xD800"), "ab");              // leading last: text ends
+    EXPECT_EQ(text_byte_length(u"ab\xD800z", TEXT_UTF8), 2); // measuring stops there
+    EXPECT_EQ(text_to_utf8(u"ab\xD800z"), "");               // converting fails
 }
 
-TEST(TextUtf8, SmallBuffersAndMalformedInputEndTheConversion) {
-    char buffer[4] = {'#', '#', '#', '#'};
-    EXPECT_EQ(text_encode(CODE_PAGE_UTF8, u"a\u20AC", 2, buffer, 3), 1); // a sequence is never split
-    EXPECT_EQ(buffer[1], '#');
-    EXPECT_EQ(text_encode(CODE_PAGE_UTF8, u"abcdef", 6, buffer, 2), 2);
-    EXPECT_EQ(buffer[2], '#');
-    EXPECT_EQ(text_encode(CODE_PAGE_UTF8, nullptr, -1, nullptr, 0), 0);
-    char16_t one[1];
-    EXPECT_EQ(text_decode(CODE_PAGE_UTF8, "\xF0\x9F\x98\x80", 4, one, 1), 0); // nor is a pair
-    EXPECT_EQ(decode("ab\x80" "cd"), u"ab");            // stray continuation
-    EXPECT_EQ(decode("ab\xF8\x80\x80\x80\x80"), u"ab"); // lead above 0xF7
-    EXPECT_EQ(decode("ab\xE2\x82"), u"ab");             // truncated
-    EXPECT_EQ(decode("ab\xE2\x82z"), u"ab");            // continuation missing
-    EXPECT_EQ(decode("ab\xF4\x90\x80\x80" "c"), u"ab"); // above 0x10FFFF
-    EXPECT_EQ(decode("\xC0\x81" "b"), u"\x01" u"b");     // overlong accepted
-    EXPECT_EQ(decode("\xED\xB0\x80"), u"\xDC00");        // encoded lone surrogate
-}
-
-TEST(Text8Bit, KeepsUnitsUpTo255AndWidensBytes) {
-    char bytes[8] = {};
-    EXPECT_EQ(text_encode(CODE_PAGE_8BIT, u"M\u00FF\u0100R;", 5, nullptr, 0), 4);
-    EXPECT_EQ(text_encode(CODE_PAGE_8BIT, u"M\u00FF\u0100R;", 5, bytes, 8), 4);
-    EXPECT_EQ(std::string(bytes, 4), "M\xFFR;");
-    EXPECT_EQ(text_encode(CODE_PAGE_8BIT, u"MR00;", 5, bytes, 3), 3);
-    char16_t units[8] = {};
-    EXPECT_EQ(text_decode(CODE_PAGE_8BIT, "A\xE9\xFF", 3, units, 8), 3);
-    EXPECT_EQ(WideText(units, 3), u"A\u00E9\u00FF");
-    EXPECT_EQ(text_decode(CODE_PAGE_8BIT, "A\xE9\xFF", -1, nullptr, 0), 4);
-    EXPECT_EQ(text_decode(CODE_PAGE_8BIT, "ABCD", 4, units, 2), 2);
+TEST(TextUtf8, MalformedInputEndsTheConversion) {
+    EXPECT_EQ(text_from_utf8("ab\x80" "cd"), u"ab");            // stray continuation
+    EXPECT_EQ(text_from_utf8("ab\xF8\x80\x80\x80\x80"), u"ab"); // lead above 0xF7
+    EXPECT_EQ(text_from_utf8("ab\xE2\x82"), u"ab");             // truncated
+    EXPECT_EQ(text_from_utf8("ab\xE2\x82z"), u"ab");            // continuation missing
+    EXPECT_EQ(text_from_utf8("ab\xF4\x90\x80\x80" "c"), u"ab"); // above 0x10FFFF
+    EXPECT_EQ(text_from_utf8("\xC0\x81" "b"), u"\x01" u"b");    // overlong accepted
+    EXPECT_EQ(text_from_utf8("\xED\xB0\x80"), u"\xDC00");       // encoded lone surrogate
 }
 
 } // namespace
