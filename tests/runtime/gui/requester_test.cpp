@@ -30,25 +30,10 @@ TEST(Requester, FileRequestersStartAtTheDefaultFileWithTheChosenFilter) {
     EXPECT_EQ(seen.title, "Save");
     EXPECT_EQ(seen.file_name, "set.mem");
     EXPECT_EQ(seen.filter, "All");
-    EXPECT_EQ(requester_selected_pattern(), 1);
 
     answer_next_dialog(Reply::cancel);
     EXPECT_EQ(requester_open_file(u"Open", native_name(scratch_path("")), u"Memory (*.mem)|*.mem;", 0), u"");
     answered_dialog();
-    EXPECT_EQ(requester_selected_pattern(), 0);
-}
-
-TEST(Requester, SeveralFilesChosenComeOneByOne) {
-    const std::string first = scratch_path("a.mem", true), second = scratch_path("b.mem", true);
-    answer_next_dialog(Reply::ok, {"a.mem", "b.mem"});
-    std::vector<std::string> chosen;
-    for (WideText name = requester_open_file_ex(u"Open", native_name(scratch_path("")), u"Memory|*.mem", 0,
-                                                REQUESTER_MULTIPLE_FILES);
-         !name.empty(); name = requester_next_file())
-        chosen.push_back(from_native_name(name));
-    answered_dialog();
-    EXPECT_EQ(chosen, (std::vector<std::string>{first, second}));
-    EXPECT_EQ(requester_next_file(), u"");
 }
 
 } // namespace

@@ -26,12 +26,12 @@ void dialog_answered(const DialogSeen &seen) {
     last_answered = seen;
 }
 
-void answer_next_dialog(Reply reply, std::vector<std::string> files, int after_ms) {
+void answer_next_dialog(Reply reply, std::string file, int after_ms) {
     {
         std::lock_guard lock(answers_lock);
         waited_for = answered + 1;
     }
-    auto once = std::make_shared<std::optional<DialogAnswer>>(DialogAnswer{reply, std::move(files), after_ms});
+    auto once = std::make_shared<std::optional<DialogAnswer>>(DialogAnswer{reply, std::move(file), after_ms});
     answer_every_dialog([once](const DialogSeen &) { return std::exchange(*once, std::nullopt); });
 }
 

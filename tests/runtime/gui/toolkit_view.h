@@ -40,8 +40,8 @@ inline constexpr std::int32_t EDITOR_WINDOW = WINDOW_SYSTEM_MENU | WINDOW_MINIMI
 void click(ObjectId button);
 // Types the characters at the end of the field's text (UTF-8).
 void type_into(ObjectId field, const std::string &text);
-// Clicks the row's second cell: button 1 left, 3 right; count 2 double-clicks.
-void click_row(ObjectId list, int row, int button = 1, int count = 1);
+// A left click on the row's second cell.
+void click_row(ObjectId list, int row);
 void press_close_box(ObjectId window);
 
 // ---- what the window shows ----
@@ -53,50 +53,25 @@ struct WindowLook {
     Rect frame;                // on the screen, decorations included
     int width, height;         // the client area
     bool sizeable, minimise_box, maximise_box;
-    void *owner;               // the native window it stays in front of
 };
 WindowLook look_of(ObjectId window);
 Rect screen_size();
 // Whether the window is on screen and takes input.
 bool window_usable(ObjectId window);
-// The least client size the user can make the window.
-Rect least_size(ObjectId window);
-// The colour (0xBBGGRR) the gadget area is painted in.
-std::int32_t window_colour(ObjectId window);
 
 // ---- what a gadget shows ----
 // A button's caption, a label, a field's text, the chosen item of a combo.
 std::string shown_text(ObjectId gadget);
 bool is_enabled(ObjectId gadget);
-bool has_focus(ObjectId gadget);
-// The colour (0xBBGGRR) the gadget's text is drawn in.
-std::int32_t text_colour(ObjectId gadget);
-// A font of that pixel size, owned by the caller (free_font), and the size a gadget's text is drawn in.
-void *make_font(int size);
-void free_font(void *font);
-int font_size(ObjectId gadget);
-// A small native image, kept for the program's life.
-void *test_image();
-
-int combo_count(ObjectId combo);
 
 // A list's cells as drawn, joined by "|" ("" for a row that is not there).
 std::string shown_row(ObjectId list, int row);
-std::string column_title(ObjectId list, int column);
-int column_count(ObjectId list);
-// The drawn width of a column, 0 when hidden.
-int column_width(ObjectId list, int column);
 std::vector<int> selected_rows(ObjectId list);
 // The first and last row in view.
 std::pair<int, int> rows_in_view(ObjectId list);
-// The check box: 0 empty, 1 checked, 2 the third state.
-int check_shown(ObjectId list, int row);
-bool row_has_image(ObjectId list, int row);
-std::int32_t cell_text_colour(ObjectId list, int row, int column);
 
 // The progress the window's status bar shows in its first field, 0 ... 1.
 double progress_shown(ObjectId window);
-bool field_shows_image(ObjectId window, int field);
 
 // ---- requesters ----
 struct DialogSeen {
@@ -109,11 +84,11 @@ struct DialogSeen {
 };
 enum class Reply { ok, yes, no, cancel };
 // How a requester is answered, once it has been up for after_ms, as the user
-// would: files are the names to choose in a file requester, from the scratch
-// folder, or one whole path.
+// would: file is the name to choose in a file requester, in the scratch
+// folder, or a whole path.
 struct DialogAnswer {
     Reply reply = Reply::ok;
-    std::vector<std::string> files;
+    std::string file;
     int after_ms = 0;
 };
 // From now on every requester that shows up, whichever thread asked for it,
@@ -122,7 +97,7 @@ struct DialogAnswer {
 // loop must be served meanwhile.
 void answer_every_dialog(std::function<std::optional<DialogAnswer>(const DialogSeen &)> decide);
 // Answers the next requester to show up (answer_every_dialog answering once).
-void answer_next_dialog(Reply reply, std::vector<std::string> files = {}, int after_ms = 0);
+void answer_next_dialog(Reply reply, std::string file = "", int after_ms = 0);
 // Waits for that answer to have been given and returns what was shown.
 DialogSeen answered_dialog();
 int dialogs_showing();

@@ -8,10 +8,7 @@
 #include <gdk/gdkx.h>
 #include <glib/gstdio.h>
 #include <gtk/gtk.h>
-#include <X11/Xatom.h>
-#include <X11/Xutil.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -49,21 +46,6 @@ public:
 GtkWidget *widget_of(ObjectId gadget) { return static_cast<GtkWidget *>(gadget_native_handle(gadget)); }
 GtkWidget *window_of(ObjectId window) { return static_cast<GtkWidget *>(window_native_handle(window)); }
 
-std::int32_t bgr(const GdkRGBA &colour) {
-    auto channel = [](double value) { return std::min(255, static_cast<std::int32_t>(value * 256)); };
-    return channel(colour.red) | channel(colour.green) << 8 | channel(colour.blue) << 16;
-}
-
-std::int32_t style_colour(GtkWidget *widget, const char *property) {
-    GdkRGBA *colour = nullptr;
-    GtkStyleContext *style = gtk_widget_get_style_context(widget);
-    gtk_style_context_get(style, gtk_style_context_get_state(style), property, &colour, nullptr);
-    const std::int32_t value = colour ? bgr(*colour) : -1;
-    if (colour)
-        gdk_rgba_free(colour);
-    return value;
-}
-
 template <class T> T property(gpointer object, const char *name) {
     T value{};
     g_object_get(object, name, &value, nullptr);
@@ -77,6 +59,10 @@ std::vector<GtkCellRenderer *> renderers(GtkCellLayout *layout) {
         cells.push_back(GTK_CELL_RENDERER(c->data));
     g_list_free(list);
     return cells;
+}
+
+int column_count(ObjectId list) {
+    return static_cast<int>(gtk_tree_view_get_n_columns(GTK_TREE_VIEW(widget_of(list))));
 }
 
 // The column's renderers as handed what to draw for the row; empty when the row is not there.
@@ -130,7 +116,7 @@ unsigned long motif_functions(GtkWidget *window) {
     return functions;
 }
 
-// What the status bar's field holds: a label, a progress bar or an image.
+// What the status bar's field holds: a label or a progress bar.
 GtkWidget *status_field(ObjectId window, int field) {
     auto *vbox = static_cast<GtkWidget *>(g_object_get_data(G_OBJECT(window_of(window)), "kw_vbox"));
     GList *rows = gtk_container_get_children(GTK_CONTAINER(vbox));
@@ -180,27 +166,12 @@ DialogSeen what_shows(GtkWidget *dialog) {
     return seen;
 }
 
-// Chooses the files, which are all the folder holds; a chooser still loading
-// the folder may not have them yet.
-bool choose_files(GtkFileChooser *chooser, const std::vector<std::string> &files) {
-    gtk_file_chooser_select_all(chooser);
-    GSList *chosen = gtk_file_chooser_get_filenames(chooser);
-    std::vector<std::string> names;
-    for (GSList *name = chosen; name; name = name->next)
-        names.push_back(static_cast<char *>(name->data));
-    g_slist_free_full(chosen, g_free);
-    std::vector<std::string> wanted;
-    for (const std::string &name : files)
-        wanted.push_back(scratch_path(name));
-    return names == wanted;
-}
-
 // Requesters being answered, on the event-loop thread, each referenced until it goes.
 struct Answering {
     DialogAnswer answer;
     DialogSeen seen;
     gint64 shown_at;
-    bool named = false;   // its one file's name given
+    bool named = false;   // its file's name given
 };
 std::map<GtkWidget *, Answering> answering;
 std::function<std::optional<DialogAnswer>(const DialogSeen &)> decide;
@@ -215,17 +186,13 @@ void name_file(GtkFileChooser *chooser, const std::string &name) {
     }
 }
 
-// Whether the requester may be answered now: up long enough, its files chosen.
+// Whether the requester may be answered now: up long enough, its file named.
 bool ready(GtkWidget *dialog, Answering &a) {
     if (g_get_monotonic_time() - a.shown_at < a.answer.after_ms * 1000)
         return false;
-    if (!GTK_IS_FILE_CHOOSER(dialog) || a.answer.files.empty())
+    if (!GTK_IS_FILE_CHOOSER(dialog) || a.answer.file.empty() || a.named)
         return true;
-    if (a.answer.files.size() > 1)
-        return choose_files(GTK_FILE_CHOOSER(dialog), a.answer.files);
-    if (a.named)
-        return true;
-    name_file(GTK_FILE_CHOOSER(dialog), a.answer.files[0]);
+    name_file(GTK_FILE_CHOOSER(dialog), a.answer.file);
     a.named = true;
     return false;   // answered on the next tick, once the chooser took the name
 }
@@ -289,7 +256,7 @@ void type_into(ObjectId field, const std::string &text) {
     gtk_editable_insert_text(editable, text.c_str(), -1, &position);
 }
 
-void click_row(ObjectId list, int row, int button, int count) {
+void click_row(ObjectId list, int row) {
     GtkTreeView *view = GTK_TREE_VIEW(widget_of(list));
     GdkRectangle cell{};
     GtkTreePath *path = gtk_tree_path_new_from_indices(row, -1);
@@ -298,8 +265,7 @@ void click_row(ObjectId list, int row, int button, int count) {
     int x = 0, y = 0;
     gdk_window_get_origin(gtk_tree_view_get_bin_window(view), &x, &y);
     const std::string command = "xdotool mousemove " + std::to_string(x + cell.x + cell.width / 2) + " " +
-                                std::to_string(y + cell.y + cell.height / 2) + " click --repeat " +
-                                std::to_string(count) + " --delay 40 " + std::to_string(button);
+                                std::to_string(y + cell.y + cell.height / 2) + " click 1";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
 }
 
@@ -311,15 +277,13 @@ WindowLook look_of(ObjectId window) {
     GdkRectangle frame{};
     gdk_window_get_frame_extents(native, &frame);
     const unsigned long functions = motif_functions(widget);
-    GtkWindow *owner = gtk_window_get_transient_for(GTK_WINDOW(widget));
     return {gtk_window_get_title(GTK_WINDOW(widget)) ?: "",
             {frame.x, frame.y, frame.width, frame.height},
             gdk_window_get_width(native),
             gdk_window_get_height(native),
             (functions & GDK_FUNC_RESIZE) != 0,
             (functions & GDK_FUNC_MINIMIZE) != 0,
-            (functions & GDK_FUNC_MAXIMIZE) != 0,
-            owner};
+            (functions & GDK_FUNC_MAXIMIZE) != 0};
 }
 
 Rect screen_size() {
@@ -331,19 +295,6 @@ Rect screen_size() {
 bool window_usable(ObjectId window) {
     GtkWidget *widget = window_of(window);
     return widget && gtk_widget_get_visible(widget) && gtk_widget_get_sensitive(widget);
-}
-
-Rect least_size(ObjectId window) {
-    GdkWindow *native = gtk_widget_get_window(window_of(window));
-    XSizeHints hints{};
-    long supplied = 0;
-    XGetWMNormalHints(GDK_WINDOW_XDISPLAY(native), GDK_WINDOW_XID(native), &hints, &supplied);
-    return {0, 0, hints.min_width, hints.min_height};
-}
-
-std::int32_t window_colour(ObjectId window) {
-    return style_colour(static_cast<GtkWidget *>(g_object_get_data(G_OBJECT(window_of(window)), "kw_gadgetlist")),
-                        "background-color");
 }
 
 std::string shown_text(ObjectId gadget) {
@@ -361,38 +312,6 @@ std::string shown_text(ObjectId gadget) {
 
 bool is_enabled(ObjectId gadget) { return gtk_widget_get_sensitive(widget_of(gadget)); }
 
-bool has_focus(ObjectId gadget) {
-    GtkWidget *focus = gtk_window_get_focus(GTK_WINDOW(gtk_widget_get_toplevel(widget_of(gadget))));
-    return focus && (focus == widget_of(gadget) || gtk_widget_is_ancestor(focus, widget_of(gadget)));
-}
-
-std::int32_t text_colour(ObjectId gadget) { return style_colour(widget_of(gadget), "color"); }
-
-void *make_font(int size) { return pango_font_description_from_string(("Sans " + std::to_string(size)).c_str()); }
-void free_font(void *font) { pango_font_description_free(static_cast<PangoFontDescription *>(font)); }
-
-int font_size(ObjectId gadget) {
-    GtkWidget *widget = widget_of(gadget);
-    if (GTK_IS_BIN(widget))
-        widget = gtk_bin_get_child(GTK_BIN(widget));
-    PangoFontDescription *font = nullptr;
-    GtkStyleContext *style = gtk_widget_get_style_context(widget);
-    gtk_style_context_get(style, gtk_style_context_get_state(style), "font", &font, nullptr);
-    const int size = font ? pango_font_description_get_size(font) / PANGO_SCALE : 0;
-    if (font)
-        pango_font_description_free(font);
-    return size;
-}
-
-void *test_image() {
-    static GdkPixbuf *image = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, 8, 8);
-    return image;
-}
-
-int combo_count(ObjectId combo) {
-    return gtk_tree_model_iter_n_children(gtk_combo_box_get_model(GTK_COMBO_BOX(widget_of(combo))), nullptr);
-}
-
 std::string shown_row(ObjectId list, int row) {
     std::string cells;
     const int columns = column_count(list);
@@ -403,17 +322,6 @@ std::string shown_row(ObjectId list, int row) {
         cells += (column ? "|" : "") + text_drawn(drawn);
     }
     return cells;
-}
-
-std::string column_title(ObjectId list, int column) {
-    return gtk_tree_view_column_get_title(gtk_tree_view_get_column(GTK_TREE_VIEW(widget_of(list)), column)) ?: "";
-}
-
-int column_count(ObjectId list) { return static_cast<int>(gtk_tree_view_get_n_columns(GTK_TREE_VIEW(widget_of(list)))); }
-
-int column_width(ObjectId list, int column) {
-    GtkTreeViewColumn *header = gtk_tree_view_get_column(GTK_TREE_VIEW(widget_of(list)), column);
-    return gtk_tree_view_column_get_visible(header) ? gtk_tree_view_column_get_fixed_width(header) : 0;
 }
 
 std::vector<int> selected_rows(ObjectId list) {
@@ -436,42 +344,9 @@ std::pair<int, int> rows_in_view(ObjectId list) {
     return rows;
 }
 
-int check_shown(ObjectId list, int row) {
-    for (GtkCellRenderer *cell : cells_for_row(list, 0, row))
-        if (GTK_IS_CELL_RENDERER_TOGGLE(cell))
-            return property<gboolean>(cell, "inconsistent") ? 2 : property<gboolean>(cell, "active") ? 1 : 0;
-    return -1;
-}
-
-bool row_has_image(ObjectId list, int row) {
-    for (GtkCellRenderer *cell : cells_for_row(list, 0, row))
-        if (GTK_IS_CELL_RENDERER_PIXBUF(cell)) {
-            GdkPixbuf *image = property<GdkPixbuf *>(cell, "pixbuf");
-            if (image)
-                g_object_unref(image);
-            if (image && gtk_cell_renderer_get_visible(cell))
-                return true;
-        }
-    return false;
-}
-
-std::int32_t cell_text_colour(ObjectId list, int row, int column) {
-    GtkCellRenderer *text = cells_for_row(list, column, row).back();
-    GdkRGBA *colour = property<GdkRGBA *>(text, "foreground-rgba");
-    const std::int32_t value = colour && property<gboolean>(text, "foreground-set") ? bgr(*colour) : -1;
-    if (colour)
-        gdk_rgba_free(colour);
-    return value;
-}
-
 double progress_shown(ObjectId window) {
     GtkWidget *field = status_field(window, 0);
     return field && GTK_IS_PROGRESS_BAR(field) ? gtk_progress_bar_get_fraction(GTK_PROGRESS_BAR(field)) : 0.0;
-}
-
-bool field_shows_image(ObjectId window, int field) {
-    GtkWidget *shown = status_field(window, field);
-    return shown && GTK_IS_IMAGE(shown) && gtk_image_get_pixbuf(GTK_IMAGE(shown));
 }
 
 void answer_every_dialog(std::function<std::optional<DialogAnswer>(const DialogSeen &)> answer) {

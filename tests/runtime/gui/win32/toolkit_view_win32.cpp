@@ -1,6 +1,6 @@
 // The Win32 part of the toolkit view: input as the controls' own messages,
-// read-backs with the controls' messages, their colour requests to the window
-// and what they paint. Requesters are answered by a helper thread.
+// read-backs with the controls' messages and what they paint. Requesters are
+// answered by a helper thread.
 #include "toolkit_view.h"
 #include "win32_private.h"
 
@@ -12,7 +12,6 @@
 #include <chrono>
 #include <map>
 #include <mutex>
-#include <cstdlib>
 #include <thread>
 
 namespace {
@@ -60,7 +59,9 @@ double filled_share(HWND status) {
     return static_cast<double>(filled) / (part.right - part.left - 4);
 }
 
-HWND header_of(ObjectId list) { return reinterpret_cast<HWND>(send(control(list), LVM_GETHEADER)); }
+int column_count(ObjectId list) {
+    return static_cast<int>(send(reinterpret_cast<HWND>(send(control(list), LVM_GETHEADER)), HDM_GETITEMCOUNT));
+}
 
 BOOL CALLBACK count_dialog(HWND window, LPARAM count) {
     DWORD process = 0;
@@ -96,12 +97,8 @@ std::map<HWND, Answering> answering;   // the helper's
 constexpr const wchar_t *ANSWERED = L"kalvo_test_answered";
 
 void give(HWND dialog, const DialogAnswer &answer) {
-    const std::vector<std::string> &files = answer.files;
-    std::string names = files.size() == 1 ? files[0] : "";
-    for (std::size_t i = 0; files.size() > 1 && i < files.size(); ++i)
-        names += "\"" + files[i] + "\" ";
-    if (!files.empty())
-        SetWindowTextW(GetDlgItem(dialog, 0x47C), wide(text_from_utf8(names.c_str())));
+    if (!answer.file.empty())
+        SetWindowTextW(GetDlgItem(dialog, 0x47C), wide(text_from_utf8(answer.file.c_str())));
     const Reply reply = answer.reply;
     if (reply == Reply::cancel && !GetDlgItem(dialog, IDCANCEL))
         return (void)PostMessageW(dialog, WM_CLOSE, 0, 0);   // the close box
@@ -162,20 +159,15 @@ void type_into(ObjectId field, const std::string &text) {
         send(control(field), WM_CHAR, c);
 }
 
-void click_row(ObjectId list, int row, int button, int count) {
+void click_row(ObjectId list, int row) {
     HWND view = control(list);
     RECT bounds{};
     bounds.left = LVIR_BOUNDS;
     send(view, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds));
     const LPARAM at = MAKELPARAM(40, (bounds.top + bounds.bottom) / 2);
-    const bool left = button == 1;
     SetFocus(view);
-    PostMessageW(view, left ? WM_LBUTTONDOWN : WM_RBUTTONDOWN, left ? MK_LBUTTON : MK_RBUTTON, at);
-    PostMessageW(view, left ? WM_LBUTTONUP : WM_RBUTTONUP, 0, at);
-    if (count == 2) {
-        PostMessageW(view, left ? WM_LBUTTONDBLCLK : WM_RBUTTONDBLCLK, left ? MK_LBUTTON : MK_RBUTTON, at);
-        PostMessageW(view, left ? WM_LBUTTONUP : WM_RBUTTONUP, 0, at);
-    }
+    PostMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(view, WM_LBUTTONUP, 0, at);
 }
 
 void press_close_box(ObjectId window) { send(window_of(window), WM_CLOSE); }
@@ -192,34 +184,12 @@ WindowLook look_of(ObjectId window) {
             client.bottom,
             (style & WS_THICKFRAME) != 0,
             (style & WS_MINIMIZEBOX) != 0,
-            (style & WS_MAXIMIZEBOX) != 0,
-            GetWindow(hwnd, GW_OWNER)};
+            (style & WS_MAXIMIZEBOX) != 0};
 }
 
 Rect screen_size() { return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
 
 bool window_usable(ObjectId window) { return IsWindowVisible(window_of(window)) && IsWindowEnabled(window_of(window)); }
-
-Rect least_size(ObjectId window) {
-    HWND hwnd = window_of(window);
-    MINMAXINFO limits{};
-    send(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
-    RECT frame{0, 0, 0, 0};
-    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE)), FALSE, 0);
-    return {0, 0, limits.ptMinTrackSize.x - (frame.right - frame.left), limits.ptMinTrackSize.y - (frame.bottom - frame.top)};
-}
-
-// The window paints its background into a one-pixel colour bitmap.
-std::int32_t window_colour(ObjectId window) {
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP canvas = CreateBitmap(1, 1, 1, 32, nullptr);
-    HGDIOBJ old = SelectObject(dc, canvas);
-    send(window_of(window), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc));
-    const COLORREF colour = GetPixel(dc, 0, 0);
-    DeleteObject(SelectObject(dc, old));
-    DeleteDC(dc);
-    return static_cast<std::int32_t>(colour);
-}
 
 // A combo with images keeps its items' texts out of its window text.
 std::string shown_text(ObjectId gadget) {
@@ -236,33 +206,6 @@ std::string shown_text(ObjectId gadget) {
 }
 
 bool is_enabled(ObjectId gadget) { return IsWindowEnabled(control(gadget)); }
-bool has_focus(ObjectId gadget) { return GetFocus() == control(gadget) || IsChild(control(gadget), GetFocus()); }
-
-// The text colour the window's answer to a control's WM_CTLCOLOR* request leaves in a DC.
-std::int32_t text_colour(ObjectId gadget) {
-    HDC dc = CreateCompatibleDC(nullptr);
-    const UINT message = class_of(control(gadget)) == L"Edit" ? WM_CTLCOLOREDIT : WM_CTLCOLORSTATIC;
-    send(GetParent(control(gadget)), message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control(gadget)));
-    const COLORREF colour = GetTextColor(dc);
-    DeleteDC(dc);
-    return static_cast<std::int32_t>(colour);
-}
-
-void *make_font(int size) {
-    return CreateFontW(-size, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Arial");
-}
-void free_font(void *font) { DeleteObject(static_cast<HFONT>(font)); }
-
-int font_size(ObjectId gadget) {
-    auto font = reinterpret_cast<HFONT>(send(control(gadget), WM_GETFONT));
-    LOGFONTW shape{};
-    GetObjectW(font ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), sizeof shape, &shape);
-    return std::abs(static_cast<int>(shape.lfHeight));
-}
-
-void *test_image() { return LoadIconW(nullptr, IDI_INFORMATION); }
-
-int combo_count(ObjectId combo) { return static_cast<int>(send(control(combo), CB_GETCOUNT)); }
 
 std::string shown_row(ObjectId list, int row) {
     if (row < 0 || row >= send(control(list), LVM_GETITEMCOUNT))
@@ -280,19 +223,6 @@ std::string shown_row(ObjectId list, int row) {
     return cells;
 }
 
-std::string column_title(ObjectId list, int column) {
-    wchar_t text[256] = {};
-    LVCOLUMNW shown{};
-    shown.mask = LVCF_TEXT;
-    shown.pszText = text;
-    shown.cchTextMax = 256;
-    send(control(list), LVM_GETCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&shown));
-    return utf8(text);
-}
-
-int column_count(ObjectId list) { return static_cast<int>(send(header_of(list), HDM_GETITEMCOUNT)); }
-int column_width(ObjectId list, int column) { return static_cast<int>(send(control(list), LVM_GETCOLUMNWIDTH, column)); }
-
 std::vector<int> selected_rows(ObjectId list) {
     std::vector<int> rows;
     for (int row = -1; (row = static_cast<int>(send(control(list), LVM_GETNEXTITEM, row, LVNI_SELECTED))) >= 0;)
@@ -305,43 +235,6 @@ std::pair<int, int> rows_in_view(ObjectId list) {
     return {top, top + static_cast<int>(send(control(list), LVM_GETCOUNTPERPAGE)) - 1};
 }
 
-int check_shown(ObjectId list, int row) {
-    const auto state = send(control(list), LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK);
-    return static_cast<int>(state >> 12) - 1;
-}
-
-bool row_has_image(ObjectId list, int row) {
-    LVITEMW item{};
-    item.mask = LVIF_IMAGE;
-    item.iItem = row;
-    send(control(list), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    auto images = reinterpret_cast<HIMAGELIST>(send(control(list), LVM_GETIMAGELIST, LVSIL_SMALL));
-    return images && item.iImage >= 0 && item.iImage < ImageList_GetImageCount(images);
-}
-
-// The colour a cell's text is drawn in, asked as the list asks its parent.
-std::int32_t cell_text_colour(ObjectId list, int row, int column) {
-    HWND view = control(list);
-    NMLVCUSTOMDRAW draw{};
-    draw.nmcd.hdr.hwndFrom = view;
-    draw.nmcd.hdr.idFrom = static_cast<UINT_PTR>(GetWindowLongPtrW(view, GWLP_ID));
-    draw.nmcd.hdr.code = NM_CUSTOMDRAW;
-    draw.nmcd.dwItemSpec = static_cast<DWORD_PTR>(row);
-    LVITEMW item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    send(view, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    draw.nmcd.lItemlParam = item.lParam;
-    draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
-    if (!(send(GetParent(view), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&draw)) & CDRF_NOTIFYSUBITEMDRAW))
-        return -1;
-    draw.nmcd.dwDrawStage = CDDS_SUBITEM | CDDS_ITEMPREPAINT;
-    draw.iSubItem = column;
-    draw.clrText = CLR_DEFAULT;
-    send(GetParent(view), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&draw));
-    return draw.clrText == CLR_DEFAULT ? -1 : static_cast<std::int32_t>(draw.clrText);
-}
-
 // Themed, the field holds a progress control; otherwise the toolkit paints the bar itself.
 double progress_shown(ObjectId window) {
     HWND status = status_bar(window);
@@ -351,19 +244,6 @@ double progress_shown(ObjectId window) {
     PBRANGE range{};
     send(bar, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
     return static_cast<double>(send(bar, PBM_GETPOS) - range.iLow) / std::max(1, range.iHigh - range.iLow);
-}
-
-// Whether the window draws the field itself, as it does for an image.
-bool field_shows_image(ObjectId window, int field) {
-    HDC dc = CreateCompatibleDC(nullptr);
-    DRAWITEMSTRUCT item{};
-    item.hwndItem = status_bar(window);
-    item.itemID = static_cast<UINT>(field);
-    item.hDC = dc;
-    send(item.hwndItem, SB_GETRECT, static_cast<WPARAM>(field), reinterpret_cast<LPARAM>(&item.rcItem));
-    const LRESULT drawn = send(window_of(window), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&item));
-    DeleteDC(dc);
-    return drawn == 1;
 }
 
 void answer_every_dialog(std::function<std::optional<DialogAnswer>(const DialogSeen &)> answer) {
