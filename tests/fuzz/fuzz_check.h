@@ -19,3 +19,4 @@
 // splits it into cells, back into its channel number, its frequency and names
 // the combos know; saving that row and showing it again gives the same row.
 void check_channel_row(int channel, const Channel &record);
+bool same_channel(const Channel &a, const Channel &b);

@@ -15,10 +15,6 @@ std::string folder;
 
 void remove_folder() { std::filesystem::remove_all(folder); }
 
-bool same(const Channel &a, const Channel &b) {
-    return a.frequency == b.frequency && a.mode_code == b.mode_code && a.preatt_code == b.preatt_code;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
@@ -53,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                         static_cast<std::int8_t>(bytes[4]), static_cast<std::int8_t>(bytes[5])};
             check_channel_row(c, records[c]);
         }
-        FUZZ_CHECK(same(records[c], expected));
+        FUZZ_CHECK(same_channel(records[c], expected));
     }
     if (!loaded)
         return 0;
@@ -62,6 +58,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     ChannelSet again;
     FUZZ_CHECK(read_memory_file(name, again));
     for (int c = 0; c < CHANNEL_COUNT; ++c)
-        FUZZ_CHECK(same(again[c], records[c]));
+        FUZZ_CHECK(same_channel(again[c], records[c]));
     return 0;
 }

@@ -24,8 +24,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         return 0;
     unsigned char bytes[EXCHANGE_BUFFER_SIZE] = {};
     FUZZ_CHECK(command_to_bytes(write_command(channel, record), bytes, EXCHANGE_BUFFER_SIZE) == WRITE_COMMAND_LENGTH);
-    const Channel echoed = decode_reply(bytes);
-    FUZZ_CHECK(echoed.frequency == record.frequency && echoed.mode_code == record.mode_code &&
-               echoed.preatt_code == record.preatt_code);
+    FUZZ_CHECK(same_channel(decode_reply(bytes), record));
     return 0;
 }
