@@ -4,23 +4,11 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <deque>
-#include <fstream>
-#include <iterator>
 #include <mutex>
-#include <sstream>
-#include <thread>
 #include <utility>
 
 namespace {
-
-std::vector<std::string> words(const char *text) {
-    std::vector<std::string> found;
-    std::istringstream in(text ? text : "");
-    for (std::string word; in >> word;) found.push_back(word);
-    return found;
-}
 
 // Answered on the toolkit view's answering thread.
 std::mutex answers_lock;
@@ -111,24 +99,11 @@ std::vector<Seen> take_seen() {
     return std::exchange(seen, {});
 }
 
-RadioSetup radio_setup() {
-    RadioSetup setup;
-    if (const char *folder = std::getenv("KALVO_TEST_FOLDER")) setup.folder = folder;
-    setup.ports = words(std::getenv("KALVO_TEST_PORTS"));
-    setup.absent_ports = words(std::getenv("KALVO_TEST_ABSENT"));
-    return setup;
-}
-
-std::string read_file(const std::filesystem::path &path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-bool wait_for_file(const std::filesystem::path &path, const std::string &bytes, int timeout_ms) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-    while (read_file(path) != bytes) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return true;
+std::vector<Seen> seen_after(std::size_t count, int timeout_ms) {
+    run_events_until([&] {
+        std::lock_guard lock(answers_lock);
+        return seen.size() >= count;
+    }, timeout_ms);
+    run_events_for(100);
+    return take_seen();
 }

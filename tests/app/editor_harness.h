@@ -1,26 +1,22 @@
 // Runs the editor inside a test process on the real toolkit of the build
-// (GTK or Win32): start-up, the event loop in slices, the user's input given
-// through the toolkit's own controls, and answers to the requesters it opens.
-// The suites are written once against these functions; the toolkit view of
-// the toolkit suites (click, is_enabled, the requester answering) serves
-// them, each toolkit has its own part for the rest (editor_harness_gtk.cpp,
-// win32/editor_harness_win32.cpp); what both share is in editor_harness.cpp.
-//
-// The transceivers come from with_radios.sh, which starts them before the
-// test and names them in the environment (see RadioSetup).
+// (GTK or Win32) against the transceivers with_radios.sh started: start-up,
+// the event loop in slices, the user's input through the toolkit's own
+// controls, and answers to the requesters it opens. The suites are written
+// once against these functions and the toolkit view (click, is_enabled,
+// shown_text, shown_row); each toolkit has its own part for the input
+// (editor_harness_gtk.cpp, win32/editor_harness_win32.cpp).
 #pragma once
 
 #include "app/kalvo.h"
+#include "tests/app/radios.h"
 #include "tests/runtime/gui/toolkit_view.h"
 
 #include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
-// app_start and the requester answering, once per process (the toolkit view
-// started the runtime).
+// app_start and the requester answering, once per process.
 void harness_start();
 // Serves events with the editor's dispatch_event until done() or timeout_ms;
 // returns done().
@@ -30,14 +26,12 @@ void run_events_for(int ms);
 void choose_item(std::intptr_t combo, int index); // -1: none
 // Picks the port_combo item with this name; false when it is not listed.
 bool choose_port(const std::string &name);
-void type_text(std::intptr_t field, const std::string &text);
+void type_text(std::intptr_t field, const std::string &text); // replaces the text
 // Puts text on the clipboard and pastes it into the emptied field, as Ctrl+V.
 void paste_text(std::intptr_t field, const std::string &text);
-// A click on the row.
-void select_row(int row);
+void select_row(int row); // a click on the row
 
-// What the widgets show (shown_text for a field or a combo): the combo's
-// items, and the list's row as "7|7050000|CW |ATT".
+// The combo's items, and the list's row as "7|7050000|CW |ATT".
 std::vector<std::string> combo_items(std::intptr_t combo);
 inline std::string row(int r) { return shown_row(app.channel_list, r); }
 int selected_row();
@@ -56,16 +50,6 @@ enum class Answer { yes, no, neither };
 void queue_file_answer(const std::string &path);
 void queue_answer(Answer answer);
 std::vector<Seen> take_seen();
-
-// What with_radios.sh started: a fresh folder holding radio.mem (the set
-// every transceiver starts from) and <port name>.mem (what the transceiver
-// on that port holds now), and the ports in the order given.
-struct RadioSetup {
-    std::filesystem::path folder;
-    std::vector<std::string> ports;
-    std::vector<std::string> absent_ports; // mapped to no device
-};
-RadioSetup radio_setup();
-std::string read_file(const std::filesystem::path &path);
-// Waits at most timeout_ms for the file to hold exactly these bytes.
-bool wait_for_file(const std::filesystem::path &path, const std::string &bytes, int timeout_ms);
+// Serves events until count requesters were answered (or timeout_ms); then
+// takes them all.
+std::vector<Seen> seen_after(std::size_t count, int timeout_ms = 15000);

@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 extern char **environ;
 
@@ -21,7 +22,9 @@ void Unref::operator()(void *object) const {
 
 namespace {
 
-// Runs xdotool with these arguments and returns what it printed.
+const char *const TITLE = "Kalvo 1.02";
+
+// Runs xdotool with these arguments (commands may be chained) and returns what it printed.
 std::string xdotool(const std::vector<std::string> &arguments) {
     std::string command = "xdotool";
     for (const std::string &argument : arguments) {
@@ -56,21 +59,18 @@ bool has_state(AtspiAccessible *object, AtspiStateType state) {
     return has;
 }
 
-struct Box {
-    int x = 0, y = 0, width = 0, height = 0;
-    int middle_y() const { return y + height / 2; }
-};
-Box box_of(AtspiAccessible *object) {
-    Box box;
+AtspiRect box_of(AtspiAccessible *object) {
+    AtspiRect box{};
     if (AtspiComponent *component = atspi_accessible_get_component_iface(object)) {
         if (AtspiRect *rect = atspi_component_get_extents(component, ATSPI_COORD_TYPE_SCREEN, nullptr)) {
-            box = {rect->x, rect->y, rect->width, rect->height};
+            box = *rect;
             g_free(rect);
         }
         g_object_unref(component);
     }
     return box;
 }
+int middle_y(const AtspiRect &box) { return box.y + box.height / 2; }
 
 // A combo box is named by its label; what it shows is its selected item.
 std::string chosen_item(AtspiAccessible *combo) {
@@ -94,11 +94,12 @@ Accessible find(AtspiAccessible *root, const std::function<bool(AtspiAccessible 
     return nullptr;
 }
 
-// The first of that role (and that name, unless none is given).
-Accessible with_role(AtspiAccessible *root, const std::string &role, const std::string &name = "") {
+// The first on screen of that role (and that name, unless none is given).
+Accessible showing(AtspiAccessible *root, const std::string &role, const std::string &name = "", bool deep = true) {
     return find(root, [&](AtspiAccessible *item) {
-        return role_of(item) == role && (name.empty() || name_of(item) == name);
-    });
+        return role_of(item) == role && (name.empty() || name_of(item) == name) &&
+               has_state(item, ATSPI_STATE_SHOWING);
+    }, deep);
 }
 
 } // namespace
@@ -148,36 +149,33 @@ bool Program::start_once() {
     // Shown with all its rows and the port list filled in.
     if (!wait_until(found_app, 15000) || !wait_until([this] { return row(99) == "99|||"; }, 15000))
         return false;
-    xid_ = std::strtoul(xdotool({"search", "--all", "--onlyvisible", "--pid", std::to_string(pid_),
-                                 "--name", "^Kalvo 1.02$"}).c_str(), nullptr, 10);
+    xid_ = std::strtoul(xdotool({"search", "--all", "--onlyvisible", "--pid", std::to_string(pid_), "--name",
+                                 std::string("^") + TITLE + "$"}).c_str(), nullptr, 10);
     return xid_ != 0;
 }
 
 Accessible Program::window(const std::string &role, const std::string &name) {
-    return app_ ? find(app_.get(), [&](AtspiAccessible *item) {
-        return role_of(item) == role && (name.empty() || name_of(item) == name) &&
-               has_state(item, ATSPI_STATE_SHOWING);
-    }, false) : nullptr;
+    return app_ ? showing(app_.get(), role, name, false) : nullptr;
 }
 
 Accessible Program::in_window(const std::string &role, const std::string &name) {
-    Accessible frame = main_window();
-    return frame ? with_role(frame.get(), role, name) : nullptr;
+    Accessible frame = window("frame", TITLE);
+    return frame ? showing(frame.get(), role, name) : nullptr;
 }
 
 // The nearest field or combo to the right of the label, on its line.
 Accessible Program::beside(const std::string &label) {
-    Accessible frame = main_window();
-    Accessible caption = frame ? with_role(frame.get(), "label", label) : nullptr;
+    Accessible frame = window("frame", TITLE);
+    Accessible caption = frame ? showing(frame.get(), "label", label) : nullptr;
     if (!caption) return nullptr;
-    const Box at = box_of(caption.get());
+    const AtspiRect at = box_of(caption.get());
     int nearest = 1 << 30;
     Accessible found;
     find(frame.get(), [&](AtspiAccessible *item) {
         if (role_of(item) != "text" && role_of(item) != "combo box") return false;
-        const Box box = box_of(item);
+        const AtspiRect box = box_of(item);
         const int distance = box.x - at.x;
-        if (distance > 0 && distance < nearest && std::abs(box.middle_y() - at.middle_y()) < at.height) {
+        if (distance > 0 && distance < nearest && std::abs(middle_y(box) - middle_y(at)) < at.height) {
             nearest = distance;
             found.reset(static_cast<AtspiAccessible *>(g_object_ref(item)));
         }
@@ -264,9 +262,8 @@ std::string Program::message(int timeout_ms) {
 }
 
 void Program::click(AtspiAccessible *gadget, int settle_ms) {
-    const Box box = box_of(gadget);
-    xdotool({"mousemove", std::to_string(box.x + box.width / 2), std::to_string(box.middle_y()),
-             "click", "1"});
+    const AtspiRect box = box_of(gadget);
+    xdotool({"mousemove", std::to_string(box.x + box.width / 2), std::to_string(middle_y(box)), "click", "1"});
     std::this_thread::sleep_for(std::chrono::milliseconds(settle_ms));
 }
 
@@ -284,8 +281,7 @@ void Program::type(const std::string &label, const std::string &text) {
     Accessible field = beside(label);
     if (!field) return;
     click(field.get());
-    xdotool({"key", "ctrl+a", "BackSpace"});
-    if (!text.empty()) xdotool({"type", "--delay", "10", "--", text});
+    xdotool({"key", "ctrl+a", "BackSpace", "type", "--delay", "10", "--", text});
     std::this_thread::sleep_for(100ms);
 }
 
@@ -294,10 +290,7 @@ bool Program::choose(const std::string &label, const std::string &item) {
     if (!combo) return false;
     click(combo.get());
     Accessible entry;
-    if (!wait_until([&] {
-            entry = with_role(combo.get(), "menu item", item);
-            return entry && has_state(entry.get(), ATSPI_STATE_SHOWING);
-        }, 3000)) {
+    if (!wait_until([&] { return (entry = showing(combo.get(), "menu item", item)) != nullptr; }, 3000)) {
         xdotool({"key", "Escape"});
         return false;
     }
@@ -305,15 +298,14 @@ bool Program::choose(const std::string &label, const std::string &item) {
     return wait_until([&] { return chosen_item(combo.get()) == item; }, 2000);
 }
 
+// Answered after message() has seen the box.
 bool Program::answer(const std::string &caption) {
-    Accessible box;
-    if (!wait_until([&] { return (box = window("alert")) != nullptr; }, 5000)) return false;
+    Accessible box = window("alert");
+    if (!box) return false;
     if (caption == "Escape") {
-        const Box at = box_of(box.get());
+        const AtspiRect at = box_of(box.get());
         xdotool({"mousemove", std::to_string(at.x + 5), std::to_string(at.y + 5), "key", "Escape"});
-    } else {
-        Accessible button = with_role(box.get(), "push button", caption);
-        if (!button) return false;
+    } else if (Accessible button = showing(box.get(), "push button", caption)) {
         click(button.get());
     }
     return wait_until([&] { return !window("alert"); }, 3000);
@@ -329,9 +321,9 @@ bool Program::choose_file(const std::string &path) {
     if (path.empty()) {
         xdotool({"key", "Escape"});
     } else {
-        if (title.find("load") != std::string::npos) xdotool({"key", "ctrl+l"});
-        xdotool({"key", "ctrl+a"});
-        xdotool({"type", "--delay", "5", "--", path});
+        // The load chooser shows its name box on Ctrl+L; the save chooser has one.
+        xdotool({"key", title.find("load") != std::string::npos ? "ctrl+l" : "ctrl+a", "ctrl+a", "type", "--delay",
+                 "5", "--", path});
         std::this_thread::sleep_for(400ms); // the name completion settles
         xdotool({"key", "Return"});
     }
@@ -349,7 +341,6 @@ void Program::request_close() {
     event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
     event.xclient.format = 32;
     event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-    event.xclient.data.l[1] = CurrentTime;
     XSendEvent(display, xid_, False, NoEventMask, &event);
     XCloseDisplay(display);
 }

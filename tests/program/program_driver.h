@@ -12,7 +12,6 @@
 #include <memory>
 #include <string>
 #include <sys/types.h>
-#include <vector>
 
 typedef struct _AtspiAccessible AtspiAccessible;
 typedef struct _AtspiTable AtspiTable;
@@ -26,7 +25,7 @@ public:
     Program() = default;
     Program(const Program &) = delete;
     Program &operator=(const Program &) = delete;
-    ~Program() { kill_program(); } // kills a program still running
+    ~Program() { kill_program(); }
 
     // Starts the program and waits until its window shows its rows.
     bool start();
@@ -34,11 +33,11 @@ public:
     // What the window shows. A row reads "7|7050000|CW |ATT".
     std::string row(int r);
     int selected_row(); // -1 when none is
-    // The text field or the combo beside a label ("NumCh", "Freq", "PORT:",
-    // "Mode", "PreAtt"); a combo shows its chosen item.
+    // The field or combo beside a label ("NumCh", "Freq", "PORT:", "Mode",
+    // "PreAtt"): its text, or a combo's chosen item.
     std::string shown(const std::string &label);
-    // What a screen reader announces for the gadget beside a label: its
-    // accessible name and, in brackets, the label it is labelled by.
+    // What a screen reader announces for it: its accessible name and, in
+    // brackets, the label it is labelled by.
     std::string announced(const std::string &label);
     bool enabled(const std::string &button);
     double progress(); // 0 ... 1
@@ -47,32 +46,28 @@ public:
 
     // Clicks the button and gives the program settle_ms to take the click.
     void press(const std::string &button, int settle_ms = 150);
-    // Clicks the row; the rows the suite uses are in sight without scrolling.
-    void select_row(int r);
+    void select_row(int r); // the rows the suite uses are in sight
     void type(const std::string &label, const std::string &text);
     // Opens the combo's list and clicks the item; false when it is not listed.
     bool choose(const std::string &label, const std::string &item);
     // Presses a button ("OK", "Yes", "No") of the message box up now, or
-    // "Escape" on the keyboard with the pointer over it.
+    // Escape on the keyboard with the pointer over it ("Escape").
     bool answer(const std::string &button);
     // Types a full path into the file chooser up now and confirms it; an
     // empty path cancels it with Escape.
     bool choose_file(const std::string &path);
 
-    // WM_DELETE_WINDOW, as a window manager's close box sends it.
-    void request_close();
+    void request_close(); // WM_DELETE_WINDOW, as a window manager's close box sends it
     // Exit status (128 + signal when killed), -1 when still running.
     int wait_exit(std::chrono::milliseconds timeout);
 
 private:
     bool start_once();
     void kill_program();
+    // A window of the program up now, and a gadget of its main window.
     Accessible window(const std::string &role, const std::string &name = "");
-    Accessible main_window() { return window("frame", "Kalvo 1.02"); }
-    // The first gadget of that role (and name) in the main window.
     Accessible in_window(const std::string &role, const std::string &name = "");
-    Accessible beside(const std::string &label); // the field or combo
-
+    Accessible beside(const std::string &label);
     std::unique_ptr<AtspiTable, Unref> cells(); // the list's
     void click(AtspiAccessible *gadget, int settle_ms = 150);
 

@@ -1,0 +1,63 @@
+// What with_radios.sh started, for the editor suites and the program suite:
+// a fresh folder holding radio.mem (the set every transceiver starts from)
+// and <port name>.mem (what the transceiver on that port holds now), the
+// ports in the order given; and the 600-byte channel sets those files hold.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+struct RadioSetup {
+    std::filesystem::path folder;
+    std::vector<std::string> ports;
+    std::vector<std::string> absent_ports; // mapped to no device
+    // What the transceiver on the port holds now.
+    std::filesystem::path memory_of(const std::string &port) const {
+        return folder / (std::filesystem::path(port).filename().string() + ".mem");
+    }
+};
+
+inline RadioSetup radio_setup() {
+    auto words = [](const char *text) {
+        std::vector<std::string> found;
+        std::istringstream in(text ? text : "");
+        for (std::string word; in >> word;) found.push_back(word);
+        return found;
+    };
+    const char *folder = std::getenv("KALVO_TEST_FOLDER");
+    return {folder ? folder : "", words(std::getenv("KALVO_TEST_PORTS")), words(std::getenv("KALVO_TEST_ABSENT"))};
+}
+
+inline std::string read_file(const std::filesystem::path &path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void write_file(const std::filesystem::path &path, const std::string &bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Waits at most timeout_ms for the file to hold exactly these bytes.
+inline bool wait_for_file(const std::filesystem::path &path, const std::string &bytes, int timeout_ms) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+    while (read_file(path) != bytes) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
+// A .mem record: the frequency as 32 bits little-endian, mode and pre-amp code.
+inline std::string record(std::uint32_t frequency, char mode, char preatt) {
+    std::string bytes;
+    for (int shift = 0; shift < 32; shift += 8) bytes += static_cast<char>(frequency >> shift);
+    return bytes + mode + preatt;
+}
