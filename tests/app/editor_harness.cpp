@@ -12,31 +12,19 @@ namespace {
 
 // Answered on the toolkit view's answering thread.
 std::mutex answers_lock;
-std::deque<std::string> file_answers;
-std::deque<Answer> question_answers;
+std::deque<DialogAnswer> answers;
 std::vector<Seen> seen;
 
-template <typename T> T take_front(std::deque<T> &queue, T none) {
-    std::lock_guard lock(answers_lock);
-    if (queue.empty()) return none;
-    T front = queue.front();
-    queue.pop_front();
-    return front;
-}
-
-// The next queued answer ("" and yes when none is) for a requester shown.
+// A message is answered with OK; a file requester or a question with the
+// next queued answer (Cancel or Yes when none is).
 std::optional<DialogAnswer> answer_from_queue(const DialogSeen &shown) {
-    {
-        std::lock_guard lock(answers_lock);
-        seen.push_back({shown.title, shown.file_requester ? "file chooser" : shown.text});
-    }
-    if (shown.file_requester) {
-        const std::string path = take_front(file_answers, std::string());
-        return path.empty() ? DialogAnswer{Reply::cancel, {}, 0} : DialogAnswer{Reply::ok, {path}, 0};
-    }
-    const Answer answer = shown.yes_no ? take_front(question_answers, Answer::yes) : Answer::yes;
-    const Reply reply = answer == Answer::neither ? Reply::cancel : answer == Answer::no ? Reply::no : Reply::yes;
-    return DialogAnswer{shown.yes_no ? reply : Reply::ok, {}, 0};
+    std::lock_guard lock(answers_lock);
+    seen.push_back({shown.title, shown.file_requester ? "file chooser" : shown.text});
+    if (!shown.file_requester && !shown.yes_no) return DialogAnswer{Reply::ok, {}, 0};
+    if (answers.empty()) return DialogAnswer{shown.file_requester ? Reply::cancel : Reply::yes, {}, 0};
+    const DialogAnswer next = answers.front();
+    answers.pop_front();
+    return next;
 }
 
 } // namespace
@@ -84,14 +72,9 @@ bool choose_port(const std::string &name) {
     return true;
 }
 
-void queue_file_answer(const std::string &path) {
+void queue_answer(Reply reply, const std::string &path) {
     std::lock_guard lock(answers_lock);
-    file_answers.push_back(path);
-}
-
-void queue_answer(Answer answer) {
-    std::lock_guard lock(answers_lock);
-    question_answers.push_back(answer);
+    answers.push_back(path.empty() ? DialogAnswer{reply, {}, 0} : DialogAnswer{Reply::ok, {path}, 0});
 }
 
 std::vector<Seen> take_seen() {

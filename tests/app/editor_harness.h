@@ -43,12 +43,10 @@ struct Seen {
     std::string text;
     bool operator==(const Seen &) const = default;
 };
-// Answers taken in order by the next requesters: a path for a file requester
-// ("" cancels), and for a question Yes, No, or neither (Escape, close box).
-// Error messages are answered with OK.
-enum class Answer { yes, no, neither };
-void queue_file_answer(const std::string &path);
-void queue_answer(Answer answer);
+// Answers taken in order by the next file requesters and questions: a path
+// chosen (then reply is not used), or Cancel, Yes, No (Cancel: Escape, the
+// close box). Error messages are answered with OK.
+void queue_answer(Reply reply, const std::string &path = "");
 std::vector<Seen> take_seen();
 // Serves events until count requesters were answered (or timeout_ms); then
 // takes them all.

@@ -101,15 +101,15 @@ protected:
         choose_item(app.preatt_combo, preatt);
         press(app.update_button);
     }
-    static std::vector<Seen> save_as(const fs::path &path, Answer answer = Answer::yes) {
+    static std::vector<Seen> save_as(const fs::path &path, Reply replace = Reply::yes) {
         const bool exists = fs::exists(path);
-        queue_file_answer(path.string());
-        if (exists) queue_answer(answer);
+        queue_answer(Reply::cancel, path.string());
+        if (exists) queue_answer(replace);
         click(app.save_button);
         return seen_after(exists ? 2 : 1, 5000);
     }
     static std::vector<Seen> load(const fs::path &path) {
-        queue_file_answer(path.string());
+        queue_answer(Reply::cancel, path.string());
         click(app.load_button);
         return seen_after(1, 5000);
     }
@@ -302,9 +302,9 @@ TEST_F(Editor, SavesAndLoadsMemoryFiles) {
 
     // Replacing asks first: only Yes replaces.
     edit(41, "3500000", 0, 0);
-    for (Answer answer : {Answer::no, Answer::neither, Answer::yes}) {
+    for (Reply answer : {Reply::no, Reply::cancel, Reply::yes}) {
         EXPECT_EQ(save_as(file("COPY.MEM"), answer), (std::vector<Seen>{SAVE_CHOOSER, REPLACE}));
-        if (answer == Answer::yes) expected.replace(6 * 41, 6, record(3500000, '2', '0'));
+        if (answer == Reply::yes) expected.replace(6 * 41, 6, record(3500000, '2', '0'));
         EXPECT_TRUE(wait_for_file(file("COPY.MEM"), expected, 3000));
     }
 

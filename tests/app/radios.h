@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <sstream>
 #include <string>
@@ -45,14 +46,19 @@ inline void write_file(const std::filesystem::path &path, const std::string &byt
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-// Waits at most timeout_ms for the file to hold exactly these bytes.
-inline bool wait_for_file(const std::filesystem::path &path, const std::string &bytes, int timeout_ms) {
+// Polls done() every 20 ms for at most timeout_ms; returns done().
+inline bool poll_until(const std::function<bool()> &done, int timeout_ms) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-    while (read_file(path) != bytes) {
+    while (!done()) {
         if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return true;
+}
+
+// Waits at most timeout_ms for the file to hold exactly these bytes.
+inline bool wait_for_file(const std::filesystem::path &path, const std::string &bytes, int timeout_ms) {
+    return poll_until([&] { return read_file(path) == bytes; }, timeout_ms);
 }
 
 // A .mem record: the frequency as 32 bits little-endian, mode and pre-amp code.

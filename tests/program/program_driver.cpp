@@ -1,5 +1,7 @@
 #include "tests/program/program_driver.h"
 
+#include "tests/app/radios.h"
+
 #include <X11/Xlib.h>
 #include <atspi/atspi.h>
 
@@ -104,17 +106,14 @@ Accessible showing(AtspiAccessible *root, const std::string &role, const std::st
 
 } // namespace
 
+// The accessibility library keeps what it has read up to date from the
+// events it is sent, which arrive on this thread's main context.
 bool wait_until(const std::function<bool()> &done, int timeout_ms) {
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        // The accessibility library keeps what it has read up to date from
-        // the events it is sent, which arrive on this thread's main context.
+    return poll_until([&] {
         while (g_main_context_iteration(nullptr, FALSE)) {
         }
-        std::this_thread::sleep_for(20ms);
-    }
-    return true;
+        return done();
+    }, timeout_ms);
 }
 
 void Program::kill_program() {

@@ -76,5 +76,5 @@ private:
     unsigned long xid_ = 0;
 };
 
-// Polls done() every 20 ms for at most timeout_ms.
+// poll_until (tests/app/radios.h) for what the accessibility bus shows.
 bool wait_until(const std::function<bool()> &done, int timeout_ms);

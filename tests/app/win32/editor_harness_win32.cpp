@@ -1,20 +1,10 @@
 #include "tests/app/editor_harness.h"
 
-#include "gui/gui.h"
-
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-#include <commctrl.h>
+#include "gui/win32/win32_private.h"
 
 #include <algorithm>
 
 namespace {
-
-std::wstring widen(const std::string &text) {
-    return std::wstring(text.begin(), text.end()); // the tests use ASCII only
-}
 
 HWND control(std::intptr_t gadget) {
     return static_cast<HWND>(gadget_native_handle(gadget));
@@ -32,16 +22,16 @@ void choose_item(std::intptr_t combo, int index) {
 }
 
 void type_text(std::intptr_t field, const std::string &text) {
-    SetWindowTextW(control(field), widen(text).c_str());
+    SetWindowTextW(control(field), wide(text_from_utf8(text.c_str())));
 }
 
 void paste_text(std::intptr_t field, const std::string &text) {
     SetWindowTextW(control(field), L"");
-    const std::wstring wide = widen(text);
+    const WideText pasted = text_from_utf8(text.c_str());
     if (OpenClipboard(nullptr)) {
         EmptyClipboard();
-        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (wide.size() + 1) * sizeof(wchar_t));
-        std::copy_n(wide.c_str(), wide.size() + 1, static_cast<wchar_t *>(GlobalLock(memory)));
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (pasted.size() + 1) * sizeof(wchar_t));
+        std::copy_n(pasted.c_str(), pasted.size() + 1, static_cast<char16_t *>(GlobalLock(memory)));
         GlobalUnlock(memory);
         SetClipboardData(CF_UNICODETEXT, memory);
         CloseClipboard();
