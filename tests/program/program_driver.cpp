@@ -233,6 +233,13 @@ std::string Program::announced(const std::string &label) {
     return name_of(gadget.get()) + " (" + by + ")";
 }
 
+bool Program::lists(const std::string &label, const std::string &item) {
+    Accessible combo = beside(label);
+    return combo && find(combo.get(), [&](AtspiAccessible *entry) {
+        return role_of(entry) == "menu item" && name_of(entry) == item;
+    });
+}
+
 bool Program::enabled(const std::string &caption) {
     Accessible gadget = in_window("push button", caption);
     return gadget && has_state(gadget.get(), ATSPI_STATE_SENSITIVE);

@@ -40,6 +40,7 @@ public:
     // brackets, the label it is labelled by.
     std::string announced(const std::string &label);
     bool enabled(const std::string &button);
+    bool lists(const std::string &combo_label, const std::string &item);
     double progress(); // 0 ... 1
     // The text of the message box up now or within timeout_ms, "" when none is.
     std::string message(int timeout_ms = 0);

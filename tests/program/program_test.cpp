@@ -210,6 +210,10 @@ TEST_F(ProgramTest, ARunningReadKeepsTheSelectionAndItsPort) {
     ASSERT_TRUE(wait_until([&] { return program_.shown("NumCh") == "5" && program_.selected_row() == 5; }, 2000));
     program_.press("Read TRX", 0);
     ASSERT_TRUE(wait_until([&] { return !program_.enabled("Read TRX"); }, 2000));
+    Program second;
+    ASSERT_TRUE(second.start());
+    EXPECT_FALSE(second.lists("PORT:", SLOW)) << "the port of the running read was opened";
+    EXPECT_TRUE(second.lists("PORT:", SLOW_WRITTEN));
     int looks = 0;
     auto look = [&] { // true once the read has ended
         EXPECT_EQ(program_.selected_row(), 5) << "look " << looks;
@@ -217,9 +221,6 @@ TEST_F(ProgramTest, ARunningReadKeepsTheSelectionAndItsPort) {
         ++looks;
         return program_.enabled("Read TRX") || !program_.message().empty();
     };
-    EXPECT_FALSE(wait_until(look, 1000));
-    Program second;
-    ASSERT_TRUE(second.start());
     EXPECT_TRUE(wait_until(look, 15000));
     look();
     EXPECT_GT(looks, 5);
