@@ -63,11 +63,15 @@ int column_count(ObjectId list) {
     return static_cast<int>(send(reinterpret_cast<HWND>(send(control(list), LVM_GETHEADER)), HDM_GETITEMCOUNT));
 }
 
-BOOL CALLBACK count_dialog(HWND window, LPARAM count) {
+// A requester of this process on screen, whichever thread shows it.
+bool is_our_dialog(HWND window) {
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
-    if (process == GetCurrentProcessId() && IsWindowVisible(window) && class_of(window) == L"#32770")
-        ++*reinterpret_cast<int *>(count);
+    return process == GetCurrentProcessId() && IsWindowVisible(window) && class_of(window) == L"#32770";
+}
+
+BOOL CALLBACK count_dialog(HWND window, LPARAM count) {
+    *reinterpret_cast<int *>(count) += is_our_dialog(window);
     return TRUE;
 }
 
@@ -106,12 +110,9 @@ void give(HWND dialog, const DialogAnswer &answer) {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
-// The dialogs of this process, whichever thread shows them.
+// Takes up a requester not answered yet.
 BOOL CALLBACK take_dialog(HWND window, LPARAM) {
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (process != GetCurrentProcessId() || !IsWindowVisible(window) || class_of(window) != L"#32770" ||
-        GetPropW(window, ANSWERED))
+    if (!is_our_dialog(window) || GetPropW(window, ANSWERED))
         return TRUE;
     const DialogSeen seen = what_shows(window);
     std::optional<DialogAnswer> answer;
