@@ -72,7 +72,6 @@ AtspiRect box_of(AtspiAccessible *object) {
     }
     return box;
 }
-int middle_y(const AtspiRect &box) { return box.y + box.height / 2; }
 
 // A combo box is named by its label; what it shows is its selected item.
 std::string chosen_item(AtspiAccessible *combo) {
@@ -162,25 +161,12 @@ Accessible Program::in_window(const std::string &role, const std::string &name) 
     return frame ? showing(frame.get(), role, name) : nullptr;
 }
 
-// The nearest field or combo to the right of the label, on its line.
-Accessible Program::beside(const std::string &label) {
+// A screen reader user finds a field or combo by its name, the text of its label.
+Accessible Program::named(const std::string &label) {
     Accessible frame = window("frame", TITLE);
-    Accessible caption = frame ? showing(frame.get(), "label", label) : nullptr;
-    if (!caption) return nullptr;
-    const AtspiRect at = box_of(caption.get());
-    int nearest = 1 << 30;
-    Accessible found;
-    find(frame.get(), [&](AtspiAccessible *item) {
-        if (role_of(item) != "text" && role_of(item) != "combo box") return false;
-        const AtspiRect box = box_of(item);
-        const int distance = box.x - at.x;
-        if (distance > 0 && distance < nearest && std::abs(middle_y(box) - middle_y(at)) < at.height) {
-            nearest = distance;
-            found.reset(static_cast<AtspiAccessible *>(g_object_ref(item)));
-        }
-        return false;
-    });
-    return found;
+    return frame ? find(frame.get(), [&](AtspiAccessible *item) {
+        return (role_of(item) == "text" || role_of(item) == "combo box") && name_of(item) == label;
+    }) : nullptr;
 }
 
 std::unique_ptr<AtspiTable, Unref> Program::cells() {
@@ -207,7 +193,7 @@ int Program::selected_row() {
 }
 
 std::string Program::shown(const std::string &label) {
-    Accessible gadget = beside(label);
+    Accessible gadget = named(label);
     if (!gadget) return "?";
     AtspiText *text = atspi_accessible_get_text_iface(gadget.get());
     if (!text) return chosen_item(gadget.get());
@@ -217,7 +203,7 @@ std::string Program::shown(const std::string &label) {
 }
 
 std::string Program::announced(const std::string &label) {
-    Accessible gadget = beside(label);
+    Accessible gadget = named(label);
     if (!gadget) return "?";
     std::string by;
     GArray *relations = atspi_accessible_get_relation_set(gadget.get(), nullptr);
@@ -234,7 +220,7 @@ std::string Program::announced(const std::string &label) {
 }
 
 bool Program::lists(const std::string &label, const std::string &item) {
-    Accessible combo = beside(label);
+    Accessible combo = named(label);
     return combo && find(combo.get(), [&](AtspiAccessible *entry) {
         return role_of(entry) == "menu item" && name_of(entry) == item;
     });
@@ -269,7 +255,7 @@ std::string Program::message(int timeout_ms) {
 
 void Program::click(AtspiAccessible *gadget, int settle_ms) {
     const AtspiRect box = box_of(gadget);
-    xdotool({"mousemove", std::to_string(box.x + box.width / 2), std::to_string(middle_y(box)), "click", "1"});
+    xdotool({"mousemove", std::to_string(box.x + box.width / 2), std::to_string(box.y + box.height / 2), "click", "1"});
     std::this_thread::sleep_for(std::chrono::milliseconds(settle_ms));
 }
 
@@ -284,7 +270,7 @@ void Program::select_row(int r) {
 }
 
 void Program::type(const std::string &label, const std::string &text) {
-    Accessible field = beside(label);
+    Accessible field = named(label);
     if (!field) return;
     click(field.get());
     xdotool({"key", "ctrl+a", "BackSpace", "type", "--delay", "10", "--", text});
@@ -292,7 +278,7 @@ void Program::type(const std::string &label, const std::string &text) {
 }
 
 bool Program::choose(const std::string &label, const std::string &item) {
-    Accessible combo = beside(label);
+    Accessible combo = named(label);
     if (!combo) return false;
     click(combo.get());
     Accessible entry;

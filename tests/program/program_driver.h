@@ -3,7 +3,8 @@
 // shows, the selected row, which buttons can be pressed, the progress bar)
 // and driven with the pointer and the keyboard through xdotool at the places
 // where the window shows its gadgets. Gadgets are found as a user finds them:
-// buttons by their captions, fields and combos by the label beside them.
+// buttons by their captions, fields and combos by their labels (the names a
+// screen reader gives them).
 // Needs a display and a session bus: the suite runs in tests/sandbox.sh.
 #pragma once
 
@@ -33,7 +34,7 @@ public:
     // What the window shows. A row reads "7|7050000|CW |ATT".
     std::string row(int r);
     int selected_row(); // -1 when none is
-    // The field or combo beside a label ("NumCh", "Freq", "PORT:", "Mode",
+    // The field or combo of a label ("NumCh", "Freq", "PORT:", "Mode",
     // "PreAtt"): its text, or a combo's chosen item.
     std::string shown(const std::string &label);
     // What a screen reader announces for it: its accessible name and, in
@@ -68,7 +69,7 @@ private:
     // A window of the program up now, and a gadget of its main window.
     Accessible window(const std::string &role, const std::string &name = "");
     Accessible in_window(const std::string &role, const std::string &name = "");
-    Accessible beside(const std::string &label);
+    Accessible named(const std::string &label); // the field or combo
     std::unique_ptr<AtspiTable, Unref> cells(); // the list's
     void click(AtspiAccessible *gadget, int settle_ms = 150);
 
