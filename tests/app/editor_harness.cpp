@@ -30,9 +30,6 @@ std::optional<DialogAnswer> answer_from_queue(const DialogSeen &shown) {
 } // namespace
 
 void harness_start() {
-    static bool started = false;
-    if (started) return;
-    started = true;
     app_start();
     answer_every_dialog(answer_from_queue);
 }

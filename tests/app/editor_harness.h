@@ -14,9 +14,10 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
-// app_start and the requester answering, once per process.
+// app_start and the requester answering; called once per process.
 void harness_start();
 // Serves events with the editor's dispatch_event until done() or timeout_ms;
 // returns done().
@@ -38,11 +39,7 @@ int selected_row();
 
 // A requester as the user saw it: its title and text ("file chooser" for a
 // file requester).
-struct Seen {
-    std::string title;
-    std::string text;
-    bool operator==(const Seen &) const = default;
-};
+using Seen = std::pair<std::string, std::string>;
 // Answers taken in order by the next file requesters and questions: a path
 // chosen (then reply is not used), or Cancel, Yes, No (Cancel: Escape, the
 // close box). Error messages are answered with OK.

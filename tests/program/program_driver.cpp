@@ -202,11 +202,10 @@ std::string Program::shown(const std::string &label) {
     return shown;
 }
 
-std::string Program::announced(const std::string &label) {
+std::string Program::labelled_by(const std::string &label) {
     Accessible gadget = named(label);
-    if (!gadget) return "?";
-    std::string by;
-    GArray *relations = atspi_accessible_get_relation_set(gadget.get(), nullptr);
+    GArray *relations = gadget ? atspi_accessible_get_relation_set(gadget.get(), nullptr) : nullptr;
+    std::string by = "?";
     for (guint i = 0; relations && i < relations->len; ++i) {
         AtspiRelation *relation = g_array_index(relations, AtspiRelation *, i);
         if (atspi_relation_get_relation_type(relation) == ATSPI_RELATION_LABELLED_BY) {
@@ -216,7 +215,7 @@ std::string Program::announced(const std::string &label) {
         g_object_unref(relation);
     }
     if (relations) g_array_free(relations, TRUE);
-    return name_of(gadget.get()) + " (" + by + ")";
+    return by;
 }
 
 bool Program::lists(const std::string &label, const std::string &item) {

@@ -23,10 +23,7 @@ using Accessible = std::unique_ptr<AtspiAccessible, Unref>;
 
 class Program {
 public:
-    Program() = default;
-    Program(const Program &) = delete;
-    Program &operator=(const Program &) = delete;
-    ~Program() { kill_program(); }
+    ~Program() { kill_program(); } // not copied: it owns the process
 
     // Starts the program and waits until its window shows its rows.
     bool start();
@@ -37,9 +34,8 @@ public:
     // The field or combo of a label ("NumCh", "Freq", "PORT:", "Mode",
     // "PreAtt"): its text, or a combo's chosen item.
     std::string shown(const std::string &label);
-    // What a screen reader announces for it: its accessible name and, in
-    // brackets, the label it is labelled by.
-    std::string announced(const std::string &label);
+    // The text of the label it is labelled by for a screen reader, "?" when none.
+    std::string labelled_by(const std::string &label);
     bool enabled(const std::string &button);
     bool lists(const std::string &combo_label, const std::string &item);
     double progress(); // 0 ... 1
@@ -66,7 +62,7 @@ public:
 private:
     bool start_once();
     void kill_program();
-    // A window of the program up now, and a gadget of its main window.
+    // A window of the program up now; a gadget of its main window.
     Accessible window(const std::string &role, const std::string &name = "");
     Accessible in_window(const std::string &role, const std::string &name = "");
     Accessible named(const std::string &label); // the field or combo
