@@ -5,7 +5,6 @@
 #include <X11/Xlib.h>
 #include <atspi/atspi.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <signal.h>
 #include <spawn.h>
@@ -26,27 +25,21 @@ namespace {
 
 const char *const TITLE = "Kalvo 1.02";
 
-// Runs xdotool with these arguments (commands may be chained) and returns what it printed.
-std::string xdotool(const std::vector<std::string> &arguments) {
-    std::string command = "xdotool";
-    for (const std::string &argument : arguments) {
-        command += " '";
-        for (char c : argument) command += c == '\'' ? std::string("'\\''") : std::string(1, c);
-        command += "'";
-    }
-    std::string output;
-    if (FILE *out = popen(command.c_str(), "r")) {
-        char buffer[256];
-        for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, out)) > 0;) output.append(buffer, n);
-        pclose(out);
-    }
-    return output;
-}
-
 std::string take(gchar *text) {
     std::string result = text ? text : "";
     g_free(text);
     return result;
+}
+
+// Runs xdotool with these arguments (commands may be chained) and returns what it printed.
+std::string xdotool(std::vector<std::string> arguments) {
+    std::vector<char *> argv{const_cast<char *>("xdotool")};
+    for (std::string &argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    gchar *output = nullptr;
+    g_spawn_sync(nullptr, argv.data(), nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, &output, nullptr, nullptr,
+                 nullptr);
+    return take(output);
 }
 std::string role_of(AtspiAccessible *object) {
     return take(atspi_accessible_get_role_name(object, nullptr));
