@@ -43,10 +43,6 @@ bool run_events_until(const std::function<bool()> &done, int timeout_ms) {
     return true;
 }
 
-void run_events_for(int ms) {
-    run_events_until([] { return false; }, ms);
-}
-
 // The items' texts as the runtime reads them from the toolkit's widget; its
 // own suites check those reads against the native controls.
 std::vector<std::string> combo_items(std::intptr_t combo) {

@@ -1,10 +1,8 @@
-// Runs the editor inside a test process on the real toolkit of the build
-// (GTK or Win32) against the transceivers with_radios.sh started: start-up,
+// The editor in the test process on the real toolkit of the build: start-up,
 // the event loop in slices, the user's input through the toolkit's own
-// controls, and answers to the requesters it opens. The suites are written
-// once against these functions and the toolkit view (click, is_enabled,
-// shown_text, shown_row); each toolkit has its own part for the input
-// (editor_harness_gtk.cpp, win32/editor_harness_win32.cpp).
+// controls (one part per toolkit: editor_harness_gtk.cpp, win32/), answers to
+// its requesters. With the toolkit view (click, shown_text, ...) the suites
+// are written once for both toolkits.
 #pragma once
 
 #include "app/kalvo.h"
@@ -22,7 +20,7 @@ void harness_start();
 // Serves events with the editor's dispatch_event until done() or timeout_ms;
 // returns done().
 bool run_events_until(const std::function<bool()> &done, int timeout_ms);
-void run_events_for(int ms);
+inline void run_events_for(int ms) { run_events_until([] { return false; }, ms); }
 
 void choose_item(std::intptr_t combo, int index); // -1: none
 // Picks the port_combo item with this name; false when it is not listed.

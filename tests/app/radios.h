@@ -1,7 +1,6 @@
-// What with_radios.sh started, for the editor suites and the program suite:
-// a fresh folder holding radio.mem (the set every transceiver starts from)
-// and <port name>.mem (what the transceiver on that port holds now), the
-// ports in the order given; and the 600-byte channel sets those files hold.
+// What with_radios.sh started: a fresh folder holding radio.mem (the set every
+// transceiver starts from) and <port name>.mem (what the transceiver on that
+// port holds now), the ports in order; and the .mem files' 600-byte sets.
 #pragma once
 
 #include <chrono>

@@ -1,11 +1,9 @@
-// The kalvo program as a user meets it: started as a child process, its
-// window read from outside over the accessibility bus (what each gadget
-// shows, the selected row, which buttons can be pressed, the progress bar)
-// and driven with the pointer and the keyboard through xdotool at the places
-// where the window shows its gadgets. Gadgets are found as a user finds them:
-// buttons by their captions, fields and combos by their labels (the names a
-// screen reader gives them).
-// Needs a display and a session bus: the suite runs in tests/sandbox.sh.
+// The kalvo program as a user meets it: a child process whose window is read
+// over the accessibility bus (what each gadget shows, the selected row, which
+// buttons work, the progress bar) and driven through xdotool with pointer and
+// keyboard where the gadgets are. Buttons are found by their captions, fields
+// and combos by their labels (the names a screen reader gives them). Needs a
+// display and a session bus: the suite runs in tests/sandbox.sh.
 #pragma once
 
 #include <chrono>

@@ -1,8 +1,6 @@
-// The program kalvo-win32.exe itself, started as a child process and driven
-// through its window's controls from here: it starts with the transceiver's
-// port listed (at 9600 baud: six seconds for a read), and ends at once,
-// cleanly, on the close box in the middle of a read. The editor behind the
-// window is the one the editor suite drives in process.
+// kalvo-win32.exe itself as a child process, driven through its window's
+// controls: it starts with the transceiver's port listed (9600 baud: six
+// seconds for a read) and ends at once, cleanly, on the close box mid-read.
 #include "tests/app/radios.h"
 
 #ifndef NOMINMAX
