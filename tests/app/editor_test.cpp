@@ -61,7 +61,6 @@ std::string written_back(const std::string &set) {
 class Editor : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        setup_ = radio_setup();
         if (setup_.ports.size() >= 7) harness_start();
     }
     void SetUp() override {
@@ -99,25 +98,20 @@ protected:
         choose_item(app.preatt_combo, preatt);
         press(app.update_button);
     }
-    static std::vector<Seen> save_as(const fs::path &path, Reply replace = Reply::yes) {
-        const bool exists = fs::exists(path);
+    // Load File or Save File with the path chosen ("" cancels); a question
+    // whether to replace a file is answered as given.
+    static std::vector<Seen> with_file(std::intptr_t button, const fs::path &path, Reply replace = Reply::yes) {
+        const bool asks = button == app.save_button && fs::exists(path);
         queue_answer(Reply::cancel, path.string());
-        if (exists) queue_answer(replace);
-        click(app.save_button);
-        return seen_after(exists ? 2 : 1, 5000);
-    }
-    static std::vector<Seen> load(const fs::path &path) {
-        queue_answer(Reply::cancel, path.string());
-        click(app.load_button);
-        return seen_after(1, 5000);
+        if (asks) queue_answer(replace);
+        click(button);
+        return seen_after(asks ? 2 : 1, 5000);
     }
     fs::path file(const std::string &name) const { return setup_.folder / name; }
 
-    static RadioSetup setup_;
+    static inline const RadioSetup setup_ = radio_setup();
     std::string radio_;
 };
-
-RadioSetup Editor::setup_;
 
 } // namespace
 
@@ -271,7 +265,7 @@ TEST_F(Editor, SavesAndLoadsMemoryFiles) {
     records.replace(6 * 7, 6, record(0, '4', '1')); // empty, whatever its codes
     records.replace(6 * 8, 6, record(static_cast<std::uint32_t>(-5), '3', '2'));
     write_file(file("start.mem"), records);
-    EXPECT_EQ(load(file("start.mem")), std::vector<Seen>{LOAD_CHOOSER});
+    EXPECT_EQ(with_file(app.load_button, file("start.mem")), std::vector<Seen>{LOAD_CHOOSER});
     for (const char *shown : {"1|145500000|USB|PRE", "7|||", "8|-5|CW |ATT"})
         EXPECT_EQ(row(std::atoi(shown)), shown);
     EXPECT_EQ(selected_row(), 0);
@@ -281,16 +275,16 @@ TEST_F(Editor, SavesAndLoadsMemoryFiles) {
     edit(40, "21074000", 4, 0); // DIG is stored as USB
     std::string expected = written_back(records);
     expected.replace(6 * 40, 6, record(21074000, '2', '0'));
-    EXPECT_EQ(save_as(file("Kept set")), std::vector<Seen>{SAVE_CHOOSER});
+    EXPECT_EQ(with_file(app.save_button, file("Kept set")), std::vector<Seen>{SAVE_CHOOSER});
     EXPECT_TRUE(wait_for_file(file("Kept set.mem"), expected, 3000));
-    EXPECT_EQ(save_as(file("COPY.MEM")), std::vector<Seen>{SAVE_CHOOSER});
+    EXPECT_EQ(with_file(app.save_button, file("COPY.MEM")), std::vector<Seen>{SAVE_CHOOSER});
     EXPECT_TRUE(wait_for_file(file("COPY.MEM"), expected, 3000));
     EXPECT_FALSE(fs::exists(file("COPY.MEM.mem")));
 
     // Replacing asks first: only Yes replaces.
     edit(41, "3500000", 0, 0);
     for (Reply answer : {Reply::no, Reply::cancel, Reply::yes}) {
-        EXPECT_EQ(save_as(file("COPY.MEM"), answer), (std::vector<Seen>{SAVE_CHOOSER, REPLACE}));
+        EXPECT_EQ(with_file(app.save_button, file("COPY.MEM"), answer), (std::vector<Seen>{SAVE_CHOOSER, REPLACE}));
         if (answer == Reply::yes) expected.replace(6 * 41, 6, record(3500000, '2', '0'));
         EXPECT_TRUE(wait_for_file(file("COPY.MEM"), expected, 3000));
     }
@@ -301,11 +295,11 @@ TEST_F(Editor, SavesAndLoadsMemoryFiles) {
     const std::vector<Seen> not_loaded{LOAD_CHOOSER, {"Error", "May not load the file!"}};
     for (std::size_t size : {0u, 599u, 601u}) {
         write_file(file("odd.mem"), std::string(size, '1'));
-        EXPECT_EQ(load(file("odd.mem")), not_loaded) << size;
+        EXPECT_EQ(with_file(app.load_button, file("odd.mem")), not_loaded) << size;
     }
-    EXPECT_EQ(load(""), not_loaded);
+    EXPECT_EQ(with_file(app.load_button, ""), not_loaded);
     EXPECT_EQ(all_rows(), before);
-    EXPECT_EQ(save_as(""), (std::vector<Seen>{SAVE_CHOOSER, {"Error", "May not create the file!"}}));
+    EXPECT_EQ(with_file(app.save_button, ""), (std::vector<Seen>{SAVE_CHOOSER, {"Error", "May not create the file!"}}));
 }
 
 #ifndef _WIN32
@@ -323,7 +317,7 @@ TEST_F(Editor, AFailedSaveIsToldAndLeavesTheFile) {
     fs::permissions(theirs, fs::perms::none);
     edit(5, "7050000", 0, 0);
     ASSERT_EQ(root ? seteuid(65534) : 0, 0);
-    const std::vector<Seen> refused = save_as(theirs);
+    const std::vector<Seen> refused = with_file(app.save_button, theirs);
     ASSERT_EQ(root ? seteuid(0) : 0, 0);
     EXPECT_EQ(refused, (std::vector<Seen>{SAVE_CHOOSER, REPLACE, {"Error", "May not create the file!"}}));
     fs::permissions(theirs, fs::perms::owner_read);

@@ -48,29 +48,23 @@ std::string name_of(AtspiAccessible *object) {
     return take(atspi_accessible_get_name(object, nullptr));
 }
 bool has_state(AtspiAccessible *object, AtspiStateType state) {
-    AtspiStateSet *states = atspi_accessible_get_state_set(object);
-    bool has = atspi_state_set_contains(states, state);
-    g_object_unref(states);
-    return has;
+    const Owned<AtspiStateSet> states(atspi_accessible_get_state_set(object));
+    return atspi_state_set_contains(states.get(), state);
 }
 
 AtspiRect box_of(AtspiAccessible *object) {
-    AtspiRect box{};
-    if (AtspiComponent *component = atspi_accessible_get_component_iface(object)) {
-        if (AtspiRect *rect = atspi_component_get_extents(component, ATSPI_COORD_TYPE_SCREEN, nullptr)) {
-            box = *rect;
-            g_free(rect);
-        }
-        g_object_unref(component);
-    }
+    const Owned<AtspiComponent> component(atspi_accessible_get_component_iface(object));
+    AtspiRect *rect =
+        component ? atspi_component_get_extents(component.get(), ATSPI_COORD_TYPE_SCREEN, nullptr) : nullptr;
+    const AtspiRect box = rect ? *rect : AtspiRect{};
+    g_free(rect);
     return box;
 }
 
 // A combo box is named by its label; what it shows is its selected item.
 std::string chosen_item(AtspiAccessible *combo) {
-    AtspiSelection *selection = atspi_accessible_get_selection_iface(combo);
-    Accessible item(selection ? atspi_selection_get_selected_child(selection, 0, nullptr) : nullptr);
-    if (selection) g_object_unref(selection);
+    const Owned<AtspiSelection> selection(atspi_accessible_get_selection_iface(combo));
+    Accessible item(selection ? atspi_selection_get_selected_child(selection.get(), 0, nullptr) : nullptr);
     return item ? name_of(item.get()) : "";
 }
 
@@ -162,9 +156,9 @@ Accessible Program::named(const std::string &label) {
     }) : nullptr;
 }
 
-std::unique_ptr<AtspiTable, Unref> Program::cells() {
+Owned<AtspiTable> Program::cells() {
     Accessible list = in_window("table");
-    return std::unique_ptr<AtspiTable, Unref>(list ? atspi_accessible_get_table_iface(list.get()) : nullptr);
+    return Owned<AtspiTable>(list ? atspi_accessible_get_table_iface(list.get()) : nullptr);
 }
 
 std::string Program::row(int r) {
@@ -188,11 +182,8 @@ int Program::selected_row() {
 std::string Program::shown(const std::string &label) {
     Accessible gadget = named(label);
     if (!gadget) return "?";
-    AtspiText *text = atspi_accessible_get_text_iface(gadget.get());
-    if (!text) return chosen_item(gadget.get());
-    std::string shown = take(atspi_text_get_text(text, 0, -1, nullptr));
-    g_object_unref(text);
-    return shown;
+    const Owned<AtspiText> text(atspi_accessible_get_text_iface(gadget.get()));
+    return text ? take(atspi_text_get_text(text.get(), 0, -1, nullptr)) : chosen_item(gadget.get());
 }
 
 std::string Program::labelled_by(const std::string &label) {
@@ -225,12 +216,9 @@ bool Program::enabled(const std::string &caption) {
 
 double Program::progress() {
     Accessible bar = in_window("progress bar");
-    AtspiValue *value = bar ? atspi_accessible_get_value_iface(bar.get()) : nullptr;
+    const Owned<AtspiValue> value(bar ? atspi_accessible_get_value_iface(bar.get()) : nullptr);
     if (!value) return -1;
-    const double range = atspi_value_get_maximum_value(value, nullptr) - atspi_value_get_minimum_value(value, nullptr);
-    const double fraction = range > 0 ? atspi_value_get_current_value(value, nullptr) / range : 0;
-    g_object_unref(value);
-    return fraction;
+    return atspi_value_get_current_value(value.get(), nullptr) / atspi_value_get_maximum_value(value.get(), nullptr);
 }
 
 std::string Program::message(int timeout_ms) {
@@ -257,14 +245,11 @@ void Program::press(const std::string &caption, int settle_ms) {
 
 void Program::select_row(int r) {
     const auto list = cells();
-    Accessible cell(list ? atspi_table_get_accessible_at(list.get(), r, 0, nullptr) : nullptr);
-    if (cell) click(cell.get());
+    if (Accessible cell{list ? atspi_table_get_accessible_at(list.get(), r, 0, nullptr) : nullptr}) click(cell.get());
 }
 
 void Program::type(const std::string &label, const std::string &text) {
-    Accessible field = named(label);
-    if (!field) return;
-    click(field.get());
+    if (Accessible field = named(label)) click(field.get());
     xdotool({"key", "ctrl+a", "BackSpace", "type", "--delay", "10", "--", text});
     std::this_thread::sleep_for(100ms);
 }

@@ -17,7 +17,8 @@ typedef struct _AtspiTable AtspiTable;
 struct Unref {
     void operator()(void *object) const; // g_object_unref
 };
-using Accessible = std::unique_ptr<AtspiAccessible, Unref>;
+template <class T> using Owned = std::unique_ptr<T, Unref>;
+using Accessible = Owned<AtspiAccessible>;
 
 class Program {
 public:
@@ -64,7 +65,7 @@ private:
     Accessible window(const std::string &role, const std::string &name = "");
     Accessible in_window(const std::string &role, const std::string &name = "");
     Accessible named(const std::string &label); // the field or combo
-    std::unique_ptr<AtspiTable, Unref> cells(); // the list's
+    Owned<AtspiTable> cells(); // the list's
     void click(AtspiAccessible *gadget, int settle_ms = 150);
 
     pid_t pid_ = -1;
