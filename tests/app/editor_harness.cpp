@@ -43,8 +43,7 @@ bool run_events_until(const std::function<bool()> &done, int timeout_ms) {
     return true;
 }
 
-// The items' texts as the runtime reads them from the toolkit's widget; its
-// own suites check those reads against the native controls.
+// The items as the runtime reads them from the toolkit's widget.
 std::vector<std::string> combo_items(std::intptr_t combo) {
     std::vector<std::string> items;
     for (std::intptr_t index = 0; index < gadget_count_items(combo); ++index)

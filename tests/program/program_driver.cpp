@@ -41,12 +41,8 @@ std::string xdotool(std::vector<std::string> arguments) {
                  nullptr);
     return take(output);
 }
-std::string role_of(AtspiAccessible *object) {
-    return take(atspi_accessible_get_role_name(object, nullptr));
-}
-std::string name_of(AtspiAccessible *object) {
-    return take(atspi_accessible_get_name(object, nullptr));
-}
+std::string role_of(AtspiAccessible *object) { return take(atspi_accessible_get_role_name(object, nullptr)); }
+std::string name_of(AtspiAccessible *object) { return take(atspi_accessible_get_name(object, nullptr)); }
 bool has_state(AtspiAccessible *object, AtspiStateType state) {
     const Owned<AtspiStateSet> states(atspi_accessible_get_state_set(object));
     return atspi_state_set_contains(states.get(), state);

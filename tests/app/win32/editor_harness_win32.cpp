@@ -6,9 +6,7 @@
 
 namespace {
 
-HWND control(std::intptr_t gadget) {
-    return static_cast<HWND>(gadget_native_handle(gadget));
-}
+HWND control(std::intptr_t gadget) { return static_cast<HWND>(gadget_native_handle(gadget)); }
 
 } // namespace
 
