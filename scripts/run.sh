@@ -6,7 +6,15 @@
 # root is asked for through sudo. Without an X display it runs Kalvo under a
 # private Xvfb, reads the demo channels, saves a screenshot to
 # build/kalvo-screenshot.png, says what it shows and exits.
+#   scripts/run.sh [--screenshot FILE]
+# --screenshot takes that picture on a private display even where there is a
+# display, into FILE (how docs/kalvo-linux.png is made).
 set -euo pipefail
+screenshot=build/kalvo-screenshot.png
+if [ "${1:-}" = --screenshot ]; then
+  screenshot=$(realpath -m "${2:?--screenshot FILE}")
+  unset DISPLAY
+fi
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
@@ -103,11 +111,11 @@ if [ -n "$link" ] && [ -n "$window" ]; then
 fi
 if [ -n "$window" ]; then
   eval "$(xdotool getwindowgeometry --shell "$window")"
-  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage build/kalvo-screenshot.png
+  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$screenshot"
 else
   shows="the whole screen: Kalvo's window did not show"
-  import -window root build/kalvo-screenshot.png
+  import -window root "$screenshot"
 fi
 echo "run: no display here, so Kalvo ran under Xvfb and was closed again."
-echo "run: screenshot: $PWD/build/kalvo-screenshot.png"
+echo "run: screenshot: $(realpath "$screenshot")"
 echo "run: it shows $shows."

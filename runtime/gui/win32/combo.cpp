@@ -156,8 +156,9 @@ std::intptr_t gadget_create_combo(ObjectId number, std::int32_t x, std::int32_t 
         DWORD style = static_cast<DWORD>(flags) | combo_style;
         if (!editable)
             style |= list_style;
+        // The image-combo flag is told from the caller's flags alone: the
+        // same bit is WS_VISIBLE in the style every combo is made with.
         const bool with_images = (flags & image_combo_flag) != 0;
-        style &= ~static_cast<DWORD>(image_combo_flag);
         const int open_height = common_controls_check().visual_styles && !with_images
                                     ? height + 30
                                     : unthemed_height;
