@@ -17,7 +17,7 @@ if [ "${1:-}" = --screenshot ]; then
 fi
 cd "$(dirname "$0")/.."
 
-bash scripts/setup.sh
+bash scripts/setup.sh run
 cmake --preset linux >/dev/null
 cmake --build --preset linux -j "$(nproc)" --target kalvo kalvo-vtrx
 

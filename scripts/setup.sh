@@ -1,30 +1,38 @@
 #!/usr/bin/env bash
 # Installs what Kalvo needs to build, run and test on Debian 12. Safe to run
 # again: it only calls apt-get when a package is missing.
+#   scripts/setup.sh       everything, for the tests
+#   scripts/setup.sh run   only what building and running kalvo needs
 set -euo pipefail
 
+# What building and running kalvo needs (the private display and the tools
+# scripts/run.sh takes its picture with on a machine without one).
 packages=(
   g++ cmake ninja-build pkg-config
   libgtk-3-dev
-  googletest
-  clang libclang-rt-14-dev
-  xvfb xdotool x11-utils imagemagick socat
-  # The end-to-end suite reads the program's window over the accessibility
-  # bus, on a session bus of its own.
-  libatspi2.0-dev at-spi2-core dbus-bin
-  # The Debian package: its Depends come from dpkg-shlibdeps, which CPack
-  # runs on the files the file utility tells are programs.
-  dpkg-dev file
+  xvfb xdotool x11-utils imagemagick
 )
 
-# The Windows program and its tests: mingw-w64 cross compilers for the shipped
-# 32-bit build and for the 64-bit test build, and wine64 to run the tests.
-# Not wine32: on a kernel without 32-bit support it makes the "wine" wrapper
-# choose a loader that cannot start, and the 64-bit tests do not need it.
-packages+=(
-  g++-mingw-w64-i686 g++-mingw-w64-x86-64
-  wine wine64
-)
+if [ "${1:-}" != run ]; then
+  # Everything the tests need besides: GoogleTest, clang with its sanitizer
+  # and fuzzer runtimes, the accessibility bus the end-to-end suite reads
+  # the program's window from (on a session bus of its own), and the
+  # Debian package's tools (its Depends come from dpkg-shlibdeps, which
+  # CPack runs on the files the file utility tells are programs).
+  packages+=(
+    googletest
+    clang libclang-rt-14-dev
+    libatspi2.0-dev at-spi2-core dbus-bin
+    dpkg-dev file
+  )
+  # The Windows program and its tests: mingw-w64 cross compilers for the
+  # shipped 32-bit build and for the 64-bit test build, and wine64 to run the
+  # 64-bit tests.
+  packages+=(
+    g++-mingw-w64-i686 g++-mingw-w64-x86-64
+    wine wine64
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -17,16 +17,13 @@ for preset in linux asan tsan; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
   echo "=== $preset: test"
-  # GUI suites time real clicks and worker hand-overs; on a machine busy with
-  # other work one such timing can slip, so a failed suite gets one more run.
-  # A fault that shows twice in a row still fails the stage.
   # The suite that drives the real program from outside times it like a user
   # (it must exit within two seconds of the close box); under a sanitizer the
   # program is several times slower, so it runs in the plain build only. The
   # same code paths run under the sanitizers in the in-process suites.
   exclude=()
   [ "$preset" = linux ] || exclude=(-E '^program_test$')
-  ctest --preset "$preset" -j "$jobs" --timeout 300 --repeat until-pass:2 "${exclude[@]}"
+  ctest --preset "$preset" -j "$jobs" --timeout 300 "${exclude[@]}"
 done
 
 # Fuzzing, after every suite passed: clang builds of the input parsers.
@@ -50,9 +47,7 @@ echo "=== win64: test under wine64"
 . scripts/wine.sh
 kalvo_wine_prefix
 status=0
-# As above, a suite that fails once gets one more run (wine starting two
-# programs at once in a new prefix has been seen to fail one of them).
-timeout 1800 ctest --preset win64 -j "$jobs" --timeout 300 --repeat until-pass:2 || status=$?
+timeout 1800 ctest --preset win64 -j "$jobs" --timeout 300 || status=$?
 kalvo_wine_stop
 rm -rf "$WINEPREFIX"
 exit "$status"

@@ -2,6 +2,7 @@
 // wine) against the transceivers with_radios.sh started: start-up, editing,
 // "Read TRX" and "Write TRX", loading and saving, and their failures.
 #include "tests/app/editor_harness.h"
+#include "tests/without_file_override.h"
 
 #include "gui/gui.h"
 
@@ -304,10 +305,10 @@ TEST_F(Editor, SavesAndLoadsMemoryFiles) {
 
 #ifndef _WIN32
 // A file the user may not read is asked about all the same; a save it refuses
-// is told and changes nothing. Root reads everything, so the save runs as
-// nobody, in a folder everyone may write (the file suite has the rest).
+// is told and changes nothing. Root reads everything, so the save runs
+// without root's override of file modes, in a folder everyone may write (the
+// file suite has the rest).
 TEST_F(Editor, AFailedSaveIsToldAndLeavesTheFile) {
-    const bool root = geteuid() == 0;
     const fs::path shared = setup_.folder / "shared", theirs = shared / "theirs.mem";
     const std::string old_bytes = '*' + std::string(599, '\0');
     fs::permissions(setup_.folder, fs::perms(0755));
@@ -316,9 +317,12 @@ TEST_F(Editor, AFailedSaveIsToldAndLeavesTheFile) {
     write_file(theirs, old_bytes);
     fs::permissions(theirs, fs::perms::none);
     edit(5, "7050000", 0, 0);
-    ASSERT_EQ(root ? seteuid(65534) : 0, 0);
-    const std::vector<Seen> refused = with_file(app.save_button, theirs);
-    ASSERT_EQ(root ? seteuid(0) : 0, 0);
+    std::vector<Seen> refused;
+    {
+        const WithoutFileOverride as_a_user;
+        ASSERT_TRUE(as_a_user.dropped());
+        refused = with_file(app.save_button, theirs);
+    }
     EXPECT_EQ(refused, (std::vector<Seen>{SAVE_CHOOSER, REPLACE, {"Error", "May not create the file!"}}));
     fs::permissions(theirs, fs::perms::owner_read);
     EXPECT_TRUE(read_file(theirs) == old_bytes);
