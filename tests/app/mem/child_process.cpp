@@ -7,7 +7,6 @@
 #endif
 #include <windows.h>
 #else
-#include <csignal>
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,13 +14,15 @@
 
 namespace {
 
-// Waits at most a minute for the child; its exit status, or -1.
 #ifdef _WIN32
-int finish(HANDLE process, int interrupt_ms, DWORD group) {
-    if (interrupt_ms >= 0) {
-        Sleep(static_cast<DWORD>(interrupt_ms));
-        GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, group);
-    }
+HANDLE output_file(const std::filesystem::path &path) {
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    return CreateFileW(path.wstring().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited, CREATE_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Waits at most a minute for the child; its exit status, or -1.
+int finish(HANDLE process) {
     DWORD code = 0;
     if (WaitForSingleObject(process, 60000) != WAIT_OBJECT_0) {
         TerminateProcess(process, 255);
@@ -30,18 +31,12 @@ int finish(HANDLE process, int interrupt_ms, DWORD group) {
     GetExitCodeProcess(process, &code);
     return static_cast<int>(code);
 }
-
-HANDLE output_file(const std::filesystem::path &path) {
-    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-    return CreateFileW(path.wstring().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited, CREATE_ALWAYS,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
-}
 #endif
 
 } // namespace
 
 Outcome run_program(const std::string &program, const std::vector<std::string> &arguments,
-                    const std::filesystem::path &folder, int interrupt_ms) {
+                    const std::filesystem::path &folder) {
     const std::filesystem::path out = folder / "program.out", err = folder / "program.err";
     Outcome outcome;
 #ifdef _WIN32
@@ -55,10 +50,8 @@ Outcome run_program(const std::string &program, const std::vector<std::string> &
     startup.hStdOutput = output_file(out);
     startup.hStdError = output_file(err);
     PROCESS_INFORMATION child{};
-    // A group of its own, so that Ctrl+Break reaches the child alone.
-    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NEW_PROCESS_GROUP, nullptr, nullptr,
-                       &startup, &child)) {
-        outcome.status = finish(child.hProcess, interrupt_ms, child.dwProcessId);
+    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &child)) {
+        outcome.status = finish(child.hProcess);
         CloseHandle(child.hProcess);
         CloseHandle(child.hThread);
     }
@@ -75,10 +68,6 @@ Outcome run_program(const std::string &program, const std::vector<std::string> &
         execv(program.c_str(), argv.data());
         _exit(127);
     }
-    if (interrupt_ms >= 0) {
-        usleep(static_cast<useconds_t>(interrupt_ms) * 1000);
-        kill(child, SIGINT);
-    }
     int status = 0;
     const bool ended = poll_until([&] { return waitpid(child, &status, WNOHANG) == child; }, 60000);
     if (!ended) {
@@ -88,6 +77,7 @@ Outcome run_program(const std::string &program, const std::vector<std::string> &
     outcome.status = ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 #endif
     outcome.out = read_file(out);
-    outcome.err = read_file(err);
+    for (char c : read_file(err))
+        if (c != '\r') outcome.err += c; // a Windows console program writes text with CR LF
     return outcome;
 }
