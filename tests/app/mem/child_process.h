@@ -7,7 +7,7 @@
 #include <vector>
 
 struct Outcome {
-    int status = -1; // the exit status; -1 when it did not end within a minute
+    int status = -1; // the exit status; -1 when it did not start or end normally
     std::string out;
     std::string err; // with "\n" line ends on every system
 };

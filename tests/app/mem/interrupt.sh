@@ -21,16 +21,6 @@ status=0
 wait "$program" || status=$?
 took=$((($(date +%s%N) - interrupted) / 1000000))
 
-failed=0
-check() {
-  if [ "$2" != "$3" ]; then
-    echo "interrupt: $1: \"$2\", expected \"$3\"" >&2
-    failed=1
-  fi
-}
-check "exit status" "$status" 1
-check "message" "$(tr -d '\r' <err.txt)" "kalvo-mem: $port: interrupted; nothing written"
-check "out.mem" "$(cat out.mem)" old
-[ "$took" -lt 1000 ] || { echo "interrupt: ended $took ms after Ctrl+C" >&2; failed=1; }
-echo "interrupt: ended $took ms after Ctrl+C with status $status"
-exit "$failed"
+echo "interrupt: ended $took ms after Ctrl+C with status $status: $(tr -d '\r' <err.txt)"
+[ "$status" = 1 ] && [ "$took" -lt 1000 ] && [ "$(cat out.mem)" = old ] &&
+  [ "$(tr -d '\r' <err.txt)" = "kalvo-mem: $port: interrupted; nothing written" ]
