@@ -80,3 +80,9 @@ Channel channel_from_cells(const WideText &frequency, const WideText &mode,
                            const WideText &preatt) {
     return Channel{text_val(frequency), mode_text_to_code(mode), preatt_text_to_code(preatt)};
 }
+
+Channel listed_channel(const Channel &record) {
+    if (record.frequency == 0) return channel_from_cells(u"", u"", u"");
+    return channel_from_cells(text_str(record.frequency), mode_code_to_text(record.mode_code),
+                              preatt_code_to_text(record.preatt_code));
+}

@@ -42,3 +42,7 @@ WideText channel_row_text(int channel, const Channel &record);
 // The channel the cells of a row stand for (frequency cell through text_val).
 Channel channel_from_cells(const WideText &frequency, const WideText &mode,
                            const WideText &preatt);
+// What a received or loaded channel is once it has been a row: the channel
+// that row is saved as and sent as (codes without a name become "0", an
+// empty channel loses its codes).
+Channel listed_channel(const Channel &record);

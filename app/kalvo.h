@@ -43,8 +43,6 @@ struct AppState {
 
 extern AppState app;
 
-inline constexpr ObjectId EXCHANGE_PORT = 0;
-
 // Start-up after runtime_start: buffers, main window, port discovery, rows
 // and edit controls.
 void app_start();

@@ -1,6 +1,6 @@
 // The radio's memory commands as pure functions: building the read and write
 // commands, turning a command into the bytes sent, and turning a 50-byte reply
-// into a channel_list row. The exchange itself lives in transfer.cpp.
+// into a channel. The exchange itself lives in exchange.cpp.
 #pragma once
 
 #include "app/channel_codes.h"
@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+inline constexpr ObjectId EXCHANGE_PORT = 0; // the serial port of probes and exchanges
 inline constexpr int EXCHANGE_BUFFER_SIZE = 65;
 inline constexpr int READ_COMMAND_LENGTH = 7;
 inline constexpr int REPLY_LENGTH = 50;

@@ -15,8 +15,9 @@ declare -A max_len=(
   [fuzz_reply]=50
   [fuzz_text]=512
   [fuzz_file_patterns]=256
+  [fuzz_channel_csv]=4096
 )
-targets=(${FUZZ_TARGETS:-fuzz_memory_file fuzz_reply fuzz_text fuzz_file_patterns})
+targets=(${FUZZ_TARGETS:-fuzz_memory_file fuzz_reply fuzz_text fuzz_file_patterns fuzz_channel_csv})
 
 echo "=== fuzz: build"
 cmake --preset fuzz >/dev/null

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Ctrl+C in the middle of a read, as a terminal sends it (SIGINT, which wine
+# hands to a Windows console program as Ctrl+C):
+#   interrupt.sh <command that runs kalvo-mem...>
+# Reads from the first port with_radios.sh started (9600 baud: six seconds
+# for all channels) and interrupts after 1.5 s. The read must end at once
+# with status 1, saying so, and leave the file that was there as it was.
+set -euo pipefail
+port=${KALVO_TEST_PORTS%% *}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" # relative names: the same for a Windows program under wine
+echo old >out.mem
+
+"$@" read "$port" out.mem 2>err.txt &
+program=$!
+sleep 1.5
+kill -INT "$program"
+interrupted=$(date +%s%N)
+status=0
+wait "$program" || status=$?
+took=$((($(date +%s%N) - interrupted) / 1000000))
+
+echo "interrupt: ended $took ms after Ctrl+C with status $status: $(tr -d '\r' <err.txt)"
+[ "$status" = 1 ] && [ "$took" -lt 1000 ] && [ "$(cat out.mem)" = old ] &&
+  [ "$(tr -d '\r' <err.txt)" = "kalvo-mem: $port: interrupted; nothing written" ]
