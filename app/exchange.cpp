@@ -1,4 +1,4 @@
-#include "app/exchange.h"
+#include "exchange.h"
 #include "serial/serial.h"
 
 namespace {

@@ -1,8 +1,9 @@
 // Start-up and exit of the editor: the main window with its status bar and
 // 17 gadgets, the serial ports that open, the 100 empty rows.
-#include "app/kalvo.h"
+#include "kalvo.h"
 #include "gui/gui.h"
 #include "serial/serial.h"
+#include "start/start.h"
 
 AppState app;
 

@@ -5,7 +5,7 @@
 // dynamic ports).
 #include "serial/serial.h"
 
-#include "serial/internal/serial_device.h"
+#include "internal/serial_device.h"
 
 namespace {
 

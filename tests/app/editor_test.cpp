@@ -1,8 +1,7 @@
 // The editor on the real toolkit of the build (GTK under Xvfb, Win32 under
 // wine) against the transceivers with_radios.sh started: start-up, editing,
 // "Read TRX" and "Write TRX", loading and saving, and their failures.
-#include "tests/app/editor_harness.h"
-#include "tests/without_file_override.h"
+#include "editor_harness.h"
 
 #include "gui/gui.h"
 
@@ -12,6 +11,8 @@
 #include <cstdlib>
 
 #ifndef _WIN32
+#include "without_file_override.h"
+
 #include <unistd.h>
 #endif
 

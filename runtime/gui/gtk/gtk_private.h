@@ -2,9 +2,9 @@
 // hand-over of calls to the event-loop thread and small GLib helpers.
 #pragma once
 
-#include "gui/event_records.h"
+#include "internal/event_records.h"
 #include "gui/gui.h"
-#include "gui/gui_handover.h"
+#include "internal/gui_handover.h"
 
 #include <gtk/gtk.h>
 
@@ -39,7 +39,7 @@ inline ObjectId pointer_to_id(gconstpointer data) {
 // ---------------------------------------------------------------------------
 // Event-loop thread
 // ---------------------------------------------------------------------------
-// The thread that ran runtime_start owns every GTK object.
+// The thread that ran gui_init (through runtime_start) owns every GTK object.
 void gui_thread_bind();
 // Wakes every caller waiting on the event-loop thread and dismisses the
 // requesters they wait on; later calls from other threads return at once.

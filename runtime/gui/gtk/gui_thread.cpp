@@ -1,5 +1,5 @@
 // Hand-over of toolkit calls to the event-loop thread. GTK objects belong to
-// the thread that ran runtime_start; a call from any other thread is queued as
+// the thread that ran gui_init; a call from any other thread is queued as
 // an idle source on the default main context and its caller sleeps until the
 // event loop has run it. An idle source is used rather than
 // g_main_context_invoke, which runs the function on the calling thread

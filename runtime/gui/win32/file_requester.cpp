@@ -1,7 +1,7 @@
 // Open and save file requesters on the system's common dialogs.
 #include "win32_private.h"
 
-#include "gui/chosen_files.h"
+#include "internal/chosen_files.h"
 
 #include <commdlg.h>
 

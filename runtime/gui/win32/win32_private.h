@@ -2,9 +2,9 @@
 // codes and the hand-over of calls to the thread that owns the windows.
 #pragma once
 
-#include "gui/event_records.h"
+#include "internal/event_records.h"
 #include "gui/gui.h"
-#include "gui/gui_handover.h"
+#include "internal/gui_handover.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX

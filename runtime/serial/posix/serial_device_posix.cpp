@@ -1,8 +1,8 @@
 // Serial devices on POSIX terminals. Descriptors stay non-blocking, so reads
 // and writes never wait.
-#include "serial/internal/serial_device.h"
+#include "internal/serial_device.h"
 
-#include "serial/posix/serial_posix.h"
+#include "posix/serial_posix.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,6 +1,6 @@
 // Line parameters to terminal settings. No system call happens here, so
 // serial_open can reject bad parameters before it touches any device.
-#include "serial/posix/serial_posix.h"
+#include "posix/serial_posix.h"
 
 #include <cstring>
 #include <iterator>

@@ -1,6 +1,6 @@
 // Line parameters to the fields of a Win32 device control block. No system
 // call happens here.
-#include "serial/win32/serial_win32.h"
+#include "win32/serial_win32.h"
 
 namespace {
 

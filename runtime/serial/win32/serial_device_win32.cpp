@@ -1,9 +1,9 @@
 // Serial devices on Win32 communications devices. Handles are synchronous:
 // a read waits until its full length has arrived, so callers ask for no more
 // than serial_input_available reported; a write ends within its time-out.
-#include "serial/internal/serial_device.h"
+#include "internal/serial_device.h"
 
-#include "serial/win32/serial_win32.h"
+#include "win32/serial_win32.h"
 
 namespace {
 

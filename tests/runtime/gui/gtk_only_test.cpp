@@ -3,7 +3,7 @@
 // of the event loop, and file filters from pattern lists.
 #include "toolkit_view.h"
 
-#include "gui/gtk/gtk_private.h"
+#include "gtk/gtk_private.h"
 
 #include <gtest/gtest.h>
 

@@ -5,6 +5,8 @@
 
 #include "toolkit_view.h"
 
+#include "start/start.h"
+
 #include <gdk/gdkx.h>
 #include <glib/gstdio.h>
 #include <gtk/gtk.h>
