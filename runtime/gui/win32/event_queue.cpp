@@ -27,6 +27,10 @@ LRESULT CALLBACK post_event_procedure(HWND hwnd, UINT message, WPARAM wparam, LP
         gui_thread_run_posted(lparam);
         return 0;
     }
+    if (message == WM_KW_LATER) {
+        gui_thread_start_later(hwnd, lparam);
+        return 0;
+    }
     if (message == post_event_message && post_event_message) {
         auto *post = reinterpret_cast<ForeignPost *>(lparam);
         // The suspension counter covers the owner's own changes, not this.
