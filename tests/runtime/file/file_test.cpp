@@ -77,6 +77,20 @@ TEST_F(FileTest, NamesThatAreNoUtf8RoundTrip) {
     EXPECT_EQ(files_in_folder(), 1);
 }
 
+// A name with a leading surrogate that has no trailing one has no bytes: it
+// names no file at all, not what is left of it once the surrogate is gone.
+TEST_F(FileTest, NamesWithALoneLeadingSurrogateNameNoFile) {
+    const fs::path home = fs::current_path();
+    fs::current_path(dir);
+    for (const char16_t *broken : {u"/x/a\xD800y\xDC80", u"a\xD800y\xDC80", u"b\xD800"}) {
+        EXPECT_EQ(text_to_file_name(broken), "");
+        EXPECT_EQ(file_create(7, broken), 0);
+        EXPECT_LT(file_size(broken), 0);
+    }
+    fs::current_path(home);
+    EXPECT_EQ(files_in_folder(), 0);
+}
+
 const std::string OLD_BYTES = '*' + std::string(599, '\0'), NEW_BYTES(600, 'n');
 
 // Saving over a file changes its bytes only: a symbolic link stays a link,
