@@ -24,12 +24,23 @@ const Seen SAVE_CHOOSER{"Please choose file to save", "file chooser"};
 const Seen REPLACE{"", "File exists, replace?"};
 const Seen TIMED_OUT{"Error", "TRX not responding!"};
 
-// The seven controls a transfer disables.
+// The seven controls a transfer disables, in the order it disables and
+// enables them.
+std::vector<std::intptr_t> transfer_controls() {
+    return {app.update_button, app.clear_button, app.port_combo, app.read_button,
+            app.write_button, app.load_button, app.save_button};
+}
+
 bool all_controls(bool enabled) {
-    for (std::intptr_t gadget : {app.update_button, app.clear_button, app.port_combo, app.read_button,
-                                 app.write_button, app.load_button, app.save_button})
-        if (is_enabled(gadget) != enabled) return false;
-    return true;
+    return std::ranges::all_of(transfer_controls(), [&](std::intptr_t gadget) { return is_enabled(gadget) == enabled; });
+}
+
+// How many of them are enabled, when those are the first ones in that order; else -1.
+int controls_enabled_in_order() {
+    const std::vector<std::intptr_t> controls = transfer_controls();
+    const auto first_dead = std::ranges::find_if(controls, [](std::intptr_t gadget) { return !is_enabled(gadget); });
+    if (std::any_of(first_dead, controls.end(), is_enabled)) return -1;
+    return static_cast<int>(first_dead - controls.begin());
 }
 
 std::vector<std::string> all_rows() {
@@ -76,7 +87,13 @@ protected:
         EXPECT_TRUE(run_events_until([] { return app.exchange_running.load(); }, 2000));
         EXPECT_TRUE(all_controls(false));
         click(button);
-        EXPECT_TRUE(run_events_until([] { return all_controls(true); }, 30000));
+        bool in_order = true;
+        EXPECT_TRUE(run_events_until([&] {
+            const int enabled = controls_enabled_in_order();
+            in_order = in_order && enabled >= 0;
+            return enabled == 7;
+        }, 30000));
+        EXPECT_TRUE(in_order) << "the controls came back out of order";
     }
     // The requesters a whole exchange showed.
     static std::vector<Seen> exchange(std::intptr_t button) {
