@@ -244,8 +244,15 @@ TEST_F(Editor, RefusesWhatCannotBeAChannelAndCarriesOn) {
     const std::string row_2 = row(2);
     std::vector<std::string> refused{"99999", "56000001", "", "abc", "-7050000"};
 #ifdef _WIN32
-    // Typed into the field as it is (GTK's fields leave control characters out).
+    // Typed into the field as it is (GTK's fields leave control characters
+    // out): a line feed would split the row; other control characters are
+    // taken as typed when the number before them is in range.
     refused.insert(refused.end(), {"70\t50000", "7050000\nLSB"});
+    for (const std::string frequency : {"\t7050000", "7050000\t\x01"}) {
+        edit(3, frequency, 0, 0);
+        EXPECT_EQ(take_seen(), NONE) << frequency;
+        EXPECT_EQ(row(3), "3|" + frequency + "|USB|---");
+    }
 #endif
     for (const std::string &frequency : refused) {
         edit(2, frequency, 0, 0);
