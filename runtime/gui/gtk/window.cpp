@@ -151,6 +151,12 @@ void on_destroy(GtkWidget *widget, gpointer window) {
     registry_free(window_registry, id);
 }
 
+// Resizability comes from the flags as given: a tool window loses its
+// maximise gadget and opening states, not the resizing they asked for.
+bool is_resizable(std::int32_t flags) {
+    return flags & (sizeable | maximize_gadget | open_maximized);
+}
+
 std::int32_t effective_flags(std::int32_t x, std::int32_t y, std::int32_t flags) {
     if (x == NOT_GIVEN || y == NOT_GIVEN)
         flags |= screen_centered;
@@ -159,13 +165,8 @@ std::int32_t effective_flags(std::int32_t x, std::int32_t y, std::int32_t flags)
     return flags;
 }
 
-bool is_resizable(std::int32_t flags) {
-    return flags & (sizeable | maximize_gadget | open_maximized);
-}
-
-void set_decorations(GtkWidget *window, std::int32_t flags) {
+void set_decorations(GtkWidget *window, std::int32_t flags, bool resizable) {
     GdkWindow *native = gtk_widget_get_window(window);
-    const bool resizable = is_resizable(flags);
     int decorations = 0;
     if (!(flags & borderless)) {
         decorations = GDK_DECOR_BORDER | GDK_DECOR_TITLE;
@@ -270,6 +271,7 @@ std::intptr_t open_on_gui_thread(ObjectId number, std::int32_t x, std::int32_t y
         registry_free(window_registry, id);
         return 0;
     }
+    const bool resizable = is_resizable(flags);
     flags = effective_flags(x, y, flags);
     g_object_set_data(G_OBJECT(window), "Window", window);
     gtk_window_set_title(GTK_WINDOW(window), text_to_utf8(title).c_str());
@@ -278,7 +280,7 @@ std::intptr_t open_on_gui_thread(ObjectId number, std::int32_t x, std::int32_t y
     set_int(window, "kw_previous_height", height);
     if (!(flags & (screen_centered | window_centered)))
         gtk_window_move(GTK_WINDOW(window), x, y);
-    if (is_resizable(flags)) {
+    if (resizable) {
         gtk_widget_set_size_request(window, 30, 30);
     } else {
         gtk_window_set_resizable(GTK_WINDOW(window), FALSE);
@@ -290,7 +292,7 @@ std::intptr_t open_on_gui_thread(ObjectId number, std::int32_t x, std::int32_t y
         gtk_window_set_skip_taskbar_hint(GTK_WINDOW(window), FALSE);
         gtk_window_set_skip_pager_hint(GTK_WINDOW(window), FALSE);
     }
-    set_decorations(window, flags);
+    set_decorations(window, flags, resizable);
     window_center(window, flags, parent);
     build_content(window, id_to_pointer(id));
     if (parent)

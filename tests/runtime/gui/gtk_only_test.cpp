@@ -38,6 +38,22 @@ TEST(Gtk, NoActivationWindowMayCloseAtOnce) {
     g_log_set_always_fatal(fatal);
 }
 
+// A tool window with a maximise gadget keeps the resizing the gadget asked
+// for, though it shows no maximise gadget.
+TEST(Gtk, ResizableToolWindowStaysResizable) {
+    const std::int32_t tool_with_maximise = 0x810;
+    const std::intptr_t window = window_open(ANY, 10, 10, 200, 100, u"tool", tool_with_maximise);
+    pump_events(100);
+    const WindowLook look = look_of(window);
+    EXPECT_TRUE(look.sizeable);
+    EXPECT_FALSE(look.maximise_box);
+    EXPECT_FALSE(look.minimise_box);
+    GtkWindow *native = GTK_WINDOW(window_native_handle(window));
+    EXPECT_TRUE(gtk_window_get_resizable(native));
+    EXPECT_EQ(gtk_window_get_type_hint(native), GDK_WINDOW_TYPE_HINT_UTILITY);
+    window_close(window);
+}
+
 // An 80-pixel port combo shows where "/dev/ttyUSB0" and "/dev/ttyUSB57"
 // differ, their end, and the whole name as a tooltip.
 TEST(Gtk, ComboCutsALongItemAtItsStartAndShowsItAllAsATooltip) {
