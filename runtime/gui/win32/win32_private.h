@@ -191,6 +191,7 @@ struct GadgetRecord {
 };
 
 void gadget_system_init();
+void common_controls_register();
 GadgetRecord *gadget_lookup(ObjectId gadget);
 // The gadget whose control hwnd is, or null.
 GadgetRecord *gadget_of_control(HWND hwnd);

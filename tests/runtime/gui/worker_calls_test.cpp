@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -138,6 +139,37 @@ TEST_F(WorkerCalls, WorkerFileRequesterBlocksOnlyTheWorker) {
     worker.join();
     answered_dialog();
     EXPECT_EQ(from_native_name(chosen), file);
+}
+
+// A post from another thread follows the queue's rules as the event loop's
+// own do: dropped while the queue is suspended, unless flagged to pass, and
+// its payload released once nobody will see it.
+TEST_F(WorkerCalls, PostsFromAnotherThreadFollowTheQueuesRules) {
+    static std::atomic<int> released;
+    static int dropped_payload = 1, kept_payload = 10;
+    released = 0;
+    const auto release = [](void *payload) { released += *static_cast<int *>(payload); };
+    drain_events();
+    event_queue_suspend();
+    std::atomic<bool> posted{false};
+    std::thread poster([&] {
+        event_post_full(EVENT_GADGET, 42, window, 0, &dropped_payload, release, 0);
+        event_post_full(EVENT_GADGET, 43, window, 0, &kept_payload, release, EVENT_POST_WHILE_SUSPENDED);
+        posted = true;
+    });
+    std::vector<SeenEvent> seen;
+    for (int tries = 0; tries < 200 && !posted; ++tries)
+        for (const SeenEvent &event : pump_events(10))
+            seen.push_back(event);
+    poster.join();
+    for (const SeenEvent &event : pump_events(50))
+        seen.push_back(event);
+    event_queue_resume();
+    for (const SeenEvent &event : pump_events(50))
+        seen.push_back(event);
+    EXPECT_EQ(subtypes_of(seen, 42).size(), 0u);
+    EXPECT_EQ(subtypes_of(seen, 43).size(), 1u);
+    EXPECT_EQ(released, dropped_payload + kept_payload);
 }
 
 // A worker's removal waits for its next toolkit call. When none comes, it is

@@ -66,6 +66,25 @@ TEST_F(Win32, TabMovesAmongEnabledTabStopsAndCombosKeepTheirHeight) {
     }
 }
 
+// An editable combo answers with the text typed into it, image combo or not.
+TEST_F(Win32, EditableCombosAnswerWithTheTypedText) {
+    constexpr std::int32_t editable = CBS_DROPDOWN, with_images = 0x10000000;
+    for (const std::int32_t flags : {editable, editable | with_images}) {
+        const ObjectId combo = gadget_create_combo(ANY, 100, 10, 120, 22, flags);
+        gadget_add_item(combo, -1, u"COM1");
+        gadget_add_item(combo, -1, u"COM2");
+        gadget_set_state(combo, 1);
+        EXPECT_EQ(gadget_get_text(combo), u"COM2") << flags;
+        HWND edit = flags & with_images ? reinterpret_cast<HWND>(SendMessageW(control(combo), CBEM_GETEDITCONTROL, 0, 0))
+                                        : FindWindowExW(control(combo), nullptr, L"Edit", nullptr);
+        ASSERT_NE(edit, nullptr) << flags;
+        SetWindowTextW(edit, L"COM77");
+        EXPECT_EQ(gadget_get_text(combo), u"COM77") << flags;
+        EXPECT_EQ(gadget_get_state(combo), -1) << flags;   // no item is what was typed
+        gadget_free(combo);
+    }
+}
+
 // Two on one window: freeing the newer leaves the older drawing its fields.
 TEST_F(Win32, ASecondStatusBarLeavesTheFirstDrawing) {
     statusbar_create(33, hwnd);
