@@ -112,7 +112,23 @@ gboolean on_motion(GtkWidget *, GdkEvent *, gpointer window) {
     return FALSE;
 }
 
-gboolean on_layout_draw(GtkWidget *layout, cairo_t *, gpointer window) {
+// The gadget area's own colour (window_set_color), stored as colour + 1 so
+// that 0 leaves the theme's background. GtkLayout paints no background of its
+// own, so it is painted here, under the gadgets the layout draws next.
+constexpr char layout_colour_key[] = "kw_layout_colour";
+
+void paint_layout_colour(GtkWidget *layout, cairo_t *cr) {
+    const auto stored = get_int(layout, layout_colour_key);
+    if (stored == 0)
+        return;
+    const auto colour = static_cast<std::uint32_t>(stored - 1);
+    cairo_set_source_rgb(cr, (colour & 0xFF) / 255.0, ((colour >> 8) & 0xFF) / 255.0,
+                         ((colour >> 16) & 0xFF) / 255.0);
+    cairo_paint(cr);
+}
+
+gboolean on_layout_draw(GtkWidget *layout, cairo_t *cr, gpointer window) {
+    paint_layout_colour(layout, cr);
     post(event_repaint, window);
     GtkWidget *top = gtk_widget_get_toplevel(layout);
     if (get_int(top, "kw_restore_focus")) {
@@ -427,11 +443,7 @@ void window_set_color(ObjectId window, std::int32_t colour) {
             return;
         auto *layout = static_cast<GtkWidget *>(
             g_object_get_data(G_OBJECT(record->widget), "kw_gadgetlist_container"));
-        const GdkRGBA rgba{(colour & 0xFF) / 255.0, ((colour >> 8) & 0xFF) / 255.0,
-                           ((colour >> 16) & 0xFF) / 255.0, 1.0};
-        G_GNUC_BEGIN_IGNORE_DEPRECATIONS
-        gtk_widget_override_background_color(layout, GTK_STATE_FLAG_NORMAL,
-                                             colour == -1 ? nullptr : &rgba);
-        G_GNUC_END_IGNORE_DEPRECATIONS
+        set_int(layout, layout_colour_key, colour == -1 ? 0 : (colour & 0xFFFFFF) + 1);
+        gtk_widget_queue_draw(layout);
     });
 }
