@@ -219,6 +219,7 @@ TEST_F(ChannelList, ItemAndColumnOperationsShowInTheList) {
 
     EXPECT_EQ(gadget_get_attribute(list, LIST_ATTRIBUTE_COLUMN_COUNT), 4);
     gadget_set_item_attribute(list, 0, LIST_ATTRIBUTE_COLUMN_WIDTH, 77, 2);
+    pump_events(50);   // the width shown, once the list is laid out again
     EXPECT_EQ(gadget_get_item_attribute(list, 0, LIST_ATTRIBUTE_COLUMN_WIDTH, 2), 77);
     gadget_set_item_attribute(list, 0, LIST_ATTRIBUTE_COLUMN_WIDTH, 0, 2);
     EXPECT_EQ(gadget_get_item_attribute(list, 0, LIST_ATTRIBUTE_COLUMN_WIDTH, 2), 0);
