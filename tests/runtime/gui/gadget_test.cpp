@@ -69,6 +69,13 @@ TEST_F(Gadgets, FieldsFilterWhatTheUserTypesButNotTheProgramsText) {
     const Subtypes typed = subtypes_of(pump_events(30), plain);
     EXPECT_EQ(std::count(typed.begin(), typed.end(), CHANGED), 1);
     EXPECT_EQ(gadget_get_text(plain), u"70500001");
+    // A length limit holds what the user types, not what the program sets.
+    gadget_set_attribute(digits, GADGET_ATTRIBUTE_MAX_LENGTH, 3);
+    EXPECT_EQ(gadget_get_attribute(digits, GADGET_ATTRIBUTE_MAX_LENGTH), 3);
+    type_into(digits, "456");
+    EXPECT_EQ(shown_text(digits), "374");
+    gadget_set_attribute(digits, GADGET_ATTRIBUTE_MAX_LENGTH, -2);
+    EXPECT_EQ(gadget_get_attribute(digits, GADGET_ATTRIBUTE_MAX_LENGTH), 1);
     for (auto gadget : {digits, fixed, plain})
         gadget_free(gadget);
 }

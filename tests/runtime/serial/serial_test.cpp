@@ -134,7 +134,32 @@ TEST_F(SerialTest, OutputDrainsAndLineChangesReportTheirOutcome) {
     EXPECT_TRUE(answers(open_port(ANY)));
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+// Rates, stop bits and handshakes as the driver reports them back (a
+// pseudo-terminal behind the COM port keeps 8 bits without parity).
+TEST_F(SerialTest, LineSettingsReachTheDriver) {
+    struct Setting {
+        std::int32_t baud;
+        float stop_bits;
+        BYTE stop_code;
+        std::int32_t handshake;
+    };
+    // XON/XOFF leaves the CTS setting as the driver had it (off from the open
+    // before), and the other handshakes leave XON/XOFF as it was.
+    for (const Setting &setting : {Setting{1200, 1.0f, ONESTOPBIT, 0}, Setting{115200, 1.0f, ONESTOPBIT, 3},
+                                   Setting{19200, 2.0f, TWOSTOPBITS, 2}}) {
+        const std::intptr_t handle = serial_open(0, name, setting.baud, 0, 8, setting.stop_bits, setting.handshake, 64, 64);
+        ASSERT_NE(handle, 0) << setting.baud;
+        DCB control{};
+        control.DCBlength = sizeof control;
+        ASSERT_TRUE(GetCommState(reinterpret_cast<HANDLE>(handle), &control));
+        EXPECT_EQ(control.BaudRate, static_cast<DWORD>(setting.baud));
+        EXPECT_EQ(control.StopBits, setting.stop_code) << setting.baud;
+        EXPECT_EQ(control.fOutxCtsFlow, setting.handshake == 2 ? 1u : 0u) << setting.baud;
+        EXPECT_TRUE(setting.handshake != 3 || (control.fOutX && control.fInX)) << setting.baud;
+    }
+}
+#else
 // Rates, sizes, stop bits, parity and handshakes as the terminal takes them;
 // a rate or size it has no setting for is refused before anything opens.
 TEST_F(SerialTest, LineSettingsReachTheTerminal) {
