@@ -116,7 +116,7 @@ TEST_F(Gadgets, SizesColoursAndWindowOfEveryKind) {
     for (int n = 0; n < 4; ++n) {
         EXPECT_EQ(gadget_kind(gadgets[n]), kinds[n]);
         EXPECT_EQ(std::make_pair(gadget_width(gadgets[n]), gadget_height(gadgets[n])), sizes[n]) << kinds[n];
-        EXPECT_GT(gadget_width(gadgets[n], 1), 0) << kinds[n];
+        EXPECT_GT(gadget_width(gadgets[n], 1) * gadget_height(gadgets[n], 1), 0) << kinds[n];
         EXPECT_EQ(gadget_window_of(gadget_native_handle(gadgets[n])), window) << kinds[n];
     }
     EXPECT_EQ(shown_text(gadgets[0]), "Read TRX");
