@@ -32,12 +32,12 @@ std::intptr_t edited_channel() {
     return text_val(gadget_get_text(app.channel_field));
 }
 
-// A line feed would split the row's cells, and no frequency holds a tab or
-// any other control character.
-bool has_control_character(const WideText &text) {
+// A line feed would split the row's cells; any other character is the
+// user's to type, as long as text_val reads a frequency in range.
+bool has_line_feed(const WideText &text) {
     for (char16_t unit : text) {
         if (unit == 0) break; // the text ends here
-        if (unit < 0x20 || unit == 0x7F) return true;
+        if (unit == u'\n') return true;
     }
     return false;
 }
@@ -68,7 +68,7 @@ void show_selected_channel() {
 void update_channel() {
     WideText typed = gadget_get_text(app.frequency_field);
     std::int64_t frequency = text_val(typed);
-    if (has_control_character(typed) || frequency < LOWEST_FREQUENCY || frequency > HIGHEST_FREQUENCY) {
+    if (has_line_feed(typed) || frequency < LOWEST_FREQUENCY || frequency > HIGHEST_FREQUENCY) {
         requester_message(u"Error", u"Frequency out of range", REQUESTER_ERROR);
         return;
     }

@@ -37,6 +37,9 @@ struct AppState {
     // Set on the main thread when an exchange is started, cleared by the
     // worker as its very last step: at most one exchange runs at a time.
     std::atomic<bool> exchange_running{false};
+    // Set by the worker while it hands the controls back, after it cleared
+    // exchange_running.
+    std::atomic<bool> controls_returning{false};
     // Set at exit: the worker stops at its next step and closes the port.
     std::atomic<bool> stop_requested{false};
 };

@@ -102,6 +102,7 @@ void app_start() {
     app.rx_buffer = std::make_unique<unsigned char[]>(EXCHANGE_BUFFER_SIZE);
     app.tx_buffer = std::make_unique<unsigned char[]>(EXCHANGE_BUFFER_SIZE);
     app.exchange_running = false;
+    app.controls_returning = false;
     app.stop_requested = false;
     build_main_window(0, 0, 530, 310);
     discover_ports();

@@ -36,15 +36,26 @@ public:
 
 using Exchanger = ExchangeEnd (*)(const WideText &, ExchangeSide &, ExchangeBuffers);
 
+// An exchange clicked while the previous one was still handing the controls
+// back: once they are all back, they go dead again for this one.
+void wait_for_controls_returned() {
+    if (!app.controls_returning.load()) return;
+    while (app.controls_returning.load()) delay_ms(1);
+    set_controls_busy(1);
+}
+
 // The whole exchange on the chosen port, then the controls back.
 void run_exchange(Exchanger exchange) {
+    wait_for_controls_returned();
     EditorSide side;
     exchange(gadget_get_text(app.port_combo), side, {app.rx_buffer.get(), app.tx_buffer.get()});
     statusbar_progress(app.status_bar, 0, 0);
     // Cleared before the buttons come back, so that a click on them starts
     // the next exchange; the port is closed and the rows left alone by now.
+    app.controls_returning = true;
     app.exchange_running = false;
     set_controls_busy(0);
+    app.controls_returning = false;
 }
 
 void start_exchange(ThreadProcedure worker) {
@@ -61,12 +72,9 @@ void start_exchange(ThreadProcedure worker) {
 } // namespace
 
 void set_controls_busy(std::int32_t state) {
-    // The two transfer buttons last: a transfer started the moment they come
-    // back finds the other controls already handed back, not re-enabled
-    // behind it.
     for (std::intptr_t gadget : {app.update_button, app.clear_button, app.port_combo,
-                                 app.load_button, app.save_button, app.write_button,
-                                 app.read_button}) {
+                                 app.read_button, app.write_button, app.load_button,
+                                 app.save_button}) {
         gadget_disable(gadget, state);
     }
 }

@@ -247,6 +247,16 @@ constexpr char16_t ESCAPED_BYTE = 0xDC00;
 
 bool is_escaped_byte(char16_t unit) { return unit >= ESCAPED_BYTE + 0x80 && unit <= ESCAPED_BYTE + 0xFF; }
 
+// A leading surrogate without its trailing one, which UTF-8 drops (at the end)
+// or refuses together with everything around it.
+bool has_lone_leading(std::u16string_view units)
+{
+    for (std::size_t i = 0; i < units.size(); ++i)
+        if (is_leading(units[i]) && (i + 1 == units.size() || !is_trailing(units[i + 1])))
+            return true;
+    return false;
+}
+
 } // namespace
 
 std::string text_to_file_name(const WideText &text)
@@ -258,7 +268,12 @@ std::string text_to_file_name(const WideText &text)
         bool paired = i > 0 && is_leading(units[i - 1]);
         if (i < units.size() && (paired || !is_escaped_byte(units[i])))
             continue;
-        name += text_to_utf8(WideText(units.substr(run, i - run)));
+        // A piece that does not convert whole spoils the name: what would be
+        // left of it names some other file.
+        const std::u16string_view piece = units.substr(run, i - run);
+        if (has_lone_leading(piece))
+            return std::string();
+        name += text_to_utf8(WideText(piece));
         if (i < units.size())
             name += static_cast<char>(units[i] - ESCAPED_BYTE);
         run = i + 1;

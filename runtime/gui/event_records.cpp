@@ -148,6 +148,26 @@ void event_records_purge_window(std::intptr_t window) {
 
 std::int32_t event_wait() { return event_wait_timeout(-1); }
 
+void event_post(std::int32_t type, std::intptr_t object, std::intptr_t window,
+                std::intptr_t subtype) {
+    event_post_full(type, object, window, subtype, nullptr, nullptr, 0);
+}
+
+// From any thread the same post: on the event loop's thread, under the
+// queue's rules of suspension and merging, so a worker's post is dropped
+// while the program changes a gadget just as the toolkit's own would be.
+void event_post_full(std::int32_t type, std::intptr_t object, std::intptr_t window,
+                     std::intptr_t subtype, void *payload, void (*release)(void *),
+                     std::uint32_t flags) {
+    const bool posted = on_gui_thread([&] {
+        event_records_post(type, object, window, subtype, payload, release, flags);
+        return true;
+    });
+    // An event that never queued still owns its payload.
+    if (!posted && payload && release)
+        release(payload);
+}
+
 std::intptr_t event_gadget() {
     return on_gui_thread([] { return event_records_current_object(); });
 }

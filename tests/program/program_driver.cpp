@@ -278,21 +278,42 @@ bool Program::answer(const std::string &caption) {
 
 bool Program::choose_file(const std::string &path) {
     Accessible chooser;
-    if (!wait_until([&] { return (chooser = window("file chooser")) != nullptr; }, 5000)) return false;
+    if (!wait_until([&] { return (chooser = window("file chooser")) != nullptr; }, 10000)) return false;
     const std::string title = name_of(chooser.get());
-    // Without a window manager the chooser takes the keyboard only when asked.
+    // States are read afresh: the library keeps the ones it has read.
+    const auto now = [&](AtspiAccessible *item, AtspiStateType state) {
+        atspi_accessible_clear_cache(item);
+        return has_state(item, state);
+    };
+    // Without a window manager the chooser takes the keyboard only when asked;
+    // keys pressed before it has it would go elsewhere.
     xdotool({"search", "--sync", "--onlyvisible", "--name", "^" + title + "$", "windowfocus", "--sync"});
-    std::this_thread::sleep_for(300ms);
+    if (!wait_until([&] { return now(chooser.get(), ATSPI_STATE_ACTIVE); }, 5000)) return false;
     if (path.empty()) {
         xdotool({"key", "Escape"});
     } else {
         // The load chooser shows its name box on Ctrl+L; the save chooser has one.
-        xdotool({"key", title.find("load") != std::string::npos ? "ctrl+l" : "ctrl+a", "ctrl+a", "type", "--delay",
-                 "5", "--", path});
-        std::this_thread::sleep_for(400ms); // the name completion settles
+        if (title.find("load") != std::string::npos) xdotool({"key", "ctrl+l"});
+        Accessible entry;
+        const auto name_box = [&] {
+            entry = find(chooser.get(), [&](AtspiAccessible *item) {
+                return role_of(item) == "text" && now(item, ATSPI_STATE_FOCUSED);
+            });
+            return entry != nullptr;
+        };
+        const auto typed = [&] {
+            const Owned<AtspiText> text(atspi_accessible_get_text_iface(entry.get()));
+            return text && take(atspi_text_get_text(text.get(), 0, -1, nullptr)) == path;
+        };
+        if (!wait_until(name_box, 5000)) return false;
+        xdotool({"key", "ctrl+a", "type", "--delay", "5", "--", path});
+        if (!wait_until(typed, 5000)) return false;
+        // The chooser completes names from the folder it loads meanwhile, and
+        // takes a Return before that has ended as a request to complete.
+        std::this_thread::sleep_for(400ms);
         xdotool({"key", "Return"});
     }
-    return wait_until([&] { return !window("file chooser"); }, 5000);
+    return wait_until([&] { return !window("file chooser"); }, 10000);
 }
 
 void Program::request_close() {

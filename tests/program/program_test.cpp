@@ -16,7 +16,7 @@ namespace {
 // The transceivers tests/program/CMakeLists.txt starts, each from radio.mem.
 const std::string RADIO = "/dev/ttyUSB0";        // answers at once
 const std::string FALLS_SILENT = "/dev/ttyUSB1"; // after five channels
-const std::string HANGS_UP = "/dev/ttyUSB2";     // at the 38th command
+const std::string HANGS_UP = "/dev/ttyUSB2";     // at the second command
 const std::string SLOW = "/dev/ttyUSB3";         // 9600 baud, only read from
 const std::string SLOW_WRITTEN = "/dev/ttyUSB4"; // 9600 baud, read and written
 const std::vector<std::string> NONE;

@@ -45,23 +45,6 @@ std::int32_t wait_on_gui_thread(std::int32_t ms) {
 
 void event_system_init() { event_records_reset(); }
 
-void event_post(std::int32_t type, std::intptr_t object, std::intptr_t window,
-                std::intptr_t subtype) {
-    event_post_full(type, object, window, subtype, nullptr, nullptr, 0);
-}
-
-void event_post_full(std::int32_t type, std::intptr_t object, std::intptr_t window,
-                     std::intptr_t subtype, void *payload, void (*release)(void *),
-                     std::uint32_t flags) {
-    const bool posted = on_gui_thread([&] {
-        event_records_post(type, object, window, subtype, payload, release, flags);
-        return true;
-    });
-    // An event that never queued still owns its payload.
-    if (!posted && payload && release)
-        release(payload);
-}
-
 std::int32_t event_wait_timeout(std::int32_t ms) {
     return on_gui_thread([&] { return wait_on_gui_thread(ms); });
 }

@@ -104,6 +104,28 @@ bool run_on_gui_thread(void (*call)(void *), void *context) {
     return false;
 }
 
+namespace {
+
+struct LaterCall {
+    void (*call)(void *);
+    void *context;
+};
+
+gboolean run_later_call(gpointer data) {
+    const auto *later = static_cast<LaterCall *>(data);
+    later->call(later->context);
+    return G_SOURCE_REMOVE;
+}
+
+} // namespace
+
+// A low-priority timer: whatever is already queued at the default priority,
+// such as a worker's next call, comes first.
+void run_later_on_gui_thread(void (*call)(void *), void *context) {
+    g_timeout_add_full(G_PRIORITY_LOW, REMOVAL_GRACE_MS, run_later_call, new LaterCall{call, context},
+                       [](gpointer data) { delete static_cast<LaterCall *>(data); });
+}
+
 bool gui_wait_until(bool (*done)(void *), void *context) {
     std::unique_lock<std::mutex> lock(handover_lock);
     handover_signal.wait(lock, [&] { return done(context) || shutting_down; });

@@ -112,7 +112,23 @@ gboolean on_motion(GtkWidget *, GdkEvent *, gpointer window) {
     return FALSE;
 }
 
-gboolean on_layout_draw(GtkWidget *layout, cairo_t *, gpointer window) {
+// The gadget area's own colour (window_set_color), stored as colour + 1 so
+// that 0 leaves the theme's background. GtkLayout paints no background of its
+// own, so it is painted here, under the gadgets the layout draws next.
+constexpr char layout_colour_key[] = "kw_layout_colour";
+
+void paint_layout_colour(GtkWidget *layout, cairo_t *cr) {
+    const auto stored = get_int(layout, layout_colour_key);
+    if (stored == 0)
+        return;
+    const auto colour = static_cast<std::uint32_t>(stored - 1);
+    cairo_set_source_rgb(cr, (colour & 0xFF) / 255.0, ((colour >> 8) & 0xFF) / 255.0,
+                         ((colour >> 16) & 0xFF) / 255.0);
+    cairo_paint(cr);
+}
+
+gboolean on_layout_draw(GtkWidget *layout, cairo_t *cr, gpointer window) {
+    paint_layout_colour(layout, cr);
     post(event_repaint, window);
     GtkWidget *top = gtk_widget_get_toplevel(layout);
     if (get_int(top, "kw_restore_focus")) {
@@ -151,6 +167,12 @@ void on_destroy(GtkWidget *widget, gpointer window) {
     registry_free(window_registry, id);
 }
 
+// Resizability comes from the flags as given: a tool window loses its
+// maximise gadget and opening states, not the resizing they asked for.
+bool is_resizable(std::int32_t flags) {
+    return flags & (sizeable | maximize_gadget | open_maximized);
+}
+
 std::int32_t effective_flags(std::int32_t x, std::int32_t y, std::int32_t flags) {
     if (x == NOT_GIVEN || y == NOT_GIVEN)
         flags |= screen_centered;
@@ -159,13 +181,8 @@ std::int32_t effective_flags(std::int32_t x, std::int32_t y, std::int32_t flags)
     return flags;
 }
 
-bool is_resizable(std::int32_t flags) {
-    return flags & (sizeable | maximize_gadget | open_maximized);
-}
-
-void set_decorations(GtkWidget *window, std::int32_t flags) {
+void set_decorations(GtkWidget *window, std::int32_t flags, bool resizable) {
     GdkWindow *native = gtk_widget_get_window(window);
-    const bool resizable = is_resizable(flags);
     int decorations = 0;
     if (!(flags & borderless)) {
         decorations = GDK_DECOR_BORDER | GDK_DECOR_TITLE;
@@ -270,6 +287,7 @@ std::intptr_t open_on_gui_thread(ObjectId number, std::int32_t x, std::int32_t y
         registry_free(window_registry, id);
         return 0;
     }
+    const bool resizable = is_resizable(flags);
     flags = effective_flags(x, y, flags);
     g_object_set_data(G_OBJECT(window), "Window", window);
     gtk_window_set_title(GTK_WINDOW(window), text_to_utf8(title).c_str());
@@ -278,7 +296,7 @@ std::intptr_t open_on_gui_thread(ObjectId number, std::int32_t x, std::int32_t y
     set_int(window, "kw_previous_height", height);
     if (!(flags & (screen_centered | window_centered)))
         gtk_window_move(GTK_WINDOW(window), x, y);
-    if (is_resizable(flags)) {
+    if (resizable) {
         gtk_widget_set_size_request(window, 30, 30);
     } else {
         gtk_window_set_resizable(GTK_WINDOW(window), FALSE);
@@ -290,7 +308,7 @@ std::intptr_t open_on_gui_thread(ObjectId number, std::int32_t x, std::int32_t y
         gtk_window_set_skip_taskbar_hint(GTK_WINDOW(window), FALSE);
         gtk_window_set_skip_pager_hint(GTK_WINDOW(window), FALSE);
     }
-    set_decorations(window, flags);
+    set_decorations(window, flags, resizable);
     window_center(window, flags, parent);
     build_content(window, id_to_pointer(id));
     if (parent)
@@ -425,11 +443,7 @@ void window_set_color(ObjectId window, std::int32_t colour) {
             return;
         auto *layout = static_cast<GtkWidget *>(
             g_object_get_data(G_OBJECT(record->widget), "kw_gadgetlist_container"));
-        const GdkRGBA rgba{(colour & 0xFF) / 255.0, ((colour >> 8) & 0xFF) / 255.0,
-                           ((colour >> 16) & 0xFF) / 255.0, 1.0};
-        G_GNUC_BEGIN_IGNORE_DEPRECATIONS
-        gtk_widget_override_background_color(layout, GTK_STATE_FLAG_NORMAL,
-                                             colour == -1 ? nullptr : &rgba);
-        G_GNUC_END_IGNORE_DEPRECATIONS
+        set_int(layout, layout_colour_key, colour == -1 ? 0 : (colour & 0xFFFFFF) + 1);
+        gtk_widget_queue_draw(layout);
     });
 }

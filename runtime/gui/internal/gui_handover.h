@@ -12,11 +12,19 @@ bool gui_thread_is_current();
 // call was dropped because shut-down began first.
 bool run_on_gui_thread(void (*call)(void *), void *context);
 
+// Runs call(context) on the event-loop thread a short while later (a
+// REMOVAL_GRACE_MS timer), without waiting for it. Not run when the event loop
+// never turns again.
+void run_later_on_gui_thread(void (*call)(void *), void *context);
+inline constexpr unsigned REMOVAL_GRACE_MS = 10;
+
 // A worker's removal of a gadget item is held back until that worker's next
 // toolkit call and carried out in the same turn of the event loop, so that a
 // replacement (a removal, then an item added at the same index) never shows
 // the user the gadget without that item. The worker cannot tell: everything
-// it asks of the toolkit afterwards sees the removal done.
+// it asks of the toolkit afterwards sees the removal done. A thread that makes
+// no further call (or one not started by thread_create, which nobody sees end)
+// does not hold it up: the event loop carries it out REMOVAL_GRACE_MS later.
 struct HeldRemoval {
     void (*remove)(std::intptr_t gadget, std::intptr_t item) = nullptr; // on the event-loop thread
     std::intptr_t gadget = 0;

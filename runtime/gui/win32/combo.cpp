@@ -81,9 +81,15 @@ void combo_set_state(GadgetRecord *record, std::intptr_t state) {
     SendMessageW(record->handle, CB_SETCURSEL, static_cast<WPARAM>(state), 0);
 }
 
+// An editable combo answers with what was typed; an image combo keeps that in
+// the edit control it owns.
 WideText combo_get_text(GadgetRecord *record) {
-    if (is_editable(record->handle) && !is_image_combo(record))
-        return window_text(record->handle);
+    if (is_editable(record->handle)) {
+        if (!is_image_combo(record))
+            return window_text(record->handle);
+        if (auto edit = reinterpret_cast<HWND>(SendMessageW(record->handle, CBEM_GETEDITCONTROL, 0, 0)))
+            return window_text(edit);
+    }
     const LRESULT selected = SendMessageW(record->handle, CB_GETCURSEL, 0, 0);
     return selected < 0 ? WideText() : combo_item_text(record, selected);
 }

@@ -6,15 +6,14 @@
 
 namespace {
 
-// A post from another thread, carried by "KW_PostEventMessage".
+// A post from another thread, carried by "KW_PostEventMessage" (no operation
+// of the toolkit sends it; event_post_full hands its post over instead).
 struct ForeignPost {
     std::int32_t type;
     std::intptr_t object;
     std::intptr_t window;
     std::intptr_t subtype;
     void *payload;
-    void (*release)(void *);
-    std::uint32_t flags;
 };
 
 constexpr wchar_t post_event_class[] = L"PostEventClass";
@@ -27,11 +26,14 @@ LRESULT CALLBACK post_event_procedure(HWND hwnd, UINT message, WPARAM wparam, LP
         gui_thread_run_posted(lparam);
         return 0;
     }
+    if (message == WM_KW_LATER) {
+        gui_thread_start_later(hwnd, lparam);
+        return 0;
+    }
     if (message == post_event_message && post_event_message) {
         auto *post = reinterpret_cast<ForeignPost *>(lparam);
-        // The suspension counter covers the owner's own changes, not this.
         event_records_post(post->type, post->object, post->window, post->subtype, post->payload,
-                           post->release, post->flags | POST_WHILE_SUSPENDED);
+                           nullptr, POST_WHILE_SUSPENDED);
         delete post;
         return 0;
     }
@@ -95,28 +97,6 @@ void event_system_shutdown() {
 }
 
 HWND post_event_window() { return post_window; }
-
-void event_post(std::int32_t type, std::intptr_t object, std::intptr_t window,
-                std::intptr_t subtype) {
-    event_post_full(type, object, window, subtype, nullptr, nullptr, 0);
-}
-
-void event_post_full(std::int32_t type, std::intptr_t object, std::intptr_t window,
-                     std::intptr_t subtype, void *payload, void (*release)(void *),
-                     std::uint32_t flags) {
-    if (gui_thread_is_current()) {
-        event_records_post(type, object, window, subtype, payload, release, flags);
-        return;
-    }
-    // Another thread posts without waiting: the record travels to the owner.
-    auto *post = new ForeignPost{type, object, window, subtype, payload, release, flags};
-    if (post_window &&
-        PostMessageW(post_window, post_event_message, 0, reinterpret_cast<LPARAM>(post)))
-        return;
-    if (payload && release)
-        release(payload);
-    delete post;
-}
 
 std::int32_t event_wait_timeout(std::int32_t ms) {
     return on_gui_thread([&] { return wait_on_owner_thread(ms); });

@@ -65,7 +65,18 @@ void destroy_gadget(ObjectId gadget) {
 
 } // namespace
 
+// The control classes the gadgets and requesters create, registered by
+// whichever of the two starts first.
+void common_controls_register() {
+    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_TAB_CLASSES | ICC_HOTKEY_CLASS | ICC_DATE_CLASSES |
+                                                     ICC_USEREX_CLASSES | ICC_INTERNET_CLASSES |
+                                                     ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES |
+                                                     ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&classes);
+}
+
 void gadget_system_init() {
+    common_controls_register();
     if (!gadget_registry)
         gadget_registry = registry_create(sizeof(GadgetRecord), 50, gadget_free);
     gadget_list = nullptr;

@@ -7,6 +7,8 @@
 // waiting callers are woken and later calls return at once.
 #include "win32_private.h"
 
+#include <memory>
+
 namespace {
 
 DWORD owner_thread = 0; // written before any worker exists
@@ -106,4 +108,34 @@ void gui_thread_run_posted(LPARAM posted) {
     WakeAllConditionVariable(&handover_signal);
     if (last)
         delete record;
+}
+
+namespace {
+
+struct LaterCall {
+    void (*call)(void *);
+    void *context;
+};
+
+// The timer's identifier is the call's record.
+void CALLBACK run_later_call(HWND window, UINT, UINT_PTR id, DWORD) {
+    KillTimer(window, id);
+    const std::unique_ptr<LaterCall> later(reinterpret_cast<LaterCall *>(id));
+    later->call(later->context);
+}
+
+} // namespace
+
+// A timer belongs to the thread that sets it, so the owner sets it on the
+// post-event window when the record arrives there (gui_thread_start_later).
+void run_later_on_gui_thread(void (*call)(void *), void *context) {
+    HWND target = post_event_window();
+    auto *later = new LaterCall{call, context};
+    if (!target || !PostMessageW(target, WM_KW_LATER, 0, reinterpret_cast<LPARAM>(later)))
+        delete later;
+}
+
+void gui_thread_start_later(HWND window, LPARAM posted) {
+    if (!SetTimer(window, static_cast<UINT_PTR>(posted), REMOVAL_GRACE_MS, run_later_call))
+        delete reinterpret_cast<LaterCall *>(posted);
 }

@@ -130,11 +130,7 @@ void modal_end() {
 }
 
 void requester_system_init() {
-    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_TAB_CLASSES | ICC_HOTKEY_CLASS |
-                                                     ICC_DATE_CLASSES | ICC_USEREX_CLASSES |
-                                                     ICC_INTERNET_CLASSES | ICC_LISTVIEW_CLASSES |
-                                                     ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
-    InitCommonControlsEx(&classes);
+    common_controls_register();
     CoInitialize(nullptr);
 }
 

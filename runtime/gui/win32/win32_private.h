@@ -63,6 +63,9 @@ bool gui_thread_shutting_down();
 // The post-event window's handler of a handed-over call (lParam).
 void gui_thread_run_posted(LPARAM call);
 inline constexpr UINT WM_KW_CALL = WM_APP + 1;
+// The post-event window's handler of a call to run later (lParam).
+void gui_thread_start_later(HWND window, LPARAM call);
+inline constexpr UINT WM_KW_LATER = WM_APP + 2;
 
 // Holds a slim lock for a scope.
 class SlimLock {
@@ -188,6 +191,7 @@ struct GadgetRecord {
 };
 
 void gadget_system_init();
+void common_controls_register();
 GadgetRecord *gadget_lookup(ObjectId gadget);
 // The gadget whose control hwnd is, or null.
 GadgetRecord *gadget_of_control(HWND hwnd);

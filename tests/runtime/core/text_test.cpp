@@ -49,6 +49,20 @@ TEST(TextUtf8, RoundTripsEveryPlaneAndFollowsTheSurrogateRules) {
     EXPECT_EQ(text_to_utf8(u"ab\xD800z"), "");               // converting fails
 }
 
+// Lengths and comparisons stop at the terminator; an absent text is empty.
+TEST(Text, LengthEqualityAndFormatting) {
+    EXPECT_EQ(text_length(u"MR00\U0001F600"), 6);
+    EXPECT_EQ(text_length(WideText(u"ab\0cd", 5)), 2);
+    EXPECT_EQ(text_length(WideText()), 0);
+    EXPECT_EQ(text_equal(u"CW ", u"CW "), 1);
+    EXPECT_EQ(text_equal(u"CW ", u"CW"), 0);
+    EXPECT_EQ(text_equal(WideText(), u""), 1);
+    EXPECT_EQ(text_equal(WideText(u"ab\0x", 4), u"ab"), 1);
+    EXPECT_EQ(text_format(u"MR00%02d;", 7), u"MR0007;");
+    EXPECT_EQ(text_format(u"%s \u00E9 %lld %5.1f", "\xE2\x82\xAC", -12LL, 2.5), u"\u20AC \u00E9 -12   2.5");
+    EXPECT_EQ(text_format(nullptr), u"");
+}
+
 TEST(TextUtf8, MalformedInputEndsTheConversion) {
     EXPECT_EQ(text_from_utf8("ab\x80" "cd"), u"ab");            // stray continuation
     EXPECT_EQ(text_from_utf8("ab\xF8\x80\x80\x80\x80"), u"ab"); // lead above 0xF7
@@ -58,5 +72,22 @@ TEST(TextUtf8, MalformedInputEndsTheConversion) {
     EXPECT_EQ(text_from_utf8("\xC0\x81" "b"), u"\x01" u"b");    // overlong accepted
     EXPECT_EQ(text_from_utf8("\xED\xB0\x80"), u"\xDC00");       // encoded lone surrogate
 }
+
+#ifndef _WIN32
+// Decoding measures first, then fills at most the room given; a count of -1
+// takes the terminator along. 8-bit bytes become the units of the same value.
+TEST(TextUtf8, DecodingMeasuresAndFillsTheRoomGiven) {
+    const char bytes[] = "a\xC3\xA9\xF0\x9F\x98\x80z";
+    EXPECT_EQ(text_decode(CODE_PAGE_UTF8, bytes, -1, nullptr, 0), 6);
+    char16_t units[8] = {u'x', u'x', u'x', u'x', u'x', u'x', u'x', u'x'};
+    EXPECT_EQ(text_decode(CODE_PAGE_UTF8, bytes, -1, units, 8), 6);
+    EXPECT_EQ(WideText(units, 6), WideText(u"a\u00E9\U0001F600z", 6));
+    EXPECT_EQ(text_decode(CODE_PAGE_UTF8, bytes, -1, units, 3), 2);   // a pair is never split
+    EXPECT_EQ(text_decode(CODE_PAGE_UTF8, bytes, 3, units, 8), 2);   // a byte count ends it too
+    EXPECT_EQ(text_decode(CODE_PAGE_8BIT, "\xE9\xFF", 2, units, 8), 2);
+    EXPECT_EQ(WideText(units, 2), u"\u00E9\u00FF");
+    EXPECT_EQ(text_decode(CODE_PAGE_UTF8, nullptr, -1, units, 8), 0);
+}
+#endif
 
 } // namespace

@@ -34,6 +34,53 @@ TEST_F(FileTest, ReadsAreSignedShortTailsReadAsZeroAndSizesAreWhole) {
     EXPECT_EQ(file_size(name("tail")), (4LL << 30) + 600);
 }
 
+// Saving as the editor does, buffered or not: a created file starts empty,
+// values land least significant byte first, a write after a read lands right
+// after the byte read, a relative seek moves from there on both systems, and
+// appending starts at the end.
+TEST_F(FileTest, WritesLandWhereTheyShouldWithOrWithoutABuffer) {
+    for (const std::int32_t flags : {0, FILE_NO_BUFFER}) {
+        put("set", "old contents, longer than what comes");
+        ASSERT_NE(file_create(4, name("set"), flags), 0) << flags;
+        for (int channel = 0; channel < 100; ++channel) {
+            EXPECT_EQ(file_write_long(4, 7050000 + channel), 4);
+            EXPECT_EQ(file_write_byte(4, '2') + file_write_byte(4, 0x131), 2);
+        }
+        EXPECT_EQ(file_close(4), 1);
+        const std::string set = contents("set");
+        ASSERT_EQ(set.size(), 600u) << flags;
+        EXPECT_EQ(set.substr(6, 6), std::string("\x11\x93\x6B\x00" "21", 6)) << flags;
+
+        put("mixed", "abcdefgh");
+        ASSERT_NE(file_open(5, name("mixed"), flags), 0);
+        EXPECT_EQ(file_read_byte(5), 'a');
+        EXPECT_EQ(file_write_byte(5, 'X'), 1);
+        EXPECT_EQ(file_read_byte(5), 'c');
+        file_seek(5, 2, 1);
+        EXPECT_EQ(file_read_byte(5), 'f') << flags;
+        EXPECT_EQ(file_close(5), 1);
+        ASSERT_NE(file_open(6, name("mixed"), flags | FILE_APPEND), 0);
+        EXPECT_EQ(file_write_long(6, 0x2A2A2A21), 4);
+        EXPECT_EQ(file_close(6), 1);
+        EXPECT_EQ(contents("mixed"), "aXcdefgh!***") << flags;
+    }
+}
+
+// Shut-down closes every file and hands what was still pending to the disk.
+TEST_F(FileTest, ShutdownFlushesWhatIsStillOpen) {
+    ASSERT_NE(file_create(2, name("first")), 0);
+    const std::intptr_t second = file_create(ANY, name("second"));
+    ASSERT_NE(second, 0);
+    file_write_long(2, 0x64636261);
+    file_write_byte(second, 'z');
+    EXPECT_EQ(contents("first"), "");
+    file_shutdown();
+    EXPECT_EQ(contents("first") + contents("second"), "abcdz");
+    file_init();
+    EXPECT_EQ(file_write_byte(2, 'x'), 0);
+    EXPECT_EQ(file_close(ANY), 0);
+}
+
 TEST_F(FileTest, FailedOpensAndUnknownIdsAreHarmless) {
     EXPECT_EQ(file_close(ANY), 0); // nothing open
     put("kept", "\x04\x03\x02\x01");
@@ -77,6 +124,20 @@ TEST_F(FileTest, NamesThatAreNoUtf8RoundTrip) {
     EXPECT_EQ(file_read_byte(0), 'n');
     EXPECT_EQ(bytes_of(odd), "new");
     EXPECT_EQ(files_in_folder(), 1);
+}
+
+// A name with a leading surrogate that has no trailing one has no bytes: it
+// names no file at all, not what is left of it once the surrogate is gone.
+TEST_F(FileTest, NamesWithALoneLeadingSurrogateNameNoFile) {
+    const fs::path home = fs::current_path();
+    fs::current_path(dir);
+    for (const char16_t *broken : {u"/x/a\xD800y\xDC80", u"a\xD800y\xDC80", u"b\xD800"}) {
+        EXPECT_EQ(text_to_file_name(broken), "");
+        EXPECT_EQ(file_create(7, broken), 0);
+        EXPECT_LT(file_size(broken), 0);
+    }
+    fs::current_path(home);
+    EXPECT_EQ(files_in_folder(), 0);
 }
 
 const std::string OLD_BYTES = '*' + std::string(599, '\0'), NEW_BYTES(600, 'n');

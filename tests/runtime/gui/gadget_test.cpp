@@ -69,6 +69,13 @@ TEST_F(Gadgets, FieldsFilterWhatTheUserTypesButNotTheProgramsText) {
     const Subtypes typed = subtypes_of(pump_events(30), plain);
     EXPECT_EQ(std::count(typed.begin(), typed.end(), CHANGED), 1);
     EXPECT_EQ(gadget_get_text(plain), u"70500001");
+    // A length limit holds what the user types, not what the program sets.
+    gadget_set_attribute(digits, GADGET_ATTRIBUTE_MAX_LENGTH, 3);
+    EXPECT_EQ(gadget_get_attribute(digits, GADGET_ATTRIBUTE_MAX_LENGTH), 3);
+    type_into(digits, "456");
+    EXPECT_EQ(shown_text(digits), "374");
+    gadget_set_attribute(digits, GADGET_ATTRIBUTE_MAX_LENGTH, -2);
+    EXPECT_EQ(gadget_get_attribute(digits, GADGET_ATTRIBUTE_MAX_LENGTH), 1);
     for (auto gadget : {digits, fixed, plain})
         gadget_free(gadget);
 }
@@ -82,7 +89,54 @@ TEST_F(Gadgets, ComboShowsTheChosenItem) {
     EXPECT_EQ(shown_text(combo), "USB");
     EXPECT_EQ(gadget_get_text(combo), u"USB");
     EXPECT_EQ(gadget_get_state(combo), 1);
+    EXPECT_EQ(gadget_count_items(combo), 2);
+    gadget_set_item_text(combo, 1, u"FM ");
+    EXPECT_EQ(shown_text(combo), "FM ");
+    EXPECT_EQ(gadget_get_item_text(combo, 1), u"FM ");
+    gadget_set_item_data(combo, 0, 77);
+    EXPECT_EQ(gadget_get_item_data(combo, 0), 77);
+    gadget_clear_items(combo);
+    EXPECT_EQ(gadget_count_items(combo), 0);
+    EXPECT_EQ(shown_text(combo), "");
+    EXPECT_EQ(gadget_get_state(combo), -1);
     gadget_free(combo);
+}
+
+// What every kind shares: its size as placed and as its content needs, its
+// colours, and the window it lies in.
+TEST_F(Gadgets, SizesColoursAndWindowOfEveryKind) {
+    const std::intptr_t gadgets[] = {
+        gadget_create_button_ex(ANY, 10, 10, 80, 30, u"Read TRX", 0),
+        gadget_create_text(ANY, 100, 10, 60, 20, u"PORT:"),
+        gadget_create_string(ANY, 170, 10, 90, 24, u"7050000"),
+        gadget_create_list_icon(ANY, 10, 50, 200, 120, u"NumCh", 60),
+    };
+    const std::int32_t kinds[] = {GADGET_BUTTON, GADGET_TEXT, GADGET_STRING, GADGET_LIST_ICON};
+    const std::pair<int, int> sizes[] = {{80, 30}, {60, 20}, {90, 24}, {200, 120}};
+    for (int n = 0; n < 4; ++n) {
+        EXPECT_EQ(gadget_kind(gadgets[n]), kinds[n]);
+        EXPECT_EQ(std::make_pair(gadget_width(gadgets[n]), gadget_height(gadgets[n])), sizes[n]) << kinds[n];
+        EXPECT_GT(gadget_width(gadgets[n], 1) * gadget_height(gadgets[n], 1), 0) << kinds[n];
+        EXPECT_EQ(gadget_window_of(gadget_native_handle(gadgets[n])), window) << kinds[n];
+    }
+    EXPECT_EQ(shown_text(gadgets[0]), "Read TRX");
+    EXPECT_EQ(gadget_window_of(nullptr), -1);
+    // A longer text needs more room; the room it was given stays.
+    const int short_width = gadget_width(gadgets[1], 1);
+    gadget_set_text(gadgets[1], u"PORT: /dev/ttyUSB57");
+    EXPECT_GT(gadget_width(gadgets[1], 1), short_width);
+    EXPECT_EQ(gadget_width(gadgets[1]), 60);
+
+    for (const std::intptr_t coloured : {gadgets[1], gadgets[2], gadgets[3]}) {
+        gadget_set_color(coloured, GADGET_COLOR_TEXT, 0x0000FF);
+        gadget_set_color(coloured, GADGET_COLOR_BACKGROUND, 0x00FF00);
+        EXPECT_EQ(gadget_get_color(coloured, GADGET_COLOR_TEXT), 0x0000FF);
+        EXPECT_EQ(gadget_get_color(coloured, GADGET_COLOR_BACKGROUND), 0x00FF00);
+        gadget_set_color(coloured, GADGET_COLOR_TEXT, GADGET_COLOR_DEFAULT);
+        EXPECT_EQ(gadget_get_color(coloured, GADGET_COLOR_TEXT), GADGET_COLOR_DEFAULT);
+    }
+    for (const std::intptr_t gadget : gadgets)
+        gadget_free(gadget);
 }
 
 class ChannelList : public Gadgets {
@@ -146,6 +200,58 @@ TEST_F(ChannelList, ReplacingEveryRowInPlaceLeavesViewAndSelectionAlone) {
     EXPECT_EQ(rows_in_view(list).first, 0);
     EXPECT_EQ(selected_rows(list), Rows{});   // only the replaced row held the selection
     EXPECT_EQ(shown_row(list, 99), "99|7050000|LSB|---");
+}
+
+// Rows and columns changed through the item operations, read back as drawn:
+// cell texts, the header, hidden and removed columns, states, data, colours.
+TEST_F(ChannelList, ItemAndColumnOperationsShowInTheList) {
+    EXPECT_EQ(gadget_count_items(list), 100);
+    gadget_set_item_text(list, 3, u"3\n7050000\nCW \nATT");
+    gadget_set_item_text(list, 4, u"LSB", 2);
+    EXPECT_EQ(shown_row(list, 3), "3|7050000|CW |ATT");
+    EXPECT_EQ(shown_row(list, 4), "4||LSB|");
+    gadget_set_item_text(list, -1, u"Hz", 1);
+    EXPECT_EQ(gadget_get_item_text(list, -1, 1), u"Hz");
+
+    gadget_set_item_state(list, 5, ITEM_SELECTED);
+    EXPECT_EQ(selected_rows(list), Rows{5});
+    EXPECT_EQ(gadget_get_item_state(list, 5) & ITEM_SELECTED, ITEM_SELECTED);
+    gadget_set_item_state(list, 5, 0);
+    EXPECT_EQ(selected_rows(list), Rows{});
+    gadget_set_item_data(list, 6, -123456);
+    EXPECT_EQ(gadget_get_item_data(list, 6), -123456);
+    gadget_set_item_color(list, 7, GADGET_COLOR_TEXT, 0x0000FF, 1);
+    EXPECT_EQ(gadget_get_item_color(list, 7, GADGET_COLOR_TEXT, 1), 0x0000FF);
+    EXPECT_EQ(gadget_get_item_color(list, 7, GADGET_COLOR_TEXT, 2), GADGET_COLOR_DEFAULT);
+
+    EXPECT_EQ(gadget_get_attribute(list, LIST_ATTRIBUTE_COLUMN_COUNT), 4);
+    gadget_set_item_attribute(list, 0, LIST_ATTRIBUTE_COLUMN_WIDTH, 77, 2);
+    pump_events(50);   // the width shown, once the list is laid out again
+    EXPECT_EQ(gadget_get_item_attribute(list, 0, LIST_ATTRIBUTE_COLUMN_WIDTH, 2), 77);
+    gadget_set_item_attribute(list, 0, LIST_ATTRIBUTE_COLUMN_WIDTH, 0, 2);
+    EXPECT_EQ(gadget_get_item_attribute(list, 0, LIST_ATTRIBUTE_COLUMN_WIDTH, 2), 0);
+    gadget_set_item_attribute(list, 0, LIST_ATTRIBUTE_COLUMN_WIDTH, 60, 2);
+    gadget_remove_column(list, 3);
+    EXPECT_EQ(gadget_get_attribute(list, LIST_ATTRIBUTE_COLUMN_COUNT), 3);
+    EXPECT_EQ(shown_row(list, 3), "3|7050000|CW ");
+    EXPECT_TRUE(subtypes_of(pump_events(50), list).empty());   // the program's changes post nothing
+
+    gadget_clear_items(list);
+    EXPECT_EQ(gadget_count_items(list), 0);
+    EXPECT_EQ(shown_row(list, 0), "");
+}
+
+// Check boxes with a third state: each state set is the state shown.
+TEST_F(Gadgets, ThreeStateCheckBoxesKeepTheirState) {
+    const std::intptr_t list = gadget_create_list_icon(ANY, 10, 50, 200, 100, u"Name", 80, LIST_ICON_THREE_STATE);
+    gadget_add_item(list, -1, u"a");
+    gadget_add_item(list, -1, u"b", nullptr, static_cast<std::int32_t>(ITEM_CHECKED));
+    EXPECT_EQ(gadget_get_item_state(list, 1), ITEM_CHECKED);
+    for (const std::intptr_t state : {ITEM_CHECKED, ITEM_INCONSISTENT, std::intptr_t{0}}) {
+        gadget_set_item_state(list, 0, state);
+        EXPECT_EQ(gadget_get_item_state(list, 0), state);
+    }
+    gadget_free(list);
 }
 
 TEST_F(ChannelList, AClickOnARowSelectsItAndPostsTheChange) {

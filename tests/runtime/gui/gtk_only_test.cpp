@@ -1,13 +1,16 @@
 // What only the GTK back-end has to get right: the locale GTK sets up, a
 // window drawn before it may take the focus, long combo items, an idle turn
 // of the event loop, and file filters from pattern lists.
+#include <gtest/gtest.h>   // before X11, whose None macro it would not survive
+
 #include "toolkit_view.h"
 
 #include "gtk/gtk_private.h"
 
-#include <gtest/gtest.h>
+#include <gdk/gdkx.h>
 
 #include <clocale>
+#include <vector>
 
 namespace {
 
@@ -36,6 +39,141 @@ TEST(Gtk, NoActivationWindowMayCloseAtOnce) {
     }
     pump_events(150);
     g_log_set_always_fatal(fatal);
+}
+
+// A tool window with a maximise gadget keeps the resizing the gadget asked
+// for, though it shows no maximise gadget.
+TEST(Gtk, ResizableToolWindowStaysResizable) {
+    const std::int32_t tool_with_maximise = 0x810;
+    const std::intptr_t window = window_open(ANY, 10, 10, 200, 100, u"tool", tool_with_maximise);
+    pump_events(100);
+    const WindowLook look = look_of(window);
+    EXPECT_TRUE(look.sizeable);
+    EXPECT_FALSE(look.maximise_box);
+    EXPECT_FALSE(look.minimise_box);
+    GtkWindow *native = GTK_WINDOW(window_native_handle(window));
+    EXPECT_TRUE(gtk_window_get_resizable(native));
+    EXPECT_EQ(gtk_window_get_type_hint(native), GDK_WINDOW_TYPE_HINT_UTILITY);
+    window_close(window);
+}
+
+// The colour of the pixel at x, y of the window's gadget area, 0xBBGGRR.
+std::int32_t pixel_at(ObjectId window, int x, int y) {
+    GdkPixbuf *shot = gdk_pixbuf_get_from_window(gtk_widget_get_window(GTK_WIDGET(window_native_handle(window))), x, y, 1, 1);
+    if (!shot)
+        return -1;
+    const guchar *rgb = gdk_pixbuf_get_pixels(shot);
+    const std::int32_t colour = rgb[0] | rgb[1] << 8 | rgb[2] << 16;
+    g_object_unref(shot);
+    return colour;
+}
+
+// A child window stays in front of its parent; size limits reach the window
+// manager's hints; the gadget area takes its colour; closing all windows
+// leaves none.
+TEST(Gtk, ChildWindowsLimitsColoursAndClosingAll) {
+    const std::intptr_t parent = window_open(ANY, 0, 0, 300, 200, u"parent", EDITOR_WINDOW);
+    const std::intptr_t child = window_open_child(ANY, 0, 0, 200, 100, u"child", WINDOW_SIZEABLE | WINDOW_PARENT_CENTERED,
+                                                  window_native_handle(parent));
+    EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(window_native_handle(child))),
+              GTK_WINDOW(window_native_handle(parent)));
+    window_set_size_limits(child, 150, 80, 400, 0);
+    XSizeHints hints{};
+    long supplied = 0;
+    GdkWindow *native = gtk_widget_get_window(GTK_WIDGET(window_native_handle(child)));
+    pump_events(50);
+    ASSERT_TRUE(XGetWMNormalHints(GDK_WINDOW_XDISPLAY(native), GDK_WINDOW_XID(native), &hints, &supplied));
+    EXPECT_TRUE((hints.flags & PMinSize) && hints.min_width >= 150 && hints.min_height >= 80);
+    EXPECT_TRUE((hints.flags & PMaxSize) && hints.max_width == 400);
+    window_set_color(child, 0x0000FF);
+    pump_events(100);
+    EXPECT_EQ(pixel_at(child, 5, 5), 0x0000FF);
+    window_set_color(child, -1);
+    pump_events(100);
+    EXPECT_NE(pixel_at(child, 5, 5), 0x0000FF);
+    window_close_all();
+    EXPECT_EQ(window_native_handle(parent), nullptr);
+    EXPECT_EQ(window_native_handle(child), nullptr);
+}
+
+// A font given to a gadget is its own copy; the focus goes where it is given;
+// a freed status bar leaves the window.
+TEST(Gtk, FontsFocusAndFreedStatusBars) {
+    const std::intptr_t window = window_open(ANY, 0, 0, 300, 200, u"fonts", EDITOR_WINDOW);
+    const std::intptr_t field = gadget_create_string(ANY, 10, 10, 100, 24, u"7050000");
+    const std::intptr_t other = gadget_create_string(ANY, 10, 40, 100, 24, u"");
+    PangoFontDescription *mono = pango_font_description_from_string("Monospace 17");
+    gadget_set_font(field, mono);
+    pango_font_description_free(mono);
+    auto *font = static_cast<PangoFontDescription *>(gadget_get_font(field));
+    ASSERT_NE(font, nullptr);
+    EXPECT_EQ(pango_font_description_get_size(font), 17 * PANGO_SCALE);
+    EXPECT_NE(pango_font_description_get_size(static_cast<PangoFontDescription *>(gadget_get_font(other))),
+              17 * PANGO_SCALE);
+    pump_events(100);
+    // An editable combo takes the focus given to it in its entry.
+    GtkWindow *top = GTK_WINDOW(window_native_handle(window));
+    const auto focus_in = [&](ObjectId gadget) {
+        GtkWidget *focus = gtk_window_get_focus(top);
+        return focus && (focus == widget_of(gadget) || gtk_widget_is_ancestor(focus, widget_of(gadget)));
+    };
+    const std::int32_t editable = 0x1;
+    const std::intptr_t modes = gadget_create_combo(ANY, 150, 10, 80, 25, editable);
+    const std::intptr_t ports = gadget_create_combo(ANY, 150, 40, 80, 25, editable);
+    gadget_give_focus(modes);
+    EXPECT_TRUE(focus_in(modes));
+    gadget_give_focus(ports);
+    EXPECT_TRUE(focus_in(ports));
+    EXPECT_FALSE(focus_in(modes));
+
+    const std::intptr_t bar = statusbar_create(ANY, window_native_handle(window));
+    statusbar_add_field(300);
+    statusbar_progress(bar, 0, 50);
+    auto progress_bars = [&] {
+        int found = 0;
+        std::vector<GtkWidget *> pending{GTK_WIDGET(window_native_handle(window))};
+        while (!pending.empty()) {
+            GtkWidget *widget = pending.back();
+            pending.pop_back();
+            found += GTK_IS_PROGRESS_BAR(widget);
+            if (GTK_IS_CONTAINER(widget)) {
+                GList *children = gtk_container_get_children(GTK_CONTAINER(widget));
+                for (GList *c = children; c; c = c->next)
+                    pending.push_back(GTK_WIDGET(c->data));
+                g_list_free(children);
+            }
+        }
+        return found;
+    };
+    EXPECT_EQ(progress_bars(), 1);
+    statusbar_free(bar);
+    EXPECT_EQ(progress_bars(), 0);
+    statusbar_progress(bar, 0, 10);   // gone: nothing happens
+    window_close(window);
+}
+
+// A row's image is the one its list shows; none takes it away again.
+TEST(Gtk, ListRowsShowTheirImage) {
+    const std::intptr_t window = window_open(ANY, 0, 0, 300, 200, u"images", EDITOR_WINDOW);
+    const std::intptr_t list = gadget_create_list_icon(ANY, 10, 10, 200, 100, u"Name", 80);
+    gadget_add_item(list, -1, u"a");
+    GdkPixbuf *dot = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, 4, 4);
+    const auto row_image = [&] {
+        GtkTreeModel *model = gtk_tree_view_get_model(GTK_TREE_VIEW(widget_of(list)));
+        GtkTreeIter row;
+        GdkPixbuf *shown = nullptr;
+        if (gtk_tree_model_get_iter_first(model, &row))
+            gtk_tree_model_get(model, &row, 3, &shown, -1);   // the rows' image column
+        if (shown)
+            g_object_unref(shown);
+        return shown;
+    };
+    gadget_set_item_image(list, 0, dot);
+    EXPECT_EQ(row_image(), dot);
+    gadget_set_item_image(list, 0, nullptr);
+    EXPECT_EQ(row_image(), nullptr);
+    g_object_unref(dot);
+    window_close(window);
 }
 
 // An 80-pixel port combo shows where "/dev/ttyUSB0" and "/dev/ttyUSB57"

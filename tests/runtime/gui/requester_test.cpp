@@ -36,4 +36,23 @@ TEST(Requester, FileRequestersStartAtTheDefaultFileWithTheChosenFilter) {
     answered_dialog();
 }
 
+// The form that may bring back several files: one chosen comes back first and
+// alone; the filter current at the close is reported, whatever the answer.
+TEST(Requester, SeveralFileFormAndTheFilterCurrentAtTheClose) {
+    const std::string file = scratch_path("first.mem", true);
+    answer_next_dialog(Reply::ok, file);
+    const WideText chosen = requester_open_file_ex(u"Open", native_name(scratch_path("")),
+                                                   u"Text|*.txt|Memory (*.mem)|*.mem;", 1, 1);
+    EXPECT_EQ(answered_dialog().filter, "Memory (*.mem)");
+    EXPECT_EQ(from_native_name(chosen), file);
+    EXPECT_EQ(requester_next_file(), u"");
+    EXPECT_EQ(requester_selected_pattern(), 1);
+
+    answer_next_dialog(Reply::cancel);
+    EXPECT_EQ(requester_open_file(u"Open", native_name(scratch_path("")), u"Text|*.txt|All|*.*", 0), u"");
+    answered_dialog();
+    EXPECT_EQ(requester_selected_pattern(), 0);
+    EXPECT_EQ(requester_next_file(), u"");
+}
+
 } // namespace

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 namespace {
 
 TEST(Window, EditorWindowIsFixedSizeAndCentred) {
@@ -34,6 +36,64 @@ TEST(Window, CloseBoxOnlyPostsClose) {
     EXPECT_EQ(window_native_handle(12345), nullptr);
     EXPECT_EQ(window_native_handle(-5), nullptr);
     EXPECT_EQ(statusbar_create(ANY, nullptr), 0);
+}
+
+// The queue's own rules: a repeat of the newest event is not queued twice,
+// fetching walks the queue oldest first and makes each event current (its
+// payload released once it no longer is), suspension drops posts, purging
+// removes what matches, and a wait of 0 with nothing queued returns at once.
+TEST(EventQueue, MergesFetchesInOrderSuspendsAndPurges) {
+    const std::intptr_t window = window_open(ANY, 0, 0, 120, 80, u"queue", EDITOR_WINDOW);
+    drain_events();
+    static int released = 0;
+    static int payload = 5;
+    event_post(EVENT_GADGET, 7, window, CHANGED);
+    event_post(EVENT_GADGET, 7, window, CHANGED);
+    event_post_full(EVENT_MENU, 9, window, 0, &payload, [](void *data) { released += *static_cast<int *>(data); }, 0);
+    event_post(EVENT_GADGET, 7, window, CHANGED);
+    EXPECT_EQ(event_peek_type(), EVENT_GADGET);
+    EXPECT_EQ(event_fetch(), EVENT_GADGET);
+    EXPECT_EQ(event_type_current(), EVENT_GADGET);
+    EXPECT_EQ(event_gadget(), 7);
+    EXPECT_EQ(event_type(), CHANGED);
+    EXPECT_EQ(event_fetch(), EVENT_MENU);
+    EXPECT_EQ(event_menu(), 9);
+    EXPECT_EQ(event_payload(), &payload);
+    EXPECT_EQ(released, 0);
+    EXPECT_EQ(event_fetch(), EVENT_GADGET);   // not a repeat of the one just before it
+    EXPECT_EQ(released, payload);
+    EXPECT_EQ(event_fetch(), 0);
+    EXPECT_EQ(event_type(), -1);
+
+    event_queue_suspend();
+    event_post(EVENT_GADGET, 1, window, 0);
+    event_post_full(EVENT_GADGET, 2, window, 0, nullptr, nullptr, EVENT_POST_WHILE_SUSPENDED);
+    event_queue_resume();
+    event_post(EVENT_GADGET, 3, window, 0);
+    event_post(EVENT_GADGET, 3, 4242, 0);
+    event_post(EVENT_CLOSE_WINDOW, 0, window, 0);
+    event_purge(EVENT_GADGET, 3, -1, -1);
+    EXPECT_EQ(event_fetch(), EVENT_GADGET);
+    EXPECT_EQ(event_gadget(), 2);
+    event_purge_window(window);
+    EXPECT_EQ(event_peek_type(), 0);
+
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_LE(event_wait_timeout(0), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
+    window_close(window);
+}
+
+// Flushing the toolkit carries out what is pending: the click the user made
+// is queued as an event without waiting for one.
+TEST(EventQueue, FlushingQueuesWhatIsPending) {
+    const std::intptr_t window = window_open(ANY, 0, 0, 200, 80, u"flush", EDITOR_WINDOW);
+    const std::intptr_t button = gadget_create_button(ANY, 10, 10, 80, 30, u"Read TRX");
+    drain_events();
+    click(button);
+    toolkit_flush();
+    EXPECT_EQ(event_peek_type(), EVENT_GADGET);
+    window_close(window);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -140,17 +141,55 @@ TEST_F(WorkerCalls, WorkerFileRequesterBlocksOnlyTheWorker) {
     EXPECT_EQ(from_native_name(chosen), file);
 }
 
-// A worker's removal waits for its next toolkit call; when there is none, it
-// is carried out as the worker ends.
-TEST_F(WorkerCalls, RemovalAsAWorkersLastCallIsCarriedOut) {
-    const std::string last = shown_row(list, 99);
-    ASSERT_NE(last, "");
-    ASSERT_NE(thread_create([](std::intptr_t gadget) { gadget_remove_item(gadget, 0); }, list), 0);
-    for (int waited = 0; waited < 2000 && shown_row(list, 99) != ""; waited += 10)
-        pump_events(10);
-    EXPECT_EQ(shown_row(list, 99), "");
-    EXPECT_EQ(shown_row(list, 98), last);
-    gadget_add_item(list, 0, u"0");
+// A post from another thread follows the queue's rules as the event loop's
+// own do: dropped while the queue is suspended, unless flagged to pass, and
+// its payload released once nobody will see it.
+TEST_F(WorkerCalls, PostsFromAnotherThreadFollowTheQueuesRules) {
+    static std::atomic<int> released;
+    static int dropped_payload = 1, kept_payload = 10;
+    released = 0;
+    const auto release = [](void *payload) { released += *static_cast<int *>(payload); };
+    drain_events();
+    event_queue_suspend();
+    std::atomic<bool> posted{false};
+    std::thread poster([&] {
+        event_post_full(EVENT_GADGET, 42, window, 0, &dropped_payload, release, 0);
+        event_post_full(EVENT_GADGET, 43, window, 0, &kept_payload, release, EVENT_POST_WHILE_SUSPENDED);
+        posted = true;
+    });
+    std::vector<SeenEvent> seen;
+    for (int tries = 0; tries < 200 && !posted; ++tries)
+        for (const SeenEvent &event : pump_events(10))
+            seen.push_back(event);
+    poster.join();
+    for (const SeenEvent &event : pump_events(50))
+        seen.push_back(event);
+    event_queue_resume();
+    for (const SeenEvent &event : pump_events(50))
+        seen.push_back(event);
+    EXPECT_EQ(subtypes_of(seen, 42).size(), 0u);
+    EXPECT_EQ(subtypes_of(seen, 43).size(), 1u);
+    EXPECT_EQ(released, dropped_payload + kept_payload);
+}
+
+// A worker's removal waits for its next toolkit call. When none comes, it is
+// still carried out: on a thread_create thread as it ends, on any other
+// thread by the event loop a moment later.
+TEST_F(WorkerCalls, RemovalAsAThreadsLastCallIsCarriedOut) {
+    for (const bool own_thread : {false, true}) {
+        const std::string last = shown_row(list, 99);
+        ASSERT_NE(last, "");
+        if (own_thread)
+            std::thread([] { gadget_remove_item(list, 0); }).join();
+        else
+            ASSERT_NE(thread_create([](std::intptr_t gadget) { gadget_remove_item(gadget, 0); }, list), 0);
+        for (int waited = 0; waited < 2000 && shown_row(list, 99) != ""; waited += 10)
+            pump_events(10);
+        EXPECT_EQ(shown_row(list, 99), "") << own_thread;
+        EXPECT_EQ(shown_row(list, 98), last) << own_thread;
+        EXPECT_EQ(gadget_count_items(list), 99) << own_thread;
+        gadget_add_item(list, 0, u"0");
+    }
 }
 
 } // namespace

@@ -11,7 +11,9 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 #endif
 
@@ -92,7 +94,114 @@ TEST_F(SerialTest, ReopeningUnderANumberClosesTheFirstPortAndCloseAnyClosesAll) 
     EXPECT_EQ(next_free_handle(), first);
 }
 
-#ifndef _WIN32
+// A written command leaves the output queue; a setting changed on the open
+// port is reported as it now is.
+TEST_F(SerialTest, OutputDrainsAndLineChangesReportTheirOutcome) {
+    const std::intptr_t handle = open_port(0);
+    ASSERT_NE(handle, 0);
+    // Once the reply is in, the command has left; and no reply is left on its
+    // way to meet the next case.
+    ASSERT_TRUE(reply_waits(0));
+    EXPECT_EQ(serial_output_pending(0), 0);
+    EXPECT_EQ(serial_set_line(0, SERIAL_LINE_BREAK, 1), 1);
+    EXPECT_EQ(serial_set_line(0, SERIAL_LINE_BREAK, 0), 1);
+    EXPECT_EQ(serial_set_line(0, SERIAL_LINE_XON, 0x111), 1);
+    EXPECT_EQ(serial_set_line(0, SERIAL_LINE_XOFF, 0x13), 1);
+    EXPECT_EQ(serial_set_line(0, 5, 1), 0);
+#ifdef _WIN32
+    DCB control{};
+    control.DCBlength = sizeof control;
+    ASSERT_TRUE(GetCommState(reinterpret_cast<HANDLE>(handle), &control));
+    EXPECT_EQ(control.XonChar, 0x11);
+    EXPECT_EQ(control.XoffChar, 0x13);
+#else
+    const int fd = static_cast<int>(handle);
+    termios line{};
+    ASSERT_EQ(tcgetattr(fd, &line), 0);
+    EXPECT_EQ(line.c_cc[VSTART], 0x11);
+    EXPECT_EQ(line.c_cc[VSTOP], 0x13);
+    // A terminal without modem lines cannot raise DTR or RTS, and says so.
+    int modem = 0;
+    const bool has_modem_lines = ioctl(fd, TIOCMGET, &modem) == 0;
+    EXPECT_EQ(serial_set_line(0, SERIAL_LINE_DTR, 1), has_modem_lines ? 1 : 0);
+    EXPECT_EQ(serial_set_line(0, SERIAL_LINE_RTS, 1), has_modem_lines ? 1 : 0);
+#endif
+    // Shut-down closes every port.
+    serial_shutdown();
+    EXPECT_EQ(serial_write(0, "MR0003;", 7), 0);
+    serial_init();
+    EXPECT_TRUE(answers(open_port(ANY)));
+}
+
+#ifdef _WIN32
+// Rates, stop bits and handshakes as the driver reports them back (a
+// pseudo-terminal behind the COM port keeps 8 bits without parity).
+TEST_F(SerialTest, LineSettingsReachTheDriver) {
+    struct Setting {
+        std::int32_t baud;
+        float stop_bits;
+        BYTE stop_code;
+        std::int32_t handshake;
+    };
+    // XON/XOFF leaves the CTS setting as the driver had it (off from the open
+    // before), and the other handshakes leave XON/XOFF as it was.
+    for (const Setting &setting : {Setting{1200, 1.0f, ONESTOPBIT, 0}, Setting{115200, 1.0f, ONESTOPBIT, 3},
+                                   Setting{19200, 2.0f, TWOSTOPBITS, 2}}) {
+        const std::intptr_t handle = serial_open(0, name, setting.baud, 0, 8, setting.stop_bits, setting.handshake, 64, 64);
+        ASSERT_NE(handle, 0) << setting.baud;
+        DCB control{};
+        control.DCBlength = sizeof control;
+        ASSERT_TRUE(GetCommState(reinterpret_cast<HANDLE>(handle), &control));
+        EXPECT_EQ(control.BaudRate, static_cast<DWORD>(setting.baud));
+        EXPECT_EQ(control.StopBits, setting.stop_code) << setting.baud;
+        EXPECT_EQ(control.fOutxCtsFlow, setting.handshake == 2 ? 1u : 0u) << setting.baud;
+        EXPECT_TRUE(setting.handshake != 3 || (control.fOutX && control.fInX)) << setting.baud;
+    }
+}
+#else
+// Rates, sizes, stop bits, parity and handshakes as the terminal takes them;
+// a rate or size it has no setting for is refused before anything opens.
+TEST_F(SerialTest, LineSettingsReachTheTerminal) {
+    struct Setting {
+        std::int32_t baud;
+        speed_t speed;
+        std::int32_t parity;
+        tcflag_t parity_bits;
+        std::int32_t data_bits;
+        float stop_bits;
+        std::int32_t handshake;
+    };
+    const Setting settings[] = {
+        {50, B50, 1, PARENB | PARODD, 5, 1.0f, 0},
+        {1200, B1200, 2, PARENB, 6, 1.5f, 1},
+        {19200, B19200, 3, PARENB | PARODD | CMSPAR, 7, 2.0f, 2},
+        {115200, B115200, 4, PARENB | CMSPAR, 8, 1.0f, 3},
+        {9600, B9600, 7, 0, 8, 1.0f, 0},
+    };
+    for (const Setting &setting : settings) {
+        const int fd = static_cast<int>(serial_open(0, name, setting.baud, setting.parity, setting.data_bits,
+                                                    setting.stop_bits, setting.handshake, 64, 64));
+        ASSERT_NE(fd, 0) << setting.baud;
+        termios line{};
+        ASSERT_EQ(tcgetattr(fd, &line), 0);
+        EXPECT_EQ(cfgetospeed(&line), setting.speed) << setting.baud;
+        // A pseudo-terminal keeps 8 bits without parity whatever it is told,
+        // so of the size and parity only what it keeps can be read back.
+        EXPECT_EQ((line.c_cflag & CSTOPB) != 0, setting.stop_bits != 1.0f) << setting.baud;
+        EXPECT_EQ(line.c_cflag & (PARODD | CMSPAR), setting.parity_bits & (PARODD | CMSPAR)) << setting.baud;
+        EXPECT_EQ((line.c_cflag & CRTSCTS) != 0, setting.handshake == 2) << setting.baud;
+        EXPECT_EQ(line.c_iflag & (IXON | IXOFF | IXANY), setting.handshake == 3 ? IXON | IXOFF | IXANY : 0u);
+        EXPECT_EQ(line.c_lflag & (ICANON | ECHO | ISIG), 0u);
+    }
+    const std::intptr_t kept = next_free_handle();
+    EXPECT_EQ(serial_open(1, name, 134, 0, 8, 1.0f, 0, 64, 64), 0);
+    EXPECT_EQ(serial_open(1, name, 230400, 0, 8, 1.0f, 0, 64, 64), 0);
+    EXPECT_EQ(serial_open(1, name, 9600, 0, 4, 1.0f, 0, 64, 64), 0);
+    EXPECT_EQ(serial_open(1, name, 9600, 0, 8, 1.0f, 4, 64, 64), 0);
+    EXPECT_EQ(serial_open(1, name, 9600, 0, 8, 1.0f, -1, 64, 64), 0);
+    EXPECT_EQ(next_free_handle(), kept);
+}
+
 TEST_F(SerialTest, ReadsNeverWaitAndAnOpenDropsStaleInput) {
     ASSERT_NE(open_port(0), 0);
     char buffer[64] = {};

@@ -66,6 +66,114 @@ TEST_F(Win32, TabMovesAmongEnabledTabStopsAndCombosKeepTheirHeight) {
     }
 }
 
+// A child window is owned by its parent; states, size limits and the gadget
+// area's colour reach the window; a callback sees the window's messages first.
+TEST_F(Win32, ChildWindowsStatesLimitsColoursAndCallbacks) {
+    const ObjectId child = window_open_child(ANY, 0, 0, 200, 100, u"child", WINDOW_SYSTEM_MENU | WINDOW_SIZEABLE, hwnd);
+    HWND child_hwnd = static_cast<HWND>(window_native_handle(child));
+    ASSERT_NE(child_hwnd, nullptr);
+    EXPECT_EQ(GetWindow(child_hwnd, GW_OWNER), hwnd);
+    window_set_state(child, WINDOW_STATE_MINIMIZED);
+    EXPECT_TRUE(IsIconic(child_hwnd));
+    window_set_state(child, WINDOW_STATE_NORMAL);
+    EXPECT_FALSE(IsIconic(child_hwnd));
+    window_set_state(child, WINDOW_STATE_MAXIMIZED);
+    EXPECT_TRUE(IsZoomed(child_hwnd));
+    window_set_state(child, WINDOW_STATE_NORMAL);
+    EXPECT_FALSE(IsZoomed(child_hwnd));
+
+    window_set_size_limits(child, 150, 80, 400, 0);
+    MINMAXINFO limits{};
+    SendMessageW(child_hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    RECT frame{0, 0, 150, 80};
+    AdjustWindowRectEx(&frame, GetWindowLongW(child_hwnd, GWL_STYLE), FALSE, GetWindowLongW(child_hwnd, GWL_EXSTYLE));
+    EXPECT_EQ(limits.ptMinTrackSize.x, frame.right - frame.left);
+    EXPECT_EQ(limits.ptMinTrackSize.y, frame.bottom - frame.top);
+
+    window_set_color(child, 0x0000FF);
+    RedrawWindow(child_hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    HDC dc = GetDC(child_hwnd);
+    EXPECT_EQ(GetPixel(dc, 5, 5), RGB(0xFF, 0, 0));
+    ReleaseDC(child_hwnd, dc);
+
+    static UINT seen = 0;
+    window_set_callback(child, [](void *, std::uint32_t message, std::uintptr_t, std::intptr_t) -> std::intptr_t {
+        if (message != WM_APP + 7)
+            return WINDOW_CALLBACK_PASS;
+        seen = message;
+        return 42;
+    });
+    EXPECT_EQ(SendMessageW(child_hwnd, WM_APP + 7, 0, 0), 42);
+    EXPECT_EQ(seen, WM_APP + 7u);
+    window_set_callback(child, nullptr);
+    EXPECT_EQ(SendMessageW(child_hwnd, WM_APP + 7, 0, 0), 0);
+    window_close_all();
+    EXPECT_EQ(window_native_handle(child), nullptr);
+    EXPECT_FALSE(IsWindow(hwnd));
+}
+
+// Fonts are the caller's handles; the focus goes where it is given.
+TEST_F(Win32, FontsAndFocus) {
+    const ObjectId field = gadget_create_string(ANY, 10, 10, 100, 24, u"7050000");
+    const ObjectId combo = gadget_create_combo(ANY, 10, 40, 100, 24);
+    HFONT large = CreateFontW(-20, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
+    gadget_set_font(field, large);
+    EXPECT_EQ(gadget_get_font(field), large);
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(control(field), WM_GETFONT, 0, 0)), large);
+    EXPECT_NE(gadget_get_font(combo), large);
+    gadget_set_font(field, nullptr);
+    EXPECT_EQ(gadget_get_font(field), gadget_get_font(combo));
+    DeleteObject(large);
+    SetForegroundWindow(hwnd);
+    gadget_give_focus(field);
+    EXPECT_EQ(GetFocus(), control(field));
+    gadget_give_focus(combo);
+    EXPECT_EQ(GetFocus(), control(combo));
+}
+
+// A row's image is the one its list shows; none takes it away again.
+TEST_F(Win32, ListRowsShowTheirImage) {
+    const ObjectId list = gadget_create_list_icon(ANY, 10, 10, 200, 100, u"Name", 80);
+    gadget_add_item(list, -1, u"a");
+    HDC screen = GetDC(nullptr);
+    HBITMAP dot = CreateCompatibleBitmap(screen, 16, 16);
+    ReleaseDC(nullptr, screen);
+    const auto row_image = [&] {
+        LVITEMW row{};
+        row.mask = LVIF_IMAGE;
+        SendMessageW(control(list), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&row));
+        return row.iImage;
+    };
+    gadget_set_item_image(list, 0, dot);
+    const int shown = row_image();
+    EXPECT_GE(shown, 0);
+    auto images = reinterpret_cast<HIMAGELIST>(SendMessageW(control(list), LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+    EXPECT_GT(ImageList_GetImageCount(images), shown);
+    gadget_set_item_image(list, 0, nullptr);
+    EXPECT_LT(row_image(), 0);
+    gadget_free(list);
+    DeleteObject(dot);
+}
+
+// An editable combo answers with the text typed into it, image combo or not.
+TEST_F(Win32, EditableCombosAnswerWithTheTypedText) {
+    constexpr std::int32_t editable = CBS_DROPDOWN, with_images = 0x10000000;
+    for (const std::int32_t flags : {editable, editable | with_images}) {
+        const ObjectId combo = gadget_create_combo(ANY, 100, 10, 120, 22, flags);
+        gadget_add_item(combo, -1, u"COM1");
+        gadget_add_item(combo, -1, u"COM2");
+        gadget_set_state(combo, 1);
+        EXPECT_EQ(gadget_get_text(combo), u"COM2") << flags;
+        HWND edit = flags & with_images ? reinterpret_cast<HWND>(SendMessageW(control(combo), CBEM_GETEDITCONTROL, 0, 0))
+                                        : FindWindowExW(control(combo), nullptr, L"Edit", nullptr);
+        ASSERT_NE(edit, nullptr) << flags;
+        SetWindowTextW(edit, L"COM77");
+        EXPECT_EQ(gadget_get_text(combo), u"COM77") << flags;
+        EXPECT_EQ(gadget_get_state(combo), -1) << flags;   // no item is what was typed
+        gadget_free(combo);
+    }
+}
+
 // Two on one window: freeing the newer leaves the older drawing its fields.
 TEST_F(Win32, ASecondStatusBarLeavesTheFirstDrawing) {
     statusbar_create(33, hwnd);
