@@ -45,7 +45,7 @@ GdkRGBA rgba_of(std::int32_t colour) {
 }
 
 std::intptr_t &colour_slot(GadgetRecord *record, std::int32_t type) {
-    return record->word[type == GADGET_COLOR_TEXT ? 1 : 2];
+    return kind_word(record, type == GADGET_COLOR_TEXT ? TEXT_COLOUR_WORD : BACKGROUND_COLOUR_WORD);
 }
 
 } // namespace

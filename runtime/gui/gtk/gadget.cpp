@@ -230,7 +230,7 @@ bool store_row(GtkListStore *store, std::intptr_t row, GtkTreeIter *iter) {
 }
 
 GtkListStore *gadget_store(GadgetRecord *record) {
-    return reinterpret_cast<StoreRecord *>(record->word[3])->store;
+    return reinterpret_cast<StoreRecord *>(kind_word(record, STORE_WORD))->store;
 }
 
 void store_insert_text(GtkListStore *store, int column, std::intptr_t position, const char *text,

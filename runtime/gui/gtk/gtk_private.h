@@ -130,8 +130,19 @@ struct GadgetRecord {
     GtkWidget *outer;           // widget put into the layout when not the main one
     const GadgetClass *gadget_class;
     ObjectId window;            // number of the window the gadget was created in
-    std::intptr_t word[5];      // per-kind state, kind words 1 to 5
+    std::intptr_t word[5];      // per-kind state, kind words 1 to 5: see kind_word
 };
+
+// A record's kind word by its number (1 to 5), and what each kind keeps there.
+inline std::intptr_t &kind_word(GadgetRecord *record, int number) { return record->word[number - 1]; }
+inline constexpr int COMBO_FLAGS_WORD = 2;        // combo: its creation flags
+inline constexpr int COMBO_ENTRY_WORD = 3;        // combo: the entry of an editable one
+inline constexpr int STORE_WORD = 4;              // combo and list: their StoreRecord
+inline constexpr int COMBO_RENDERER_WORD = 5;     // combo: the text renderer
+inline constexpr int LIST_SPARE_WORD = 5;         // list: spare model column triples (GList)
+inline constexpr int TEXT_EVENT_BOX_WORD = 5;     // text: the event box that paints it
+inline constexpr int TEXT_COLOUR_WORD = 2;        // kinds with colours: text colour
+inline constexpr int BACKGROUND_COLOUR_WORD = 3;  // kinds with colours: background
 
 // Store of a combo box or a list: model, selection and column map.
 struct StoreRecord {

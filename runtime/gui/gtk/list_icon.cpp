@@ -8,7 +8,7 @@
 #include <dlfcn.h>
 
 StoreRecord *list_store_record(GadgetRecord *record) {
-    return reinterpret_cast<StoreRecord *>(record->word[3]);
+    return reinterpret_cast<StoreRecord *>(kind_word(record, STORE_WORD));
 }
 
 int model_column_of(StoreRecord *store, std::int32_t column) {
@@ -17,8 +17,6 @@ int model_column_of(StoreRecord *store, std::int32_t column) {
 
 namespace {
 
-constexpr std::int32_t multiple_selection = 0x1;
-constexpr std::int32_t grid_lines = 0x4;
 constexpr std::int32_t reorderable_columns = 0x10;
 
 constexpr int data_column = 0;
@@ -34,10 +32,9 @@ enum Pending { none = 0, left_press = 1, right_press = 2, left_double = 3, right
 using SetGridLines = void (*)(GtkTreeView *, int);
 SetGridLines set_grid_lines = nullptr;
 
-// Kind words: 4 the store record, 5 the spare model-column triples.
-GList *spare_triples(GadgetRecord *record) { return reinterpret_cast<GList *>(record->word[4]); }
+GList *spare_triples(GadgetRecord *record) { return reinterpret_cast<GList *>(kind_word(record, LIST_SPARE_WORD)); }
 void set_spare_triples(GadgetRecord *record, GList *spare) {
-    record->word[4] = reinterpret_cast<std::intptr_t>(spare);
+    kind_word(record, LIST_SPARE_WORD) = reinterpret_cast<std::intptr_t>(spare);
 }
 GtkTreeView *list_view(GadgetRecord *record) { return GTK_TREE_VIEW(record->widget); }
 
@@ -253,7 +250,7 @@ WideText list_get_text(GadgetRecord *record) {
 void list_free(GadgetRecord *record) {
     store_record_free(list_store_record(record));
     g_list_free(spare_triples(record));
-    record->word[3] = record->word[4] = 0;
+    kind_word(record, STORE_WORD) = kind_word(record, LIST_SPARE_WORD) = 0;
 }
 
 const GadgetClass *list_class();
@@ -409,9 +406,9 @@ void on_scrolled(GtkAdjustment *, gpointer view) { gtk_widget_queue_draw(GTK_WID
 
 void set_up_view(GtkWidget *view, GtkWidget *scrolled, ObjectId id, std::int32_t flags) {
     GtkTreeSelection *selection = gtk_tree_view_get_selection(GTK_TREE_VIEW(view));
-    gtk_tree_selection_set_mode(selection, flags & multiple_selection ? GTK_SELECTION_MULTIPLE
+    gtk_tree_selection_set_mode(selection, flags & LIST_ICON_MULTIPLE_SELECTION ? GTK_SELECTION_MULTIPLE
                                                                       : GTK_SELECTION_SINGLE);
-    if ((flags & grid_lines) && set_grid_lines) {
+    if ((flags & LIST_ICON_GRID_LINES) && set_grid_lines) {
         set_grid_lines(GTK_TREE_VIEW(view), GTK_TREE_VIEW_GRID_LINES_BOTH);
         GtkAdjustment *vertical = gtk_scrolled_window_get_vadjustment(GTK_SCROLLED_WINDOW(scrolled));
         g_signal_connect(vertical, "value-changed", G_CALLBACK(on_scrolled), view);
@@ -459,7 +456,7 @@ std::intptr_t create_list(ObjectId number, std::int32_t x, std::int32_t y, std::
     set_up_view(view, scrolled, id, flags);
     auto *store_record = store_record_new(store);
     store_record->selection = gtk_tree_view_get_selection(GTK_TREE_VIEW(view));
-    record->word[3] = reinterpret_cast<std::intptr_t>(store_record);
+    kind_word(record, STORE_WORD) = reinterpret_cast<std::intptr_t>(store_record);
     set_spare_triples(record, g_list_append(nullptr, GINT_TO_POINTER(first_triple)));
     const std::intptr_t result = gadget_finish(number, id, record);
     list_add_column(record, 0, text_to_utf8(title).c_str(), title_width);

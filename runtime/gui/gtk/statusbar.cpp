@@ -17,8 +17,6 @@ GtkWidget *current_box = nullptr;
 
 constexpr std::int32_t raised_border = 0x1;
 constexpr std::int32_t no_border = 0x2;
-constexpr std::int32_t image_centred = 0x4;
-constexpr std::int32_t image_right = 0x8;
 constexpr int field_padding = 2;   // on each side of a field
 
 void on_box_destroy(GtkWidget *box, gpointer data) {
@@ -136,8 +134,8 @@ void image_on_gui_thread(ObjectId statusbar, std::int32_t field, void *image, st
         replace_content(frame, gtk_label_new(""));
     } else {
         GtkWidget *picture = gtk_image_new_from_pixbuf(static_cast<GdkPixbuf *>(image));
-        gtk_widget_set_halign(picture, flags & image_centred ? GTK_ALIGN_CENTER
-                                       : flags & image_right ? GTK_ALIGN_END
+        gtk_widget_set_halign(picture, flags & STATUSBAR_IMAGE_CENTRED ? GTK_ALIGN_CENTER
+                                       : flags & STATUSBAR_IMAGE_RIGHT ? GTK_ALIGN_END
                                                              : GTK_ALIGN_START);
         replace_content(frame, picture);
     }

@@ -8,21 +8,12 @@ namespace {
 
 ObjectRegistry *window_registry = nullptr;
 
-constexpr std::int32_t open_invisible = 0x1;
-constexpr std::int32_t sizeable = 0x2;
-constexpr std::int32_t system_menu = 0x4;
 constexpr std::int32_t maximize_gadget = 0x10;
-constexpr std::int32_t minimize_gadget = 0x20;
-constexpr std::int32_t screen_centered = 0x40;
 constexpr std::int32_t borderless = 0x80;
-constexpr std::int32_t window_centered = 0x100;
-constexpr std::int32_t open_maximized = 0x200;
-constexpr std::int32_t open_minimized = 0x400;
 constexpr std::int32_t tool_window = 0x800;
 constexpr std::int32_t keep_gadget_list = 0x1000;
 constexpr std::int32_t no_activate = 0x2000;
 
-constexpr std::int32_t event_close = 2;
 constexpr std::int32_t event_repaint = 4;
 constexpr std::int32_t event_moved = 5;
 constexpr std::int32_t event_resized = 6;
@@ -51,7 +42,7 @@ void set_int(GtkWidget *window, const char *key, std::intptr_t value) {
 }
 
 gboolean on_delete(GtkWidget *, GdkEvent *, gpointer window) {
-    post(event_close, window);
+    post(EVENT_CLOSE_WINDOW, window);
     return TRUE;   // the application decides when the window goes
 }
 
@@ -170,14 +161,14 @@ void on_destroy(GtkWidget *widget, gpointer window) {
 // Resizability comes from the flags as given: a tool window loses its
 // maximise gadget and opening states, not the resizing they asked for.
 bool is_resizable(std::int32_t flags) {
-    return flags & (sizeable | maximize_gadget | open_maximized);
+    return flags & (WINDOW_SIZEABLE | maximize_gadget | WINDOW_STATE_MAXIMIZED);
 }
 
 std::int32_t effective_flags(std::int32_t x, std::int32_t y, std::int32_t flags) {
     if (x == NOT_GIVEN || y == NOT_GIVEN)
-        flags |= screen_centered;
+        flags |= WINDOW_SCREEN_CENTERED;
     if (flags & tool_window)
-        flags &= ~(maximize_gadget | minimize_gadget | open_maximized | open_minimized);
+        flags &= ~(maximize_gadget | WINDOW_MINIMIZE_GADGET | WINDOW_STATE_MAXIMIZED | WINDOW_STATE_MINIMIZED);
     return flags;
 }
 
@@ -188,9 +179,9 @@ void set_decorations(GtkWidget *window, std::int32_t flags, bool resizable) {
         decorations = GDK_DECOR_BORDER | GDK_DECOR_TITLE;
         if (resizable)
             decorations |= GDK_DECOR_RESIZEH;
-        if (flags & system_menu)
+        if (flags & WINDOW_SYSTEM_MENU)
             decorations |= GDK_DECOR_MENU;
-        if (flags & minimize_gadget)
+        if (flags & WINDOW_MINIMIZE_GADGET)
             decorations |= GDK_DECOR_MINIMIZE;
         if (flags & maximize_gadget)
             decorations |= GDK_DECOR_MAXIMIZE;
@@ -198,7 +189,7 @@ void set_decorations(GtkWidget *window, std::int32_t flags, bool resizable) {
     int functions = GDK_FUNC_MOVE | GDK_FUNC_CLOSE;
     if (resizable)
         functions |= GDK_FUNC_RESIZE;
-    if (flags & minimize_gadget)
+    if (flags & WINDOW_MINIMIZE_GADGET)
         functions |= GDK_FUNC_MINIMIZE;
     if (flags & maximize_gadget)
         functions |= GDK_FUNC_MAXIMIZE;
@@ -209,13 +200,13 @@ void set_decorations(GtkWidget *window, std::int32_t flags, bool resizable) {
 // Centres on the screen, or on the parent's frame (nothing without a parent).
 void window_center(GtkWidget *window, std::int32_t flags, GtkWidget *parent) {
     GdkRectangle area{};
-    if (flags & screen_centered) {
+    if (flags & WINDOW_SCREEN_CENTERED) {
         GdkScreen *screen = gtk_widget_get_screen(window);
         G_GNUC_BEGIN_IGNORE_DEPRECATIONS
         area.width = gdk_screen_get_width(screen);
         area.height = gdk_screen_get_height(screen);
         G_GNUC_END_IGNORE_DEPRECATIONS
-    } else if ((flags & window_centered) && parent && gtk_widget_get_window(parent)) {
+    } else if ((flags & WINDOW_PARENT_CENTERED) && parent && gtk_widget_get_window(parent)) {
         gdk_window_get_frame_extents(gtk_widget_get_window(parent), &area);
     } else {
         return;
@@ -294,7 +285,7 @@ std::intptr_t open_on_gui_thread(ObjectId number, std::int32_t x, std::int32_t y
     gtk_window_set_default_size(GTK_WINDOW(window), width, height);
     set_int(window, "kw_previous_width", width);
     set_int(window, "kw_previous_height", height);
-    if (!(flags & (screen_centered | window_centered)))
+    if (!(flags & (WINDOW_SCREEN_CENTERED | WINDOW_PARENT_CENTERED)))
         gtk_window_move(GTK_WINDOW(window), x, y);
     if (resizable) {
         gtk_widget_set_size_request(window, 30, 30);
@@ -318,11 +309,11 @@ std::intptr_t open_on_gui_thread(ObjectId number, std::int32_t x, std::int32_t y
     *record = {window, parent, gtk_accel_group_new(), flags, add_window_style(window)};
     g_object_set_data(G_OBJECT(window), "kw_accelerators", record->accelerators);
     gtk_window_add_accel_group(GTK_WINDOW(window), record->accelerators);
-    if (flags & open_maximized)
+    if (flags & WINDOW_STATE_MAXIMIZED)
         apply_window_state(window, 512);
-    else if (flags & open_minimized)
+    else if (flags & WINDOW_STATE_MINIMIZED)
         apply_window_state(window, 1024);
-    if (!(flags & open_invisible)) {
+    if (!(flags & WINDOW_INVISIBLE)) {
         if (flags & no_activate) {
             gtk_window_set_accept_focus(GTK_WINDOW(window), FALSE);
             set_int(window, "kw_restore_focus", 1);

@@ -9,29 +9,24 @@
 
 namespace {
 
-// WS_CHILD, WS_VISIBLE, WS_TABSTOP, LVS_REPORT, LVS_SINGLESEL, LVS_SHAREIMAGELISTS.
-constexpr DWORD list_style = 0x50010045;
+constexpr DWORD list_style =
+    WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHAREIMAGELISTS;
+static_assert(list_style == 0x50010045);
 // The same with multiple selection.
-constexpr DWORD multiple_style = 0x50010041;
-constexpr std::int32_t multiple_flag = 0x4;
-constexpr std::int32_t check_boxes_flag = 0x1;
-// Check boxes with a third state: check boxes and LVS_EDITLABELS' bit.
-constexpr std::int32_t three_state_flags = 0x41;
-constexpr std::int32_t grid_lines_flag = 0x10000;
+constexpr DWORD multiple_style = list_style & ~static_cast<DWORD>(LVS_SINGLESEL);
+static_assert(multiple_style == 0x50010041);
 constexpr std::int32_t header_drag_flag = 0x10000000;
-constexpr std::int32_t full_row_flag = 0x40000000;
 
-// Kind word 4 flags.
+// Bits of LIST_FLAGS_WORD.
 constexpr std::intptr_t has_grid_lines = 0x4;
 
 const wchar_t last_selected_property[] = L"KW_LastSelected";
 const wchar_t rect_top_property[] = L"KW_RectTop";
 const wchar_t rect_bottom_property[] = L"KW_RectBottom";
 
-// Kind words: 1 longest cell text ever set, 3 grid colour (-1 = button face), 4 flags.
-std::intptr_t &longest_text(GadgetRecord *record) { return record->word[0]; }
-std::intptr_t grid_colour(GadgetRecord *record) { return record->word[2]; }
-std::intptr_t list_flags(GadgetRecord *record) { return record->word[3]; }
+std::intptr_t &longest_text(GadgetRecord *record) { return kind_word(record, LIST_LONGEST_WORD); }
+std::intptr_t grid_colour(GadgetRecord *record) { return kind_word(record, LIST_GRID_COLOUR_WORD); }
+std::intptr_t list_flags(GadgetRecord *record) { return kind_word(record, LIST_FLAGS_WORD); }
 
 int row_count(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
 
@@ -463,11 +458,11 @@ const GadgetClass *list_class() {
 
 DWORD extended_list_style(std::int32_t flags) {
     DWORD style = LVS_EX_DOUBLEBUFFER;
-    if (flags & full_row_flag)
+    if (flags & LIST_ICON_FULL_ROW_SELECT)
         style |= LVS_EX_FULLROWSELECT;
     if (flags & header_drag_flag)
         style |= LVS_EX_HEADERDRAGDROP;
-    if (flags & check_boxes_flag)
+    if (flags & LIST_ICON_CHECK_BOXES)
         style |= LVS_EX_CHECKBOXES;
     return style;
 }
@@ -481,7 +476,7 @@ std::intptr_t gadget_create_list_icon(ObjectId number, std::int32_t x, std::int3
     return on_gui_thread([&] {
         const auto bits = static_cast<DWORD>(flags);
         const DWORD style =
-            flags & multiple_flag ? (bits & ~list_style) | multiple_style : bits | list_style;
+            flags & LIST_ICON_MULTIPLE_SELECTION ? (bits & ~list_style) | multiple_style : bits | list_style;
         ObjectId id = 0;
         GadgetRecord *record = gadget_create(number, &id, list_class(), WC_LISTVIEWW, WideText(),
                                              style, WS_EX_CLIENTEDGE, x, y, width, height);
@@ -490,9 +485,9 @@ std::intptr_t gadget_create_list_icon(ObjectId number, std::int32_t x, std::int3
         const DWORD extended = extended_list_style(flags);
         SendMessageW(record->handle, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
         SetWindowLongPtrW(record->handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(list_procedure));
-        record->word[2] = -1;
-        record->word[3] = flags & grid_lines_flag ? has_grid_lines : 0;
-        if ((flags & three_state_flags) == three_state_flags)
+        kind_word(record, LIST_GRID_COLOUR_WORD) = -1;
+        kind_word(record, LIST_FLAGS_WORD) = flags & LIST_ICON_GRID_LINES ? has_grid_lines : 0;
+        if ((flags & LIST_ICON_THREE_STATE) == LIST_ICON_THREE_STATE)
             list_add_third_state(record);
         list_add_column(record, 0, title, title_width);
         return gadget_result(number, id, record);

@@ -9,14 +9,9 @@
 
 namespace {
 
-constexpr std::intptr_t state_selected = 0x1;
-constexpr std::intptr_t state_checked = 0x2;
-constexpr std::intptr_t state_inconsistent = 0x4;
 
-constexpr std::int32_t attribute_columns = 3;
-constexpr std::int32_t item_attribute_width = 1;
 
-// Kind word 4 flags.
+// Bits of LIST_FLAGS_WORD.
 constexpr std::intptr_t text_colour_set = 0x1;
 constexpr std::intptr_t background_set = 0x2;
 constexpr std::intptr_t three_state = 0x8;
@@ -28,7 +23,7 @@ struct RowRecord {
     std::vector<std::pair<std::int32_t, std::int32_t>> colours;
 };
 
-std::intptr_t &list_flags(GadgetRecord *record) { return record->word[3]; }
+std::intptr_t &list_flags(GadgetRecord *record) { return kind_word(record, LIST_FLAGS_WORD); }
 
 int row_count(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
 bool valid_row(HWND list, Item row) { return row >= 0 && row < row_count(list); }
@@ -88,7 +83,7 @@ void set_item_state_bits(HWND list, int row, UINT state, UINT mask) {
 
 void list_clear(GadgetRecord *record) {
     SendMessageW(record->handle, LVM_DELETEALLITEMS, 0, 0);
-    record->word[0] = 0;   // longest text
+    kind_word(record, LIST_LONGEST_WORD) = 0;   // longest text
 }
 
 std::intptr_t list_count(GadgetRecord *record) { return row_count(record->handle); }
@@ -99,12 +94,12 @@ std::intptr_t list_get_item_state(GadgetRecord *record, Item item) {
         return 0;
     const auto state = static_cast<UINT>(SendMessageW(record->handle, LVM_GETITEMSTATE, static_cast<WPARAM>(item),
                                                       LVIS_SELECTED | LVIS_STATEIMAGEMASK));
-    std::intptr_t result = state & LVIS_SELECTED ? state_selected : 0;
+    std::intptr_t result = state & LVIS_SELECTED ? ITEM_SELECTED : 0;
     const UINT box = (state & LVIS_STATEIMAGEMASK) >> 12;
     if (box == 2)
-        result |= state_checked;
+        result |= ITEM_CHECKED;
     else if (box == 3)
-        result |= state_inconsistent;
+        result |= ITEM_INCONSISTENT;
     return result;
 }
 
@@ -113,11 +108,11 @@ void list_set_item_state(GadgetRecord *record, Item item, std::intptr_t state) {
     if (!valid_row(list, item))
         return;
     const int row = static_cast<int>(item);
-    set_item_state_bits(list, row, state & state_selected ? LVIS_SELECTED : 0, LVIS_SELECTED);
+    set_item_state_bits(list, row, state & ITEM_SELECTED ? LVIS_SELECTED : 0, LVIS_SELECTED);
     if (!(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_CHECKBOXES))
         return;
-    UINT box = state & state_checked ? 2 : 1;
-    if ((list_flags(record) & three_state) && (state & state_inconsistent))
+    UINT box = state & ITEM_CHECKED ? 2 : 1;
+    if ((list_flags(record) & three_state) && (state & ITEM_INCONSISTENT))
         box = 3;
     set_item_state_bits(list, row, INDEXTOSTATEIMAGEMASK(box), LVIS_STATEIMAGEMASK);
 }
@@ -241,11 +236,11 @@ std::int32_t list_get_item_color(GadgetRecord *record, Item item, std::int32_t t
 // ---------------------------------------------------------------------------
 
 std::intptr_t list_get_attribute(GadgetRecord *record, std::int32_t attribute) {
-    return attribute == attribute_columns ? column_count(record->handle) : 0;
+    return attribute == LIST_ATTRIBUTE_COLUMN_COUNT ? column_count(record->handle) : 0;
 }
 
 std::intptr_t list_get_item_attribute(GadgetRecord *record, Item, std::int32_t attribute, std::int32_t column) {
-    if (attribute != item_attribute_width || !valid_column(record->handle, column))
+    if (attribute != LIST_ATTRIBUTE_COLUMN_WIDTH || !valid_column(record->handle, column))
         return 0;
     return SendMessageW(record->handle, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0);
 }
@@ -253,7 +248,7 @@ std::intptr_t list_get_item_attribute(GadgetRecord *record, Item, std::int32_t a
 // A width below 1 hides the column (width 0).
 void list_set_item_attribute(GadgetRecord *record, Item, std::int32_t attribute, std::intptr_t value,
                              std::int32_t column) {
-    if (attribute != item_attribute_width || !valid_column(record->handle, column))
+    if (attribute != LIST_ATTRIBUTE_COLUMN_WIDTH || !valid_column(record->handle, column))
         return;
     const auto width = static_cast<int>(std::clamp<std::intptr_t>(value, 0, 0x7FFF));
     SendMessageW(record->handle, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), MAKELPARAM(width, 0));

@@ -41,8 +41,6 @@ constexpr std::int32_t field_limit = 256;
 constexpr std::int32_t field_step = 8;
 constexpr std::int32_t raised_border = 0x1;
 constexpr std::int32_t no_border = 0x2;
-constexpr std::int32_t image_centred = 0x4;
-constexpr std::int32_t image_right = 0x8;
 
 const wchar_t callback_property[] = L"kw_statusbar_callback";
 const wchar_t id_property[] = L"kw_statusbar_id";
@@ -129,9 +127,9 @@ void draw_image(const StatusField &field, const DRAWITEMSTRUCT *item) {
     }
     const RECT &part = item->rcItem;
     int x = part.left + 2;
-    if (field.border & image_centred)
+    if (field.border & STATUSBAR_IMAGE_CENTRED)
         x = part.left + (part.right - part.left - size.cx) / 2;
-    else if (field.border & image_right)
+    else if (field.border & STATUSBAR_IMAGE_RIGHT)
         x = part.right - size.cx - 2;
     const int y = part.top + (part.bottom - part.top - size.cy) / 2;
     DrawStateW(item->hDC, nullptr, nullptr, reinterpret_cast<LPARAM>(field.image), 0, x, y,

@@ -187,8 +187,19 @@ struct GadgetRecord {
     const GadgetClass *gadget_class;
     std::intptr_t reserved;
     WNDPROC previous;      // the control's procedure before gadget_procedure
-    std::intptr_t word[4]; // per-kind state, kind words 1 to 4
+    std::intptr_t word[4]; // per-kind state, kind words 1 to 4: see kind_word
 };
+
+// A record's kind word by its number (1 to 4), and what each kind keeps there.
+inline std::intptr_t &kind_word(GadgetRecord *record, int number) { return record->word[number - 1]; }
+inline constexpr int IMAGE_COMBO_WORD = 1;        // combo: non-zero for an image combo
+inline constexpr int COMBO_IMAGES_WORD = 2;       // image combo: its image list
+inline constexpr int LIST_LONGEST_WORD = 1;       // list: longest cell text ever set
+inline constexpr int LIST_GRID_COLOUR_WORD = 3;   // list: grid colour (-1 = button face)
+inline constexpr int LIST_FLAGS_WORD = 4;         // list: its own flags
+inline constexpr int BACKGROUND_COLOUR_WORD = 1;  // kinds with colours: background
+inline constexpr int TEXT_COLOUR_WORD = 2;        // kinds with colours: text colour
+inline constexpr int BRUSH_WORD = 3;              // kinds with colours: background brush
 
 void gadget_system_init();
 void common_controls_register();

@@ -10,14 +10,17 @@ ObjectRegistry *window_registry = nullptr;
 HICON class_icon = nullptr;
 HCURSOR class_cursor = nullptr;
 
-constexpr std::int32_t center_screen = 0x1;
-constexpr std::int32_t center_parent = 0x2;
 constexpr std::int32_t tool_window = 0x4;
 constexpr std::int32_t keep_gadget_list = 0x8;
 constexpr std::int32_t show_no_activate = 0x2000000;
-constexpr std::int32_t open_invisible = 0x10000000;
 // A tool window has neither minimise nor maximise box nor state.
-constexpr DWORD tool_window_cleared = 0x21030000;
+constexpr DWORD tool_window_cleared = WS_MINIMIZE | WS_MAXIMIZE | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+static_assert(tool_window_cleared == 0x21030000);
+// The public window flags are the styles they ask for; WINDOW_INVISIBLE
+// takes the bit of WS_VISIBLE, which every window gets once it is shown.
+static_assert(WINDOW_SYSTEM_MENU == (WS_CAPTION | WS_SYSMENU) && WINDOW_MINIMIZE_GADGET == WS_MINIMIZEBOX &&
+              WINDOW_SIZEABLE == WS_THICKFRAME && WINDOW_INVISIBLE == WS_VISIBLE);
+static_assert(WINDOW_STATE_MAXIMIZED == WS_MAXIMIZE && WINDOW_STATE_MINIMIZED == WS_MINIMIZE);
 
 const wchar_t window_id_property[] = L"KW_WindowID";
 const wchar_t focus_property[] = L"KW_Focus";
@@ -47,7 +50,7 @@ void window_center(HWND hwnd, std::int32_t flags, HWND parent) {
     const int width = outer.right - outer.left;
     const int height = outer.bottom - outer.top;
     int x = 0, y = 0;
-    if (flags & center_screen) {
+    if (flags & WINDOW_SCREEN_CENTERED) {
         const int screen_width = GetSystemMetrics(SM_CXSCREEN);
         const int screen_height = GetSystemMetrics(SM_CYSCREEN);
         x = (screen_width - std::min(screen_width, width)) / 2;
@@ -66,9 +69,9 @@ void window_center(HWND hwnd, std::int32_t flags, HWND parent) {
 DWORD style_of(std::int32_t flags, DWORD *extended) {
     auto style = static_cast<DWORD>(flags);
     if (!(style &
-          ~static_cast<DWORD>(center_screen | center_parent | keep_gadget_list | open_invisible)))
+          ~static_cast<DWORD>(WINDOW_SCREEN_CENTERED | WINDOW_PARENT_CENTERED | keep_gadget_list | WINDOW_INVISIBLE)))
         style |= WS_CAPTION;
-    style &= ~static_cast<DWORD>(keep_gadget_list | open_invisible | show_no_activate);
+    style &= ~static_cast<DWORD>(keep_gadget_list | WINDOW_INVISIBLE | show_no_activate);
     *extended = 0;
     if (flags & tool_window) {
         *extended = WS_EX_TOOLWINDOW;
@@ -311,7 +314,7 @@ std::intptr_t open_window(ObjectId number, std::int32_t x, std::int32_t y, std::
     // width and height are the client size.
     RECT outer{0, 0, width, height};
     AdjustWindowRectEx(&outer, style & ~7u, FALSE, extended);
-    if (x == NOT_GIVEN || (y == NOT_GIVEN && !(flags & (center_screen | center_parent)))) {
+    if (x == NOT_GIVEN || (y == NOT_GIVEN && !(flags & (WINDOW_SCREEN_CENTERED | WINDOW_PARENT_CENTERED)))) {
         x = y = CW_USEDEFAULT;
     } else if ((style & WS_CAPTION) == WS_CAPTION && (style & WS_THICKFRAME) &&
                composition_enabled()) {
@@ -328,9 +331,9 @@ std::intptr_t open_window(ObjectId number, std::int32_t x, std::int32_t y, std::
     record->handle = hwnd;
     record->ready = 0;
     SetPropW(hwnd, window_id_property, reinterpret_cast<HANDLE>(id + 1));
-    if (flags & (center_screen | center_parent))
+    if (flags & (WINDOW_SCREEN_CENTERED | WINDOW_PARENT_CENTERED))
         window_center(hwnd, flags, parent);
-    if (!(flags & open_invisible))
+    if (!(flags & WINDOW_INVISIBLE))
         ShowWindow(hwnd, show_command(flags));
     record->iconic = (flags & (WS_MAXIMIZE | WS_MINIMIZE)) != 0;
     build_accelerators(record);
