@@ -117,13 +117,3 @@ void *gadget_get_font(ObjectId gadget) {
         return const_cast<PangoFontDescription *>(record->gadget_class->get_font(record));
     });
 }
-
-void gadget_set_color(ObjectId gadget, std::int32_t type, std::int32_t colour) {
-    with_gadget(gadget, &GadgetClass::set_color,
-                [&](GadgetRecord *record) { record->gadget_class->set_color(record, type, colour); });
-}
-
-std::int32_t gadget_get_color(ObjectId gadget, std::int32_t type) {
-    return with_gadget(gadget, &GadgetClass::get_color,
-                       [&](GadgetRecord *record) { return record->gadget_class->get_color(record, type); });
-}

@@ -39,19 +39,8 @@ inline ObjectId pointer_to_id(gconstpointer data) {
 // ---------------------------------------------------------------------------
 // Event-loop thread
 // ---------------------------------------------------------------------------
-// The thread that ran gui_init (through runtime_start) owns every GTK object.
-void gui_thread_bind();
-// Wakes every caller waiting on the event-loop thread and dismisses the
-// requesters they wait on; later calls from other threads return at once.
-void gui_thread_shutdown_begin();
-bool gui_thread_shutting_down();
-
-// Waits (any thread but the event-loop one) until done() is true or shut-down
-// began; done() is evaluated under the hand-over lock. Returns done().
-bool gui_wait_until(bool (*done)(void *), void *context);
-// Wakes gui_wait_until callers after state they test was changed by fn, which
-// runs under the hand-over lock.
-void gui_signal(void (*fn)(void *), void *context);
+// The thread that ran gui_init (through runtime_start) owns every GTK object;
+// internal/gui_handover.h hands calls from other threads over to it.
 
 // ---------------------------------------------------------------------------
 // Event queue
@@ -173,19 +162,19 @@ GtkWindow *gadget_list_use(GtkWindow *window);
 std::int32_t gadget_width(GadgetRecord *record);
 std::int32_t gadget_height(GadgetRecord *record);
 
-// Looks the gadget up on the event-loop thread and runs fn with its record;
-// the empty value when the gadget or the kind's operation is missing.
-template <class Slot, class Fn>
-auto with_gadget(ObjectId gadget, Slot GadgetClass::*slot, Fn &&fn)
-    -> decltype(fn(std::declval<GadgetRecord *>())) {
-    using Result = decltype(fn(std::declval<GadgetRecord *>()));
-    return on_gui_thread([&]() -> Result {
-        GadgetRecord *record = gadget_lookup(gadget);
-        if (!record || !(record->gadget_class->*slot))
-            return Result();
-        return fn(record);
-    });
-}
+#include "internal/gadget_dispatch.h"
+
+// Texts as the kinds' operations take them: UTF-8.
+struct KindText {
+    std::string utf8;
+    operator const char *() const { return utf8.c_str(); }
+};
+inline KindText kind_text(const WideText &text) { return {text_to_utf8(text)}; }
+// A kind without text operations has no text.
+inline WideText gadget_plain_text(GadgetRecord *) { return {}; }
+inline void gadget_set_plain_text(GadgetRecord *, const WideText &) {}
+// What adding a list row answers, also when a held removal's row is replaced.
+inline constexpr std::intptr_t ROW_ADDED = 1;
 
 // Fonts and colours (font_color.cpp). The font operations of the kinds whose
 // font lies on their main widget, the colour operations of those that keep

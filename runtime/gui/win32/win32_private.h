@@ -54,13 +54,8 @@ inline constexpr LRESULT NOT_HANDLED = static_cast<LRESULT>(0xD0D0D0D1u);
 // ---------------------------------------------------------------------------
 // Hand-over of calls to the thread that owns the windows
 // ---------------------------------------------------------------------------
-void gui_thread_bind();
-DWORD gui_thread_id();
-// From now on calls from other threads return at once; callers waiting for
-// their call are woken and get the default result.
-void gui_thread_shutdown_begin();
-bool gui_thread_shutting_down();
-// The post-event window's handler of a handed-over call (lParam).
+// (internal/gui_handover.h): calls travel as WM_KW_CALL to the post-event
+// window, whose handler of a handed-over call (lParam) this is.
 void gui_thread_run_posted(LPARAM call);
 inline constexpr UINT WM_KW_CALL = WM_APP + 1;
 // The post-event window's handler of a call to run later (lParam).
@@ -226,26 +221,17 @@ LRESULT CALLBACK gadget_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
 void gadget_list_forget(HWND window);
 HFONT gadget_default_font();
 
-// Looks the gadget up on the windows' thread and runs fn with its record;
-// the empty value when the gadget is not in use.
-template <class Fn>
-auto on_gadget(ObjectId gadget, Fn &&fn) -> decltype(fn(std::declval<GadgetRecord *>())) {
-    using Result = decltype(fn(std::declval<GadgetRecord *>()));
-    return on_gui_thread([&]() -> Result {
-        GadgetRecord *record = gadget_lookup(gadget);
-        return record ? fn(record) : Result();
-    });
-}
+#include "internal/gadget_dispatch.h"
 
-// Same, for a kind's operation: the empty value when the kind has none.
-template <class Slot, class Fn>
-auto with_gadget(ObjectId gadget, Slot GadgetClass::*slot, Fn &&fn)
-    -> decltype(fn(std::declval<GadgetRecord *>())) {
-    using Result = decltype(fn(std::declval<GadgetRecord *>()));
-    return on_gadget(gadget, [&](GadgetRecord *record) -> Result {
-        return record->gadget_class->*slot ? fn(record) : Result();
-    });
+// Texts as the kinds' operations take them: as they are.
+inline const WideText &kind_text(const WideText &text) { return text; }
+// A kind without text operations shows its control's window text.
+inline WideText gadget_plain_text(GadgetRecord *record) { return window_text(record->handle); }
+inline void gadget_set_plain_text(GadgetRecord *record, const WideText &text) {
+    SetWindowTextW(record->handle, wide(text));
 }
+// What adding a list row answers, also when a held removal's row is replaced.
+inline constexpr std::intptr_t ROW_ADDED = 0;
 
 // Combo boxes (combo_items.cpp): image combos ("ComboBoxEx32", kind word 1
 // set) keep their items' images in an image list (kind word 2); the item
