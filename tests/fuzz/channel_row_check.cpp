@@ -1,5 +1,5 @@
 #include "fuzz_check.h"
-#include "gtk/cell_text.h"
+#include "internal/row_cells.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // hand-over of calls to the event-loop thread and small GLib helpers.
 #pragma once
 
-#include "internal/event_records.h"
+#include "internal/event_queue.h"
 #include "gui/gui.h"
 #include "internal/gui_handover.h"
 
@@ -164,6 +164,20 @@ std::int32_t gadget_height(GadgetRecord *record);
 
 #include "internal/gadget_dispatch.h"
 
+// Integers kept on a widget under a key.
+inline std::intptr_t widget_int(GtkWidget *widget, const char *key) {
+    return reinterpret_cast<std::intptr_t>(g_object_get_data(G_OBJECT(widget), key));
+}
+inline void set_widget_int(GtkWidget *widget, const char *key, std::intptr_t value) {
+    g_object_set_data(G_OBJECT(widget), key, reinterpret_cast<gpointer>(value));
+}
+
+// A window's box and gadget area, and its signals as window events
+// (window_events.cpp); layout_set_colour is window_set_color's gadget area.
+void window_build_content(GtkWidget *window, gpointer id);
+void window_connect_events(GtkWidget *window, gpointer id);
+void layout_set_colour(GtkWidget *layout, std::int32_t colour);
+
 // Texts as the kinds' operations take them: UTF-8.
 struct KindText {
     std::string utf8;
@@ -176,7 +190,7 @@ inline void gadget_set_plain_text(GadgetRecord *, const WideText &) {}
 // What adding a list row answers, also when a held removal's row is replaced.
 inline constexpr std::intptr_t ROW_ADDED = 1;
 
-// Fonts and colours (font_color.cpp). The font operations of the kinds whose
+// Fonts and colours (font_colour.cpp). The font operations of the kinds whose
 // font lies on their main widget, the colour operations of those that keep
 // colour + 1 in kind words 2 and 3.
 void gadget_override_font(GtkWidget *widget, const PangoFontDescription *font);
@@ -231,6 +245,8 @@ StoreRecord *list_store_record(GadgetRecord *record);
 int model_column_of(StoreRecord *store, std::int32_t column);
 void list_fill_item_slots(GadgetClass &gadget_class);
 void list_column_text_renderer(GtkTreeViewColumn *column, int triple);
+// Turns the view's clicks, selection changes and drags into events (list_events.cpp).
+void list_connect_events(GtkWidget *view, GtkTreeSelection *selection, ObjectId id);
 // Gives the column that becomes the first one the check box and image of
 // each row, and turns the previous first column back into a text column.
 void list_make_first_column(GadgetRecord *record, GtkTreeViewColumn *column, int triple);

@@ -2,7 +2,7 @@
 // images, column widths and removal, fonts. Model columns 0 to 3 hold each
 // row's data, check box, third state and image; every gadget column owns a
 // triple (text, text colour, background colour) from model column 4 on.
-#include "cell_text.h"
+#include "internal/row_cells.h"
 #include "gtk_private.h"
 
 #include <algorithm>
@@ -166,7 +166,7 @@ void list_set_item_image(GadgetRecord *record, Item item, void *image) {
 // Colours
 // ---------------------------------------------------------------------------
 
-GdkColor gdk_color_of(std::int32_t colour) {
+GdkColor gdk_colour_of(std::int32_t colour) {
     return {0, static_cast<guint16>((colour & 0xFF) * 256), static_cast<guint16>(colour & 0xFF00),
             static_cast<guint16>(((colour >> 16) & 0xFF) * 256)};
 }
@@ -182,7 +182,7 @@ void list_set_item_color(GadgetRecord *record, Item item, std::int32_t type, std
         return;
     if (column != -1 && !valid_column(record, column))
         return;
-    const GdkColor value = gdk_color_of(colour);
+    const GdkColor value = gdk_colour_of(colour);
     const GdkColor *given = colour == GADGET_COLOR_DEFAULT ? nullptr : &value;
     const std::int32_t first = column == -1 ? 0 : column;
     const std::int32_t last = column == -1 ? list_store_record(record)->column_count - 1 : column;

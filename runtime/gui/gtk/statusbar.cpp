@@ -15,8 +15,6 @@ ObjectRegistry *statusbar_registry = nullptr;
 // Where statusbar_add_field adds: the newest status bar.
 GtkWidget *current_box = nullptr;
 
-constexpr std::int32_t raised_border = 0x1;
-constexpr std::int32_t no_border = 0x2;
 constexpr int field_padding = 2;   // on each side of a field
 
 void on_box_destroy(GtkWidget *box, gpointer data) {
@@ -111,8 +109,8 @@ GtkWidget *field_frame(ObjectId statusbar, std::int32_t field) {
 }
 
 void set_border(GtkWidget *frame, std::int32_t flags) {
-    const GtkShadowType shadow = flags & no_border       ? GTK_SHADOW_NONE
-                                 : flags & raised_border ? GTK_SHADOW_OUT
+    const GtkShadowType shadow = flags & STATUSBAR_BORDER_NONE       ? GTK_SHADOW_NONE
+                                 : flags & STATUSBAR_BORDER_RAISED ? GTK_SHADOW_OUT
                                                          : GTK_SHADOW_IN;
     gtk_frame_set_shadow_type(GTK_FRAME(frame), shadow);
 }

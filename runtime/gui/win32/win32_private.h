@@ -2,7 +2,7 @@
 // codes and the hand-over of calls to the thread that owns the windows.
 #pragma once
 
-#include "internal/event_records.h"
+#include "internal/event_queue.h"
 #include "gui/gui.h"
 #include "internal/gui_handover.h"
 
@@ -191,7 +191,7 @@ inline constexpr int IMAGE_COMBO_WORD = 1;        // combo: non-zero for an imag
 inline constexpr int COMBO_IMAGES_WORD = 2;       // image combo: its image list
 inline constexpr int LIST_LONGEST_WORD = 1;       // list: longest cell text ever set
 inline constexpr int LIST_GRID_COLOUR_WORD = 3;   // list: grid colour (-1 = button face)
-inline constexpr int LIST_FLAGS_WORD = 4;         // list: its own flags
+inline constexpr int LIST_FLAGS_WORD = 4;         // list: its own flags, LIST_* bits below
 inline constexpr int BACKGROUND_COLOUR_WORD = 1;  // kinds with colours: background
 inline constexpr int TEXT_COLOUR_WORD = 2;        // kinds with colours: text colour
 inline constexpr int BRUSH_WORD = 3;              // kinds with colours: background brush
@@ -222,6 +222,37 @@ void gadget_list_forget(HWND window);
 HFONT gadget_default_font();
 
 #include "internal/gadget_dispatch.h"
+
+// A list's own flags, and its rows and columns.
+inline constexpr std::intptr_t LIST_TEXT_COLOUR_SET = 0x1;
+inline constexpr std::intptr_t LIST_BACKGROUND_SET = 0x2;
+inline constexpr std::intptr_t LIST_HAS_GRID_LINES = 0x4;
+inline constexpr std::intptr_t LIST_THREE_STATE = 0x8;
+inline std::intptr_t &list_flags(GadgetRecord *record) { return kind_word(record, LIST_FLAGS_WORD); }
+inline int list_row_count(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
+inline bool list_valid_row(HWND list, std::intptr_t row) { return row >= 0 && row < list_row_count(list); }
+inline int list_column_count(HWND list) {
+    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    return header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+}
+// Draws a list's grid lines over its rows (list_grid.cpp): the answer to
+// its NM_CUSTOMDRAW.
+LRESULT list_custom_draw(GadgetRecord *record, NMLVCUSTOMDRAW *draw);
+// Row geometry a list measured, kept until its font changes.
+inline constexpr wchar_t LIST_RECT_TOP_PROPERTY[] = L"KW_RectTop";
+inline constexpr wchar_t LIST_RECT_BOTTOM_PROPERTY[] = L"KW_RectBottom";
+
+// Window properties: a window's number (+ 1) and the control that had the
+// focus when it was deactivated.
+inline constexpr wchar_t WINDOW_ID_PROPERTY[] = L"KW_WindowID";
+inline constexpr wchar_t FOCUS_PROPERTY[] = L"KW_Focus";
+inline void window_post(std::int32_t code, std::intptr_t object, ObjectId window) {
+    event_records_post(code, object, window, 0, nullptr, nullptr, 0);
+}
+// Every numbered window's procedure (window_procedure.cpp), and the rest of a
+// window's end once it is destroyed: everything it held, and its number.
+LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+void window_destroyed(HWND hwnd, WindowRecord *record, ObjectId id);
 
 // Texts as the kinds' operations take them: as they are.
 inline const WideText &kind_text(const WideText &text) { return text; }

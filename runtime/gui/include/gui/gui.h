@@ -287,6 +287,9 @@ void statusbar_add_field(std::int32_t width);
 void statusbar_progress(ObjectId statusbar, std::int32_t field, std::int32_t value);
 void statusbar_progress_ex(ObjectId statusbar, std::int32_t field, std::int32_t value,
                            std::int32_t flags, std::int32_t min, std::int32_t max);
+// statusbar_progress_ex border flags (else sunken).
+inline constexpr std::int32_t STATUSBAR_BORDER_RAISED = 0x1;
+inline constexpr std::int32_t STATUSBAR_BORDER_NONE = 0x2;
 // The field shows an image (GdkPixbuf*, or HBITMAP/HICON; the caller keeps
 // it alive) instead of text or progress; null clears the field. Flags: border
 // as statusbar_progress_ex, STATUSBAR_IMAGE_CENTRED or _RIGHT placement.

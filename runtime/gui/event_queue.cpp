@@ -1,4 +1,4 @@
-#include "internal/event_records.h"
+#include "internal/event_queue.h"
 
 #include "gui/gui.h"
 #include "internal/gui_handover.h"
