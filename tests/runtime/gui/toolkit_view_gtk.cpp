@@ -178,8 +178,12 @@ struct Answering {
 std::map<GtkWidget *, Answering> answering;
 std::function<std::optional<DialogAnswer>(const DialogSeen &)> decide;
 
+std::filesystem::path target_of(const std::string &name) {
+    return name.front() == '/' ? name : scratch_path(name);
+}
+
 void name_file(GtkFileChooser *chooser, const std::string &name) {
-    const std::filesystem::path target(name.front() == '/' ? name : scratch_path(name));
+    const std::filesystem::path target = target_of(name);
     if (gtk_file_chooser_get_action(chooser) == GTK_FILE_CHOOSER_ACTION_SAVE) {
         gtk_file_chooser_set_current_folder(chooser, target.parent_path().c_str());
         gtk_file_chooser_set_current_name(chooser, target.filename().c_str());
@@ -188,15 +192,29 @@ void name_file(GtkFileChooser *chooser, const std::string &name) {
     }
 }
 
-// Whether the requester may be answered now: up long enough, its file named.
+// Whether the chooser has taken the name: an open chooser selects the file
+// only once it has loaded the folder, which takes a while on a busy machine.
+bool took_name(GtkFileChooser *chooser, const std::string &name) {
+    if (gtk_file_chooser_get_action(chooser) == GTK_FILE_CHOOSER_ACTION_SAVE)
+        return true;
+    gchar *chosen = gtk_file_chooser_get_filename(chooser);
+    const bool took = chosen && target_of(name) == chosen;
+    g_free(chosen);
+    return took;
+}
+
+// Whether the requester may be answered now: up long enough, its file named
+// and taken.
 bool ready(GtkWidget *dialog, Answering &a) {
     if (g_get_monotonic_time() - a.shown_at < a.answer.after_ms * 1000)
         return false;
-    if (!GTK_IS_FILE_CHOOSER(dialog) || a.answer.file.empty() || a.named)
+    if (!GTK_IS_FILE_CHOOSER(dialog) || a.answer.file.empty())
         return true;
+    if (a.named)
+        return took_name(GTK_FILE_CHOOSER(dialog), a.answer.file);
     name_file(GTK_FILE_CHOOSER(dialog), a.answer.file);
     a.named = true;
-    return false;   // answered on the next tick, once the chooser took the name
+    return false;
 }
 
 void respond(GtkWidget *dialog, Reply reply) {
