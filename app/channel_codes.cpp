@@ -22,7 +22,8 @@ constexpr char PREATT_CODES[PREATT_NAME_COUNT] = {'0', '1', '2'};
 
 const ModeEntry *find_mode(const WideText &name) {
     for (const ModeEntry &entry : MODE_TABLE) {
-        if (name == entry.name) return &entry;
+        if (name == entry.name)
+            return &entry;
     }
     return nullptr;
 }
@@ -36,7 +37,8 @@ std::int32_t mode_text_to_code(const WideText &name) {
 
 WideText mode_code_to_text(std::int32_t code) {
     for (const ModeEntry &entry : MODE_TABLE) {
-        if (entry.code == code) return entry.name; // '2' finds "USB" first
+        if (entry.code == code)
+            return entry.name; // '2' finds "USB" first
     }
     return u"   ";
 }
@@ -48,7 +50,8 @@ int mode_combo_index(const WideText &name) {
 
 int preatt_combo_index(const WideText &name) {
     for (int i = 0; i < PREATT_NAME_COUNT; ++i) {
-        if (name == PREATT_NAMES[i]) return i;
+        if (name == PREATT_NAMES[i])
+            return i;
     }
     return -1;
 }
@@ -60,7 +63,8 @@ std::int32_t preatt_text_to_code(const WideText &name) {
 
 WideText preatt_code_to_text(std::int32_t code) {
     for (int i = 0; i < PREATT_NAME_COUNT; ++i) {
-        if (PREATT_CODES[i] == code) return PREATT_NAMES[i];
+        if (PREATT_CODES[i] == code)
+            return PREATT_NAMES[i];
     }
     return PREATT_NAMES[0];
 }
@@ -71,7 +75,8 @@ WideText join_row(const WideText &number, const WideText &frequency, const WideT
 }
 
 WideText channel_row_text(int channel, const Channel &record) {
-    if (record.frequency == 0) return text_str(channel);
+    if (record.frequency == 0)
+        return text_str(channel);
     return join_row(text_str(channel), text_str(record.frequency),
                     mode_code_to_text(record.mode_code), preatt_code_to_text(record.preatt_code));
 }
@@ -82,7 +87,8 @@ Channel channel_from_cells(const WideText &frequency, const WideText &mode,
 }
 
 Channel listed_channel(const Channel &record) {
-    if (record.frequency == 0) return channel_from_cells(u"", u"", u"");
+    if (record.frequency == 0)
+        return channel_from_cells(u"", u"", u"");
     return channel_from_cells(text_str(record.frequency), mode_code_to_text(record.mode_code),
                               preatt_code_to_text(record.preatt_code));
 }

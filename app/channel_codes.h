@@ -40,8 +40,7 @@ WideText join_row(const WideText &number, const WideText &frequency, const WideT
 // the frequency is 0, otherwise all four cells with the names of the codes.
 WideText channel_row_text(int channel, const Channel &record);
 // The channel the cells of a row stand for (frequency cell through text_val).
-Channel channel_from_cells(const WideText &frequency, const WideText &mode,
-                           const WideText &preatt);
+Channel channel_from_cells(const WideText &frequency, const WideText &mode, const WideText &preatt);
 // What a received or loaded channel is once it has been a row: the channel
 // that row is saved as and sent as (codes without a name become "0", an
 // empty channel loses its codes).

@@ -11,7 +11,8 @@ struct Exchange {
     ExchangeBuffers buffers;
 
     void tell(const char16_t *message) {
-        if (!side.stopping()) side.fault(message);
+        if (!side.stopping())
+            side.fault(message);
     }
 
     // Polls every millisecond until ready() holds. Reaching the poll limit
@@ -21,7 +22,8 @@ struct Exchange {
         do {
             delay_ms(POLL_INTERVAL_MS);
             ++polls;
-            if (side.stopping()) return PollResult::stopped;
+            if (side.stopping())
+                return PollResult::stopped;
         } while (!ready() && polls < POLL_LIMIT);
         return polls < POLL_LIMIT ? PollResult::ready : PollResult::timed_out;
     }
@@ -33,7 +35,8 @@ struct Exchange {
         while (waiting > 0) {
             std::int32_t piece = waiting < EXCHANGE_BUFFER_SIZE ? static_cast<std::int32_t>(waiting)
                                                                 : EXCHANGE_BUFFER_SIZE;
-            if (serial_read(EXCHANGE_PORT, buffers.rx, piece) <= 0) break;
+            if (serial_read(EXCHANGE_PORT, buffers.rx, piece) <= 0)
+                break;
             waiting -= piece;
         }
     }
@@ -41,7 +44,8 @@ struct Exchange {
     // Opens the port and lets the line settle; false (after telling) when the
     // port does not open.
     bool open(const WideText &port) {
-        if (serial_open(EXCHANGE_PORT, port, 9600, SERIAL_PARITY_NONE, 8, 1.0f, SERIAL_HANDSHAKE_NONE, 64, 64) == 0) {
+        if (serial_open(EXCHANGE_PORT, port, 9600, SERIAL_PARITY_NONE, 8, 1.0f,
+                        SERIAL_HANDSHAKE_NONE, 64, 64) == 0) {
             tell(u"Can't open port!");
             return false;
         }
@@ -61,22 +65,26 @@ struct Exchange {
     }
 
     ExchangeEnd end_of(PollResult result) {
-        if (result == PollResult::timed_out) tell(u"TRX not responding!");
+        if (result == PollResult::timed_out)
+            tell(u"TRX not responding!");
         return result == PollResult::stopped ? ExchangeEnd::stopped : ExchangeEnd::no_answer;
     }
 
     ExchangeEnd read_channels() {
         send_command(read_command(0));
         for (int channel = 0; channel < CHANNEL_COUNT; ++channel) {
-            if (side.stopping()) return ExchangeEnd::stopped;
+            if (side.stopping())
+                return ExchangeEnd::stopped;
             PollResult result =
                 poll_until([] { return serial_input_available(EXCHANGE_PORT) == REPLY_LENGTH; });
-            if (result != PollResult::ready) return end_of(result);
+            if (result != PollResult::ready)
+                return end_of(result);
             serial_read(EXCHANGE_PORT, buffers.rx, REPLY_LENGTH);
             Channel record = decode_reply(buffers.rx);
             // The next request goes out first, so the line carries it while
             // the channel is being handed over; only one reply is ever on its way.
-            if (channel + 1 < CHANNEL_COUNT) send_command(read_command(channel + 1));
+            if (channel + 1 < CHANNEL_COUNT)
+                send_command(read_command(channel + 1));
             side.received(channel, record);
             side.progress(channel);
         }
@@ -85,10 +93,12 @@ struct Exchange {
 
     ExchangeEnd write_channels() {
         for (int channel = 0; channel < CHANNEL_COUNT; ++channel) {
-            if (side.stopping()) return ExchangeEnd::stopped;
+            if (side.stopping())
+                return ExchangeEnd::stopped;
             Channel record = side.to_send(channel);
             // The editor's rows read as empty once its toolkit is going down.
-            if (side.stopping()) return ExchangeEnd::stopped;
+            if (side.stopping())
+                return ExchangeEnd::stopped;
             // Nothing answers a write, so a refused command is the only sign
             // that the radio is gone; without this check the write would end
             // as if every channel had been sent.
@@ -98,15 +108,18 @@ struct Exchange {
             }
             PollResult result =
                 poll_until([] { return serial_output_pending(EXCHANGE_PORT) == 0; });
-            if (result != PollResult::ready) return end_of(result);
+            if (result != PollResult::ready)
+                return end_of(result);
             side.progress(channel);
         }
         return ExchangeEnd::done;
     }
 
     ExchangeEnd run(const WideText &port, ExchangeEnd (Exchange::*channels)()) {
-        if (side.stopping()) return ExchangeEnd::stopped;
-        if (!open(port)) return ExchangeEnd::no_port;
+        if (side.stopping())
+            return ExchangeEnd::stopped;
+        if (!open(port))
+            return ExchangeEnd::no_port;
         ExchangeEnd end = (this->*channels)();
         serial_close(EXCHANGE_PORT);
         return end;

@@ -10,9 +10,7 @@ namespace {
 constexpr const char16_t *FILE_FILTER = u"Memory (*.mem)|*.mem;";
 constexpr const char16_t *EXTENSION = u".mem";
 
-void show_error(const char16_t *text) {
-    requester_message(u"Error", text, REQUESTER_ERROR);
-}
+void show_error(const char16_t *text) { requester_message(u"Error", text, REQUESTER_ERROR); }
 
 ChannelSet channels_of_rows() {
     ChannelSet records;
@@ -27,7 +25,8 @@ ChannelSet channels_of_rows() {
 // Asks before a save puts anything in place of an existing name, even one
 // the user may not read; only Yes goes on.
 bool may_replace(const WideText &name) {
-    if (file_size(name) == -1) return true;
+    if (file_size(name) == -1)
+        return true;
     return requester_message(u"", u"File exists, replace?", REQUESTER_QUESTION) ==
            REQUESTER_ANSWER_YES;
 }
@@ -55,7 +54,10 @@ void save_file() {
         show_error(u"May not create the file!");
         return;
     }
-    if (text_lcase(text_right(name, 4)) != EXTENSION) name += EXTENSION;
-    if (!may_replace(name)) return;
-    if (!write_memory_file(name, channels_of_rows())) show_error(u"May not create the file!");
+    if (text_lcase(text_right(name, 4)) != EXTENSION)
+        name += EXTENSION;
+    if (!may_replace(name))
+        return;
+    if (!write_memory_file(name, channels_of_rows()))
+        show_error(u"May not create the file!");
 }

@@ -6,8 +6,7 @@
 int main(int argc, char **argv) {
     runtime_start(argc, argv);
     app_start();
-    while (dispatch_event(event_wait())) {
-    }
+    while (dispatch_event(event_wait())) {}
     app_finish();
     return 0;
 }

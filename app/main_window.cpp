@@ -30,9 +30,9 @@ void create_buttons_and_list() {
     app.port_label = gadget_create_text(ANY, 400, 16, 40, 20, u"PORT:");
     // The list has no check boxes, so the third-state bit changes nothing; it
     // stays in the flag word the list has always been created with.
-    app.channel_list = gadget_create_list_icon(
-        ANY, 10, 50, 320, 230, u"NumCh", 60,
-        LIST_ICON_GRID_LINES | LIST_ICON_FULL_ROW_SELECT | LIST_ICON_THIRD_STATE);
+    app.channel_list = gadget_create_list_icon(ANY, 10, 50, 320, 230, u"NumCh", 60,
+                                               LIST_ICON_GRID_LINES | LIST_ICON_FULL_ROW_SELECT |
+                                                   LIST_ICON_THIRD_STATE);
     gadget_add_column(app.channel_list, 1, u"Freq (Hz)", 120);
     gadget_add_column(app.channel_list, 2, u"Mode", 60);
     gadget_add_column(app.channel_list, 3, u"PreAtt", 50);
@@ -63,12 +63,15 @@ void label_controls() {
 }
 
 void fill_rows_and_combos() {
-    for (int n = 0; n < CHANNEL_COUNT; ++n) gadget_add_item(app.channel_list, n, text_str(n));
+    for (int n = 0; n < CHANNEL_COUNT; ++n)
+        gadget_add_item(app.channel_list, n, text_str(n));
     gadget_set_state(app.channel_list, 0);
     gadget_set_text(app.channel_field, text_str(gadget_get_state(app.channel_list)));
-    for (const char16_t *name : MODE_NAMES) gadget_add_item(app.mode_combo, -1, name);
+    for (const char16_t *name : MODE_NAMES)
+        gadget_add_item(app.mode_combo, -1, name);
     gadget_set_state(app.mode_combo, 0);
-    for (const char16_t *name : PREATT_NAMES) gadget_add_item(app.preatt_combo, -1, name);
+    for (const char16_t *name : PREATT_NAMES)
+        gadget_add_item(app.preatt_combo, -1, name);
     gadget_set_state(app.preatt_combo, 0);
 }
 
@@ -90,7 +93,8 @@ void build_main_window(std::int32_t x, std::int32_t y, std::int32_t width, std::
 void discover_ports() {
     for (int n = 0; n < PORT_PROBE_COUNT; ++n) {
         WideText name = app.port_base + text_str(n);
-        if (serial_open(EXCHANGE_PORT, name, 9600, SERIAL_PARITY_NONE, 8, 1.0f, SERIAL_HANDSHAKE_NONE, 16, 16) != 0) {
+        if (serial_open(EXCHANGE_PORT, name, 9600, SERIAL_PARITY_NONE, 8, 1.0f,
+                        SERIAL_HANDSHAKE_NONE, 16, 16) != 0) {
             gadget_add_item(app.port_combo, -1, name);
             serial_close(EXCHANGE_PORT);
         }

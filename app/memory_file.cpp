@@ -8,7 +8,8 @@ constexpr int RECORD_SIZE = 6;
 // The file holds the low 32 bits of the frequency, least significant first.
 void put_record(unsigned char *out, const Channel &record) {
     auto bits = static_cast<std::uint32_t>(record.frequency);
-    for (int shift = 0; shift < 32; shift += 8) *out++ = static_cast<unsigned char>(bits >> shift);
+    for (int shift = 0; shift < 32; shift += 8)
+        *out++ = static_cast<unsigned char>(bits >> shift);
     *out++ = static_cast<unsigned char>(record.mode_code);
     *out = static_cast<unsigned char>(record.preatt_code);
 }
@@ -16,7 +17,8 @@ void put_record(unsigned char *out, const Channel &record) {
 } // namespace
 
 bool read_memory_file(const WideText &name, ChannelSet &records) {
-    if (file_open_read(MEMORY_FILE, name) == 0) return false;
+    if (file_open_read(MEMORY_FILE, name) == 0)
+        return false;
     if (file_size(name) != MEM_FILE_SIZE) {
         file_close(MEMORY_FILE);
         return false;

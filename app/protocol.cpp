@@ -10,9 +10,7 @@ constexpr int REPLY_PREATT_AT = 18;
 constexpr const char16_t *WRITE_TAIL = u"0000000000000000000000        ;";
 
 // Reply bytes are taken as signed 8-bit values, as the radio's characters are.
-std::int32_t signed_byte(unsigned char byte) {
-    return static_cast<std::int8_t>(byte);
-}
+std::int32_t signed_byte(unsigned char byte) { return static_cast<std::int8_t>(byte); }
 
 WideText frequency_digits_of(std::int64_t frequency) {
     // Wrapping addition: a cell's value may be anything text_val produced.
@@ -20,19 +18,16 @@ WideText frequency_digits_of(std::int64_t frequency) {
                                          static_cast<std::uint64_t>(FREQUENCY_OFFSET));
     WideText digits = text_right(text_str(sum), FREQUENCY_DIGITS);
     // Only values no row can hold give fewer digits; keep the command 50 bytes.
-    if (digits.size() < FREQUENCY_DIGITS) digits.insert(0, FREQUENCY_DIGITS - digits.size(), u'0');
+    if (digits.size() < FREQUENCY_DIGITS)
+        digits.insert(0, FREQUENCY_DIGITS - digits.size(), u'0');
     return digits;
 }
 
 } // namespace
 
-WideText channel_digits(int channel) {
-    return text_right(text_str(channel + 100), 2);
-}
+WideText channel_digits(int channel) { return text_right(text_str(channel + 100), 2); }
 
-WideText read_command(int channel) {
-    return u"MR00" + channel_digits(channel) + u";";
-}
+WideText read_command(int channel) { return u"MR00" + channel_digits(channel) + u";"; }
 
 WideText write_command(int channel, const Channel &record) {
     return u"MW00" + channel_digits(channel) + frequency_digits_of(record.frequency) +

@@ -13,9 +13,7 @@ namespace {
 // exchange stops when the program is going down.
 class EditorSide final : public ExchangeSide {
 public:
-    bool stopping() override {
-        return app.stop_requested.load();
-    }
+    bool stopping() override { return app.stop_requested.load(); }
     void fault(const char16_t *message) override {
         requester_message(u"Error", message, REQUESTER_ERROR);
     }
@@ -29,9 +27,7 @@ public:
                                   gadget_get_item_text(app.channel_list, channel, 2),
                                   gadget_get_item_text(app.channel_list, channel, 3));
     }
-    void progress(int channel) override {
-        statusbar_progress(app.status_bar, 0, channel);
-    }
+    void progress(int channel) override { statusbar_progress(app.status_bar, 0, channel); }
 };
 
 using Exchanger = ExchangeEnd (*)(const WideText &, ExchangeSide &, ExchangeBuffers);
@@ -39,8 +35,10 @@ using Exchanger = ExchangeEnd (*)(const WideText &, ExchangeSide &, ExchangeBuff
 // An exchange clicked while the previous one was still handing the controls
 // back: once they are all back, they go dead again for this one.
 void wait_for_controls_returned() {
-    if (!app.controls_returning.load()) return;
-    while (app.controls_returning.load()) delay_ms(1);
+    if (!app.controls_returning.load())
+        return;
+    while (app.controls_returning.load())
+        delay_ms(1);
     set_controls_busy(1);
 }
 
@@ -59,7 +57,8 @@ void run_exchange(Exchanger exchange) {
 }
 
 void start_exchange(ThreadProcedure worker) {
-    if (app.exchange_running.exchange(true)) return;
+    if (app.exchange_running.exchange(true))
+        return;
     // Disabled here, before the worker exists, so a second click queued
     // meanwhile finds the buttons already dead.
     set_controls_busy(1);
@@ -72,32 +71,25 @@ void start_exchange(ThreadProcedure worker) {
 } // namespace
 
 void set_controls_busy(std::int32_t state) {
-    for (std::intptr_t gadget : {app.update_button, app.clear_button, app.port_combo,
-                                 app.read_button, app.write_button, app.load_button,
-                                 app.save_button}) {
+    for (std::intptr_t gadget :
+         {app.update_button, app.clear_button, app.port_combo, app.read_button, app.write_button,
+          app.load_button, app.save_button}) {
         gadget_disable(gadget, state);
     }
 }
 
-void read_all_channels(std::intptr_t) {
-    run_exchange(read_radio);
-}
+void read_all_channels(std::intptr_t) { run_exchange(read_radio); }
 
-void write_all_channels(std::intptr_t) {
-    run_exchange(write_radio);
-}
+void write_all_channels(std::intptr_t) { run_exchange(write_radio); }
 
-void start_read_thread() {
-    start_exchange(read_all_channels);
-}
+void start_read_thread() { start_exchange(read_all_channels); }
 
-void start_write_thread() {
-    start_exchange(write_all_channels);
-}
+void start_write_thread() { start_exchange(write_all_channels); }
 
 int wait_for_exchange(std::int32_t timeout_ms) {
     for (std::int32_t waited = 0; app.exchange_running.load(); ++waited) {
-        if (waited >= timeout_ms) return 0;
+        if (waited >= timeout_ms)
+            return 0;
         delay_ms(1);
     }
     return 1;

@@ -30,9 +30,11 @@ int frames = 0;
 void frame_begins(GdkFrameClock *, gpointer) { frame_started = Clock::now(); }
 
 void frame_ends(GdkFrameClock *, gpointer) {
-    if (frame_started == Clock::time_point{}) return;
+    if (frame_started == Clock::time_point{})
+        return;
     double took = std::chrono::duration<double, std::milli>(Clock::now() - frame_started).count();
-    if (took > longest_frame_ms) longest_frame_ms = took;
+    if (took > longest_frame_ms)
+        longest_frame_ms = took;
     frame_total_ms += took;
     ++frames;
     frame_started = {};
@@ -47,7 +49,8 @@ void watch_frames(GtkWidget *window) {
 gboolean tick(gpointer) {
     Clock::time_point now = Clock::now();
     double gap = std::chrono::duration<double, std::milli>(now - last_tick).count();
-    if (gap > longest_gap_ms) longest_gap_ms = gap;
+    if (gap > longest_gap_ms)
+        longest_gap_ms = gap;
     last_tick = now;
     return G_SOURCE_CONTINUE;
 }
@@ -57,11 +60,13 @@ gboolean tick(gpointer) {
 int main() {
     const RadioSetup setup = radio_setup();
     if (setup.ports.empty()) {
-        std::fprintf(stderr, "bench_read: no transceiver on a /dev/ttyUSB<N> (run bench/bench.sh)\n");
+        std::fprintf(stderr,
+                     "bench_read: no transceiver on a /dev/ttyUSB<N> (run bench/bench.sh)\n");
         return 1;
     }
     harness_start();
-    if (!choose_port(setup.ports.front())) return 1;
+    if (!choose_port(setup.ports.front()))
+        return 1;
     run_events_for(200);
 
     // The same measure over an idle second, to tell the machine's own
@@ -77,11 +82,13 @@ int main() {
     watch_frames(static_cast<GtkWidget *>(window_native_handle(app.main_window)));
     click(app.read_button);
     // The event loop exactly as the program runs it.
-    while (!app.exchange_running) dispatch_event(event_wait());
+    while (!app.exchange_running)
+        dispatch_event(event_wait());
     Clock::time_point started = Clock::now();
     last_tick = started;
     guint timer = g_timeout_add(1, tick, nullptr);
-    while (app.exchange_running) dispatch_event(event_wait());
+    while (app.exchange_running)
+        dispatch_event(event_wait());
     double seconds = std::chrono::duration<double>(Clock::now() - started).count();
     g_source_remove(timer);
 

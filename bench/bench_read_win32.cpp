@@ -34,12 +34,14 @@ template <typename Done> double longest_turn_ms(Done done) {
 int main() {
     const RadioSetup setup = radio_setup();
     if (setup.ports.empty()) {
-        std::fprintf(stderr, "bench_read_win32: no transceiver on a COM port (run bench_read.sh)\n");
+        std::fprintf(stderr,
+                     "bench_read_win32: no transceiver on a COM port (run bench_read.sh)\n");
         return 1;
     }
     const std::string radio = read_file(setup.folder / "radio.mem");
     harness_start();
-    if (!choose_port(setup.ports.front())) return 1;
+    if (!choose_port(setup.ports.front()))
+        return 1;
     run_events_for(200);
 
     // The same measure over an idle second, to tell the machine's own

@@ -18,10 +18,11 @@ if [ "${1:-}" != run ]; then
   # and fuzzer runtimes, the accessibility bus the end-to-end suite reads
   # the program's window from (on a session bus of its own), and the
   # Debian package's tools (its Depends come from dpkg-shlibdeps, which
-  # CPack runs on the files the file utility tells are programs).
+  # CPack runs on the files the file utility tells are programs), and
+  # clang-format for the style check.
   packages+=(
     googletest
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-format-14
     libatspi2.0-dev at-spi2-core dbus-bin
     dpkg-dev file
   )

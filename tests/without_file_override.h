@@ -12,13 +12,15 @@
 class WithoutFileOverride {
 public:
     WithoutFileOverride() {
-        if (syscall(SYS_capget, &header_, saved_) != 0) return;
+        if (syscall(SYS_capget, &header_, saved_) != 0)
+            return;
         __user_cap_data_struct reduced[2] = {saved_[0], saved_[1]};
         reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
         dropped_ = syscall(SYS_capset, &header_, reduced) == 0;
     }
     ~WithoutFileOverride() {
-        if (dropped_) syscall(SYS_capset, &header_, saved_);
+        if (dropped_)
+            syscall(SYS_capset, &header_, saved_);
     }
     WithoutFileOverride(const WithoutFileOverride &) = delete;
     WithoutFileOverride &operator=(const WithoutFileOverride &) = delete;

@@ -12,7 +12,9 @@
 namespace vtrx {
 namespace {
 
-std::string system_error(const char *what) { return std::string(what) + ": " + std::strerror(errno); }
+std::string system_error(const char *what) {
+    return std::string(what) + ": " + std::strerror(errno);
+}
 
 } // namespace
 

@@ -46,8 +46,8 @@ sigset_t install_signal_handlers() {
 class Transceiver {
 public:
     Transceiver(const Options &options, Memory &memory)
-        : options_(options), memory_(memory), radio_(memory, options.faults),
-          pacer_(options.baud), link_(options.link_path) {}
+        : options_(options), memory_(memory), radio_(memory, options.faults), pacer_(options.baud),
+          link_(options.link_path) {}
 
     int run();
 

@@ -82,8 +82,7 @@ int parse_one(const char *name, const char *value, Options &options, std::string
             int parsed = 0;
             if (!value || !parse_int(value, number.low, number.high, parsed))
                 return error = std::string(name) + " needs a number from " +
-                               std::to_string(number.low) + " to " +
-                               std::to_string(number.high),
+                               std::to_string(number.low) + " to " + std::to_string(number.high),
                        -1;
             if (number.field)
                 options.*number.field = parsed;
@@ -113,31 +112,30 @@ bool parse_options(int argc, char **argv, Options &options, std::string &error) 
 }
 
 void print_help(const char *program) {
-    std::printf(
-        "Usage: %s [options]\n"
-        "A virtual transceiver with 100 memory channels on a pseudo-terminal.\n"
-        "It prints the terminal's path on the first line of its output.\n"
-        "\n"
-        "  --load FILE          start from a 600-byte .mem file (default: all empty)\n"
-        "  --save FILE          keep FILE up to date as a .mem file (written at start\n"
-        "                       and after every memory write)\n"
-        "  --link PATH          create a symbolic link PATH to the terminal, e.g.\n"
-        "                       /dev/ttyUSB7; removed on exit (SIGINT, SIGTERM)\n"
-        "  --baud N             pace both directions at N baud, 10 bits a byte\n"
-        "                       (default 9600; 0 answers at once)\n"
-        "\n"
-        "Faults (for testing the editor's error handling):\n"
-        "  --fault-after N      behave for the first N commands, then misbehave\n"
-        "  --silent             do not answer memory reads\n"
-        "  --reply-length N     replies of N bytes instead of 50 (%d ... %d)\n"
-        "  --stray-byte         send one extra byte ahead of each reply\n"
-        "  --garbage-digits     put non-digits among the frequency digits\n"
-        "  --reply-delay MS     wait MS milliseconds before each reply\n"
-        "  --hangup             hang the line up when the next command arrives\n"
-        "  --reopen-after MS    with --hangup: open a new terminal MS milliseconds\n"
-        "                       later, print its path and move the link to it\n"
-        "  --help               show this text\n",
-        program, MIN_REPLY_LENGTH, MAX_REPLY_LENGTH);
+    std::printf("Usage: %s [options]\n"
+                "A virtual transceiver with 100 memory channels on a pseudo-terminal.\n"
+                "It prints the terminal's path on the first line of its output.\n"
+                "\n"
+                "  --load FILE          start from a 600-byte .mem file (default: all empty)\n"
+                "  --save FILE          keep FILE up to date as a .mem file (written at start\n"
+                "                       and after every memory write)\n"
+                "  --link PATH          create a symbolic link PATH to the terminal, e.g.\n"
+                "                       /dev/ttyUSB7; removed on exit (SIGINT, SIGTERM)\n"
+                "  --baud N             pace both directions at N baud, 10 bits a byte\n"
+                "                       (default 9600; 0 answers at once)\n"
+                "\n"
+                "Faults (for testing the editor's error handling):\n"
+                "  --fault-after N      behave for the first N commands, then misbehave\n"
+                "  --silent             do not answer memory reads\n"
+                "  --reply-length N     replies of N bytes instead of 50 (%d ... %d)\n"
+                "  --stray-byte         send one extra byte ahead of each reply\n"
+                "  --garbage-digits     put non-digits among the frequency digits\n"
+                "  --reply-delay MS     wait MS milliseconds before each reply\n"
+                "  --hangup             hang the line up when the next command arrives\n"
+                "  --reopen-after MS    with --hangup: open a new terminal MS milliseconds\n"
+                "                       later, print its path and move the link to it\n"
+                "  --help               show this text\n",
+                program, MIN_REPLY_LENGTH, MAX_REPLY_LENGTH);
 }
 
 } // namespace vtrx

@@ -29,8 +29,7 @@ void LinePacer::arrive(const std::uint8_t *bytes, std::size_t count, Clock::time
     rx_free_ = done;
 }
 
-bool LinePacer::take_received(Clock::time_point now, std::uint8_t &byte,
-                              Clock::time_point &done) {
+bool LinePacer::take_received(Clock::time_point now, std::uint8_t &byte, Clock::time_point &done) {
     if (received_.empty() || received_.front().done > now)
         return false;
     byte = received_.front().byte;

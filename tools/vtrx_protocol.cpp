@@ -9,7 +9,7 @@ namespace {
 // Bytes 19 ... 48 of both 50-byte messages: 22 zeros, then 8 spaces.
 constexpr char FILLER[] = "0000000000000000000000        ";
 constexpr int FILLER_LENGTH = sizeof FILLER - 1;
-constexpr int HEAD_LENGTH = 6;                             // "MR00nn" / "MW00nn"
+constexpr int HEAD_LENGTH = 6;                                // "MR00nn" / "MW00nn"
 constexpr int CODES_END = HEAD_LENGTH + FREQUENCY_DIGITS + 2; // after mode, pre-amp
 
 bool is_digit(std::uint8_t byte) { return byte >= '0' && byte <= '9'; }
@@ -25,7 +25,8 @@ std::string build_message(char letter, int channel, const Channel &value, int le
     text[2] = text[3] = '0';
     text[4] = static_cast<char>('0' + number / 10);
     text[5] = static_cast<char>('0' + number % 10);
-    std::int64_t digits = (value.frequency % FREQUENCY_MODULUS + FREQUENCY_MODULUS) % FREQUENCY_MODULUS;
+    std::int64_t digits =
+        (value.frequency % FREQUENCY_MODULUS + FREQUENCY_MODULUS) % FREQUENCY_MODULUS;
     for (int i = HEAD_LENGTH + FREQUENCY_DIGITS - 1; i >= HEAD_LENGTH; --i, digits /= 10)
         text[i] = static_cast<char>('0' + digits % 10);
     text[CODES_END - 2] = static_cast<char>(value.mode);
@@ -107,8 +108,8 @@ std::optional<Command> CommandParser::scan() {
         if (length_ < needed)
             return std::nullopt;
         const std::uint8_t *b = buffer_.data();
-        bool valid = b[2] == '0' && b[3] == '0' && is_digit(b[4]) && is_digit(b[5]) &&
-                     b[needed - 1] == ';';
+        bool valid =
+            b[2] == '0' && b[3] == '0' && is_digit(b[4]) && is_digit(b[5]) && b[needed - 1] == ';';
         for (int i = HEAD_LENGTH; !read && i < HEAD_LENGTH + FREQUENCY_DIGITS; ++i)
             valid = valid && is_digit(b[i]);
         if (!valid) {

@@ -28,7 +28,8 @@ Outcome Radio::handle(const Command &command) {
     }
     if (faulty && faults_.silent)
         return outcome;
-    outcome.reply = build_reply(command.channel, channel, faulty ? faults_.reply_length : REPLY_LENGTH);
+    outcome.reply =
+        build_reply(command.channel, channel, faulty ? faults_.reply_length : REPLY_LENGTH);
     if (!faulty)
         return outcome;
     if (faults_.garbage_digits)

@@ -9,10 +9,10 @@
 namespace vtrx {
 
 struct Outcome {
-    std::string reply;     // bytes to send back, empty for none
-    int delay_ms = 0;      // extra wait before the reply leaves
-    bool hangup = false;   // drop the line instead
-    bool stored = false;   // memory changed
+    std::string reply;   // bytes to send back, empty for none
+    int delay_ms = 0;    // extra wait before the reply leaves
+    bool hangup = false; // drop the line instead
+    bool stored = false; // memory changed
 };
 
 class Radio {

@@ -16,7 +16,8 @@ constexpr std::int64_t TOO_MANY = 1000000000;
 constexpr std::size_t SHOWN_LENGTH = 40;
 
 // The generic layout's digital modes: sent as the editor sends "DIG".
-constexpr std::string_view DIGITAL_MODES[] = {"DIG", "DV", "DN", "DMR", "P25", "PKT", "RTTY", "RTTYR"};
+constexpr std::string_view DIGITAL_MODES[] = {"DIG", "DV",  "DN",   "DMR",
+                                              "P25", "PKT", "RTTY", "RTTYR"};
 
 using Cells = std::array<std::string, 4>;
 
@@ -26,7 +27,8 @@ Cells list_cells(int channel, const Channel &record) {
     const WideText row = channel_row_text(channel, record);
     std::size_t column = 0, start = 0;
     for (std::size_t i = 0; i <= row.size() && column < cells.size(); ++i) {
-        if (i < row.size() && row[i] != ROW_SEPARATOR) continue;
+        if (i < row.size() && row[i] != ROW_SEPARATOR)
+            continue;
         cells[column++] = text_to_utf8(row.substr(start, i - start));
         start = i + 1;
     }
@@ -40,13 +42,12 @@ std::string trim_end(std::string text) {
 
 std::string trim(std::string_view text) {
     const std::size_t first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) return {};
+    if (first == std::string_view::npos)
+        return {};
     return std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
 }
 
-std::string listed_name(const char16_t *name) {
-    return trim_end(text_to_utf8(name));
-}
+std::string listed_name(const char16_t *name) { return trim_end(text_to_utf8(name)); }
 
 // A cell as a fault quotes it: control characters made visible, long
 // texts cut, so that no input can drive the terminal.
@@ -59,10 +60,12 @@ std::string quoted(const std::string &cell) {
 
 // Decimal digits alone; a value of TOO_MANY or more is given as TOO_MANY.
 std::optional<std::int64_t> whole_number(const std::string &text) {
-    if (text.empty()) return std::nullopt;
+    if (text.empty())
+        return std::nullopt;
     std::int64_t value = 0;
     for (char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
+        if (c < '0' || c > '9')
+            return std::nullopt;
         value = std::min(value * 10 + (c - '0'), TOO_MANY);
     }
     return value;
@@ -88,7 +91,8 @@ public:
     bool find_columns(const CsvRecord &header) {
         auto find = [&](std::string_view name) {
             for (std::size_t i = 0; i < header.fields.size(); ++i)
-                if (trim(header.fields[i]) == name) return static_cast<int>(i);
+                if (trim(header.fields[i]) == name)
+                    return static_cast<int>(i);
             return -1;
         };
         columns_.channel = find("Channel");
@@ -98,21 +102,27 @@ public:
         }
         columns_.frequency = find("Frequency");
         columns_.mode = find("Mode");
-        if (columns_.layout == Layout::ours) columns_.preatt = find("PreAtt");
+        if (columns_.layout == Layout::ours)
+            columns_.preatt = find("PreAtt");
         const std::size_t before = faults_.size();
-        if (columns_.channel < 0) fault(header.line, "the header names no \"Channel\" or \"Location\" column");
-        if (columns_.frequency < 0) fault(header.line, "the header names no \"Frequency\" column");
-        if (columns_.mode < 0) fault(header.line, "the header names no \"Mode\" column");
+        if (columns_.channel < 0)
+            fault(header.line, "the header names no \"Channel\" or \"Location\" column");
+        if (columns_.frequency < 0)
+            fault(header.line, "the header names no \"Frequency\" column");
+        if (columns_.mode < 0)
+            fault(header.line, "the header names no \"Mode\" column");
         return faults_.size() == before;
     }
 
     void take(const CsvRecord &row) {
-        if (std::all_of(row.fields.begin(), row.fields.end(), [](const std::string &f) { return trim(f).empty(); }))
+        if (std::all_of(row.fields.begin(), row.fields.end(),
+                        [](const std::string &f) { return trim(f).empty(); }))
             return; // a blank line, or a spreadsheet's empty row
         const int line = row.line;
         auto cell = [&](int column) {
-            return column >= 0 && column < static_cast<int>(row.fields.size()) ? trim(row.fields[column])
-                                                                              : std::string();
+            return column >= 0 && column < static_cast<int>(row.fields.size())
+                       ? trim(row.fields[column])
+                       : std::string();
         };
         std::optional<int> channel = channel_of(line, cell(columns_.channel));
         std::optional<std::int64_t> frequency = frequency_of(line, cell(columns_.frequency));
@@ -146,9 +156,11 @@ private:
 
     // Hertz, or 0 for an empty cell (an empty channel).
     std::optional<std::int64_t> frequency_of(int line, const std::string &text) {
-        if (text.empty()) return 0;
+        if (text.empty())
+            return 0;
         const bool hertz_given = columns_.layout == Layout::ours;
-        std::optional<std::int64_t> hertz = hertz_given ? whole_number(text) : hertz_of_megahertz(text);
+        std::optional<std::int64_t> hertz =
+            hertz_given ? whole_number(text) : hertz_of_megahertz(text);
         if (!hertz) {
             fault(line, "frequency " + quoted(text) +
                             (hertz_given ? " is not a whole number of hertz"
@@ -168,26 +180,32 @@ private:
         const std::size_t point = text.find('.');
         const std::string whole = text.substr(0, point);
         std::string fraction = point == std::string::npos ? "" : text.substr(point + 1);
-        if (whole.empty() && fraction.empty()) return std::nullopt;
+        if (whole.empty() && fraction.empty())
+            return std::nullopt;
         fraction.erase(fraction.find_last_not_of('0') + 1);
-        if (fraction.size() > HERTZ_DIGITS_IN_MHZ) return std::nullopt; // finer than a hertz
+        if (fraction.size() > HERTZ_DIGITS_IN_MHZ)
+            return std::nullopt; // finer than a hertz
         fraction.resize(HERTZ_DIGITS_IN_MHZ, '0');
         std::optional<std::int64_t> megahertz = whole.empty() ? 0 : whole_number(whole);
         std::optional<std::int64_t> hertz = whole_number(fraction);
-        if (!megahertz || !hertz) return std::nullopt;
+        if (!megahertz || !hertz)
+            return std::nullopt;
         return std::min(*megahertz, TOO_MANY) * 1000000 + *hertz;
     }
 
     std::optional<std::int32_t> mode_of(int line, const std::string &name) {
-        if (name.empty()) return mode_text_to_code(u""); // the blank name of a code without one
+        if (name.empty())
+            return mode_text_to_code(u""); // the blank name of a code without one
         std::string known;
         for (const char16_t *listed : MODE_NAMES) {
-            if (listed_name(listed) == name) return mode_text_to_code(listed);
+            if (listed_name(listed) == name)
+                return mode_text_to_code(listed);
             known += (known.empty() ? "" : ", ") + listed_name(listed);
         }
         if (columns_.layout == Layout::generic) {
             for (std::string_view digital : DIGITAL_MODES)
-                if (digital == name) return mode_text_to_code(u"DIG");
+                if (digital == name)
+                    return mode_text_to_code(u"DIG");
             known += " or a digital mode";
         }
         fault(line, "mode " + quoted(name) + " is not one of " + known);
@@ -195,9 +213,11 @@ private:
     }
 
     std::optional<std::int32_t> preatt_of(int line, const std::string &name) {
-        if (name.empty()) return preatt_text_to_code(u"");
+        if (name.empty())
+            return preatt_text_to_code(u"");
         for (const char16_t *listed : PREATT_NAMES)
-            if (listed_name(listed) == name) return preatt_text_to_code(listed);
+            if (listed_name(listed) == name)
+                return preatt_text_to_code(listed);
         fault(line, "pre-amp " + quoted(name) + " is not one of ---, PRE, ATT");
         return std::nullopt;
     }
@@ -216,13 +236,15 @@ std::string channel_table(const ChannelSet &records) {
         lines.push_back(list_cells(channel, records[channel]));
     std::array<std::size_t, 4> width{};
     for (const Cells &cells : lines)
-        for (std::size_t i = 0; i < cells.size(); ++i) width[i] = std::max(width[i], cells[i].size());
+        for (std::size_t i = 0; i < cells.size(); ++i)
+            width[i] = std::max(width[i], cells[i].size());
     // Numbers to the right, names to the left.
     std::string table;
     for (const Cells &cells : lines) {
         std::string line = std::string(width[0] - cells[0].size(), ' ') + cells[0] + "  " +
-                           std::string(width[1] - cells[1].size(), ' ') + cells[1] + "  " + cells[2] +
-                           std::string(width[2] - cells[2].size(), ' ') + "  " + cells[3];
+                           std::string(width[1] - cells[1].size(), ' ') + cells[1] + "  " +
+                           cells[2] + std::string(width[2] - cells[2].size(), ' ') + "  " +
+                           cells[3];
         table += trim_end(line) + "\n";
     }
     return table;
@@ -232,7 +254,8 @@ std::string channels_to_csv(const ChannelSet &records) {
     std::string csv = "Channel,Frequency,Mode,PreAtt\r\n";
     for (int channel = 0; channel < CHANNEL_COUNT; ++channel) {
         const Cells cells = list_cells(channel, records[channel]);
-        csv += cells[0] + "," + cells[1] + "," + trim_end(cells[2]) + "," + trim_end(cells[3]) + "\r\n";
+        csv += cells[0] + "," + cells[1] + "," + trim_end(cells[2]) + "," + trim_end(cells[3]) +
+               "\r\n";
     }
     return csv;
 }
@@ -242,9 +265,11 @@ bool channels_from_csv(std::string_view text, ChannelSet &records, std::vector<C
     std::vector<CsvRecord> rows = read_csv(text, faults);
     Importer importer(faults);
     if (rows.empty() || rows.front().line != 1) {
-        if (faults.size() == before) faults.push_back({1, "no header line"});
+        if (faults.size() == before)
+            faults.push_back({1, "no header line"});
     } else if (importer.find_columns(rows.front())) {
-        for (std::size_t i = 1; i < rows.size(); ++i) importer.take(rows[i]);
+        for (std::size_t i = 1; i < rows.size(); ++i)
+            importer.take(rows[i]);
     }
     if (faults.size() != before) {
         std::stable_sort(faults.begin() + static_cast<std::ptrdiff_t>(before), faults.end(),

@@ -14,9 +14,7 @@ constexpr ObjectId CSV_FILE = 1;
 // Far more than any channel list; a larger file is not one.
 constexpr std::int64_t LARGEST_CSV = 1 << 20;
 
-std::string shown(const WideText &name) {
-    return text_to_file_name(name);
-}
+std::string shown(const WideText &name) { return text_to_file_name(name); }
 
 int fail(const WideText &name, const std::string &what) {
     std::fprintf(stderr, "kalvo-mem: %s: %s\n", shown(name).c_str(), what.c_str());
@@ -24,23 +22,27 @@ int fail(const WideText &name, const std::string &what) {
 }
 
 bool load(const WideText &mem, ChannelSet &records) {
-    if (read_memory_file(mem, records)) return true;
+    if (read_memory_file(mem, records))
+        return true;
     fail(mem, "May not load the file!");
     return false;
 }
 
 int to_standard_output(const std::string &text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
-    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return EXIT_DONE;
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return EXIT_DONE;
     std::fprintf(stderr, "kalvo-mem: the output could not be written\n");
     return EXIT_FAULT;
 }
 
 bool read_whole_file(const WideText &name, std::string &bytes) {
     const std::int64_t size = file_size(name);
-    if (size < 0 || size > LARGEST_CSV || !file_open_read(CSV_FILE, name)) return false;
+    if (size < 0 || size > LARGEST_CSV || !file_open_read(CSV_FILE, name))
+        return false;
     bytes.resize(static_cast<std::size_t>(size));
-    for (char &byte : bytes) byte = static_cast<char>(file_read_byte(CSV_FILE));
+    for (char &byte : bytes)
+        byte = static_cast<char>(file_read_byte(CSV_FILE));
     file_close(CSV_FILE);
     return true;
 }
@@ -57,17 +59,22 @@ public:
         end_progress();
         fail(port_, text_to_utf8(message));
     }
-    void received(int channel, const Channel &record) override { records_[channel] = listed_channel(record); }
+    void received(int channel, const Channel &record) override {
+        records_[channel] = listed_channel(record);
+    }
     Channel to_send(int channel) override { return listed_channel(records_[channel]); }
     void progress(int channel) override {
         done_ = channel + 1;
-        if (!terminal_) return;
-        std::fprintf(stderr, "\r%s %s: %3d of %d channels", doing_, shown(port_).c_str(), done_, CHANNEL_COUNT);
+        if (!terminal_)
+            return;
+        std::fprintf(stderr, "\r%s %s: %3d of %d channels", doing_, shown(port_).c_str(), done_,
+                     CHANNEL_COUNT);
         std::fflush(stderr);
     }
 
     void end_progress() {
-        if (terminal_ && done_ > 0) std::fputc('\n', stderr);
+        if (terminal_ && done_ > 0)
+            std::fputc('\n', stderr);
         terminal_ = false;
     }
     int done() const { return done_; }
@@ -94,13 +101,15 @@ ExchangeEnd exchange(Exchanger exchanger, const WideText &port, ConsoleSide &sid
 
 int show_channels(const WideText &mem) {
     ChannelSet records;
-    if (!load(mem, records)) return EXIT_FAULT;
+    if (!load(mem, records))
+        return EXIT_FAULT;
     return to_standard_output(channel_table(records));
 }
 
 int export_channels(const WideText &mem, const std::optional<WideText> &csv) {
     ChannelSet records;
-    if (!load(mem, records)) return EXIT_FAULT;
+    if (!load(mem, records))
+        return EXIT_FAULT;
     const std::string text = channels_to_csv(records);
     if (!csv) {
         binary_output(stdout); // the CR LF line ends as they are
@@ -113,7 +122,8 @@ int export_channels(const WideText &mem, const std::optional<WideText> &csv) {
 
 int import_channels(const WideText &csv, const WideText &mem) {
     std::string text;
-    if (!read_whole_file(csv, text)) return fail(csv, "cannot be read, or is larger than 1 MiB");
+    if (!read_whole_file(csv, text))
+        return fail(csv, "cannot be read, or is larger than 1 MiB");
     ChannelSet records;
     std::vector<CsvFault> faults;
     if (!channels_from_csv(text, records, faults)) {
@@ -121,7 +131,8 @@ int import_channels(const WideText &csv, const WideText &mem) {
             std::fprintf(stderr, "%s:%d: %s\n", shown(csv).c_str(), fault.line, fault.what.c_str());
         return EXIT_FAULT;
     }
-    if (!write_memory_file(mem, records)) return fail(mem, "May not create the file!");
+    if (!write_memory_file(mem, records))
+        return fail(mem, "May not create the file!");
     return EXIT_DONE;
 }
 
@@ -129,15 +140,19 @@ int read_channels(const WideText &port, const WideText &mem) {
     ChannelSet records;
     ConsoleSide side(port, records, "reading");
     ExchangeEnd end = exchange(read_radio, port, side);
-    if (end == ExchangeEnd::stopped) return fail(port, "interrupted; nothing written");
-    if (end != ExchangeEnd::done) return EXIT_FAULT;
-    if (!write_memory_file(mem, records)) return fail(mem, "May not create the file!");
+    if (end == ExchangeEnd::stopped)
+        return fail(port, "interrupted; nothing written");
+    if (end != ExchangeEnd::done)
+        return EXIT_FAULT;
+    if (!write_memory_file(mem, records))
+        return fail(mem, "May not create the file!");
     return EXIT_DONE;
 }
 
 int write_channels(const WideText &mem, const WideText &port) {
     ChannelSet records;
-    if (!load(mem, records)) return EXIT_FAULT;
+    if (!load(mem, records))
+        return EXIT_FAULT;
     ConsoleSide side(port, records, "writing");
     ExchangeEnd end = exchange(write_radio, port, side);
     if (end == ExchangeEnd::stopped)

@@ -13,7 +13,8 @@ void on_interrupt(int) { interrupt_seen = 1; }
 
 std::vector<WideText> command_arguments(int argc, char **argv) {
     std::vector<WideText> arguments;
-    for (int i = 1; i < argc; ++i) arguments.push_back(text_from_file_name(argv[i]));
+    for (int i = 1; i < argc; ++i)
+        arguments.push_back(text_from_file_name(argv[i]));
     return arguments;
 }
 

@@ -14,7 +14,8 @@ std::atomic<bool> interrupt_seen{false};
 // Runs on a thread of its own: only tells the exchange, which closes the
 // port and ends the program on its next poll.
 BOOL WINAPI on_console_event(DWORD event) {
-    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
+        return FALSE;
     interrupt_seen = true;
     return TRUE;
 }
@@ -27,8 +28,10 @@ std::vector<WideText> command_arguments(int, char **) {
     std::vector<WideText> arguments;
     int count = 0;
     LPWSTR *words = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (!words) return arguments;
-    for (int i = 1; i < count; ++i) arguments.emplace_back(reinterpret_cast<const char16_t *>(words[i]));
+    if (!words)
+        return arguments;
+    for (int i = 1; i < count; ++i)
+        arguments.emplace_back(reinterpret_cast<const char16_t *>(words[i]));
     LocalFree(words);
     return arguments;
 }

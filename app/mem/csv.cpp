@@ -42,7 +42,8 @@ public:
 private:
     // Past one line end: CR LF, LF or CR.
     void end_line() {
-        if (text_[position_] == '\r' && position_ + 1 < text_.size() && text_[position_ + 1] == '\n')
+        if (text_[position_] == '\r' && position_ + 1 < text_.size() &&
+            text_[position_ + 1] == '\n')
             ++position_;
         ++position_;
         ++line_;
@@ -61,7 +62,8 @@ private:
             char c = text_[position_];
             if (c == '"') {
                 ++position_;
-                if (at_end() || text_[position_] != '"') return after_closing_quote(faults);
+                if (at_end() || text_[position_] != '"')
+                    return after_closing_quote(faults);
                 field += '"';
                 ++position_;
             } else if (c == '\r' || c == '\n') {
@@ -77,15 +79,18 @@ private:
     }
 
     bool at_separator() const {
-        return at_end() || text_[position_] == ',' || text_[position_] == '\r' || text_[position_] == '\n';
+        return at_end() || text_[position_] == ',' || text_[position_] == '\r' ||
+               text_[position_] == '\n';
     }
 
     // Only a comma or a line end may follow a closing quote, so a field that
     // starts with a quote is empty only until that quote; the rest of a field
     // that breaks this is dropped with the record.
     bool after_closing_quote(std::vector<CsvFault> &faults) {
-        if (at_separator()) return true;
-        while (!at_separator()) ++position_;
+        if (at_separator())
+            return true;
+        while (!at_separator())
+            ++position_;
         return fault(faults, line_, "text after the closing quote of a field");
     }
 
@@ -101,7 +106,8 @@ std::vector<CsvRecord> read_csv(std::string_view text, std::vector<CsvFault> &fa
     CsvReader reader(text);
     while (!reader.at_end()) {
         CsvRecord record;
-        if (reader.next(record, faults)) records.push_back(std::move(record));
+        if (reader.next(record, faults))
+            records.push_back(std::move(record));
     }
     return records;
 }

@@ -36,7 +36,9 @@ const Command COMMANDS[] = {
      "a header Channel,Frequency,Mode,PreAtt, then one line per channel with the\n"
      "frequency in hertz and the editor's mode and pre-amp names; an empty\n"
      "channel has its number alone.\n",
-     [](const Arguments &a) { return export_channels(a[0], a.size() > 1 ? std::optional(a[1]) : std::nullopt); }},
+     [](const Arguments &a) {
+         return export_channels(a[0], a.size() > 1 ? std::optional(a[1]) : std::nullopt);
+     }},
     {"import", "IN.csv OUT.mem", 2, 2,
      "Makes OUT.mem from the channels IN.csv names; the others are empty. IN.csv\n"
      "has the columns of an export (Channel, Frequency in hertz, Mode, PreAtt),\n"
@@ -61,9 +63,12 @@ constexpr const char *STATUS_HELP =
     "Exit status: 0 done, 1 a fault of the input or the radio, 2 a usage error.\n";
 
 void print_usage(std::FILE *stream) {
-    std::fprintf(stream, "Usage: kalvo-mem COMMAND OPERANDS\n"
-                         "The 100 memory channels of a transceiver as .mem files, CSV and on the radio.\n\n");
-    for (const Command &command : COMMANDS) std::fprintf(stream, "  kalvo-mem %s %s\n", command.name, command.operands);
+    std::fprintf(
+        stream,
+        "Usage: kalvo-mem COMMAND OPERANDS\n"
+        "The 100 memory channels of a transceiver as .mem files, CSV and on the radio.\n\n");
+    for (const Command &command : COMMANDS)
+        std::fprintf(stream, "  kalvo-mem %s %s\n", command.name, command.operands);
     std::fprintf(stream, "\n\"kalvo-mem COMMAND --help\" tells more of each.\n%s", STATUS_HELP);
 }
 
@@ -76,26 +81,27 @@ int usage_error(const std::string &what, const Command *command) {
     return EXIT_USAGE;
 }
 
-bool is_help(const WideText &argument) {
-    return argument == u"--help" || argument == u"-h";
-}
+bool is_help(const WideText &argument) { return argument == u"--help" || argument == u"-h"; }
 
 } // namespace
 
 int main(int argc, char **argv) {
     const Arguments arguments = command_arguments(argc, argv);
-    if (arguments.empty()) return usage_error("no command given", nullptr);
+    if (arguments.empty())
+        return usage_error("no command given", nullptr);
     if (is_help(arguments[0])) {
         print_usage(stdout);
         return EXIT_DONE;
     }
     const std::string name = text_to_utf8(arguments[0]);
     for (const Command &command : COMMANDS) {
-        if (name != command.name) continue;
+        if (name != command.name)
+            continue;
         const Arguments operands(arguments.begin() + 1, arguments.end());
         for (const WideText &operand : operands) {
             if (is_help(operand)) {
-                std::printf("Usage: kalvo-mem %s %s\n%s%s", command.name, command.operands, command.help, STATUS_HELP);
+                std::printf("Usage: kalvo-mem %s %s\n%s%s", command.name, command.operands,
+                            command.help, STATUS_HELP);
                 return EXIT_DONE;
             }
             if (operand.size() > 1 && operand[0] == u'-')

@@ -15,28 +15,24 @@ struct RegistryNode {
 
 namespace {
 
-void *node_record(RegistryNode *node)
-{
+void *node_record(RegistryNode *node) {
     return reinterpret_cast<unsigned char *>(node) + sizeof(RegistryNode);
 }
 
-bool record_live(const void *record)
-{
+bool record_live(const void *record) {
     std::intptr_t first = 0;
     std::memcpy(&first, record, sizeof first);
     return first != 0;
 }
 
-bool is_number(const ObjectRegistry *registry, ObjectId id)
-{
+bool is_number(const ObjectRegistry *registry, ObjectId id) {
     return id >= 0 && id < registry->capacity;
 }
 
 // Handles are only trusted when this registry issued them: the id must be the
 // record address of one of our nodes. The list is short (a handful of
 // objects per kind), and an unknown id is never dereferenced.
-RegistryNode *find_node(const ObjectRegistry *registry, ObjectId id)
-{
+RegistryNode *find_node(const ObjectRegistry *registry, ObjectId id) {
     for (RegistryNode *node = registry->dynamic_list; node; node = node->next) {
         if (reinterpret_cast<ObjectId>(node_record(node)) == id)
             return node;
@@ -44,14 +40,14 @@ RegistryNode *find_node(const ObjectRegistry *registry, ObjectId id)
     return nullptr;
 }
 
-bool grow_table(ObjectRegistry *registry, ObjectId number)
-{
+bool grow_table(ObjectRegistry *registry, ObjectId number) {
     if (number > INTPTR_MAX - registry->grow_step)
         return false;
     std::intptr_t capacity = number + registry->grow_step;
     if (static_cast<std::uintmax_t>(capacity) > SIZE_MAX / sizeof(void *))
         return false;
-    void *table = std::realloc(registry->slots, static_cast<std::size_t>(capacity) * sizeof(void *));
+    void *table =
+        std::realloc(registry->slots, static_cast<std::size_t>(capacity) * sizeof(void *));
     if (!table)
         return false;
     registry->slots = static_cast<void **>(table);
@@ -61,8 +57,7 @@ bool grow_table(ObjectRegistry *registry, ObjectId number)
     return true;
 }
 
-void *allocate_dynamic(ObjectRegistry *registry)
-{
+void *allocate_dynamic(ObjectRegistry *registry) {
     auto *node = static_cast<RegistryNode *>(
         std::calloc(1, sizeof(RegistryNode) + static_cast<std::size_t>(registry->object_size)));
     if (!node)
@@ -77,8 +72,7 @@ void *allocate_dynamic(ObjectRegistry *registry)
 } // namespace
 
 ObjectRegistry *registry_create(std::int32_t object_size, std::int32_t grow_step,
-                                RegistryFreeCallback free_callback)
-{
+                                RegistryFreeCallback free_callback) {
     if (object_size < static_cast<std::int32_t>(sizeof(std::intptr_t)) || grow_step < 1)
         return nullptr;
     auto *registry = static_cast<ObjectRegistry *>(std::calloc(1, sizeof(ObjectRegistry)));
@@ -87,7 +81,8 @@ ObjectRegistry *registry_create(std::int32_t object_size, std::int32_t grow_step
     registry->object_size = object_size;
     registry->grow_step = grow_step;
     registry->free_callback = free_callback;
-    registry->slots = static_cast<void **>(std::calloc(static_cast<std::size_t>(grow_step), sizeof(void *)));
+    registry->slots =
+        static_cast<void **>(std::calloc(static_cast<std::size_t>(grow_step), sizeof(void *)));
     if (!registry->slots) {
         std::free(registry);
         return nullptr;
@@ -96,8 +91,7 @@ ObjectRegistry *registry_create(std::int32_t object_size, std::int32_t grow_step
     return registry;
 }
 
-void *registry_allocate(ObjectRegistry *registry, ObjectId id)
-{
+void *registry_allocate(ObjectRegistry *registry, ObjectId id) {
     if (!registry || id < ANY)
         return nullptr;
     if (id == ANY)
@@ -115,8 +109,7 @@ void *registry_allocate(ObjectRegistry *registry, ObjectId id)
     return registry->slots[id];
 }
 
-void *registry_get(ObjectRegistry *registry, ObjectId id)
-{
+void *registry_get(ObjectRegistry *registry, ObjectId id) {
     if (!registry)
         return nullptr;
     void *record = nullptr;
@@ -127,8 +120,7 @@ void *registry_get(ObjectRegistry *registry, ObjectId id)
     return record && record_live(record) ? record : nullptr;
 }
 
-void registry_free(ObjectRegistry *registry, ObjectId id)
-{
+void registry_free(ObjectRegistry *registry, ObjectId id) {
     if (!registry)
         return;
     if (is_number(registry, id)) {
@@ -151,8 +143,7 @@ void registry_free(ObjectRegistry *registry, ObjectId id)
     std::free(node);
 }
 
-void registry_free_all(ObjectRegistry *registry)
-{
+void registry_free_all(ObjectRegistry *registry) {
     if (!registry || !registry->free_callback)
         return;
     registry->walk_position = 0;
@@ -170,8 +161,7 @@ void registry_free_all(ObjectRegistry *registry)
     }
 }
 
-void registry_destroy(ObjectRegistry *registry)
-{
+void registry_destroy(ObjectRegistry *registry) {
     if (!registry)
         return;
     while (RegistryNode *head = registry->dynamic_list) {
@@ -184,8 +174,7 @@ void registry_destroy(ObjectRegistry *registry)
     std::free(registry);
 }
 
-void registry_iterate(ObjectRegistry *registry)
-{
+void registry_iterate(ObjectRegistry *registry) {
     if (!registry)
         return;
     registry->walk_position = 0;
@@ -195,8 +184,7 @@ void registry_iterate(ObjectRegistry *registry)
     registry->walk_cursor = oldest;
 }
 
-void *registry_next(ObjectRegistry *registry, ObjectId *id)
-{
+void *registry_next(ObjectRegistry *registry, ObjectId *id) {
     if (!registry)
         return nullptr;
     while (registry->walk_position < registry->capacity) {

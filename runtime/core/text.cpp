@@ -6,8 +6,7 @@
 
 namespace {
 
-int digit_value(char16_t unit, int base)
-{
+int digit_value(char16_t unit, int base) {
     int value = 99;
     if (unit >= u'0' && unit <= u'9')
         value = unit - u'0';
@@ -20,30 +19,25 @@ int digit_value(char16_t unit, int base)
 
 } // namespace
 
-std::int64_t text_length(const WideText &text)
-{
+std::int64_t text_length(const WideText &text) {
     return static_cast<std::int64_t>(text_units(text).size());
 }
 
-int text_equal(const WideText &a, const WideText &b)
-{
+int text_equal(const WideText &a, const WideText &b) {
     return text_units(a) == text_units(b) ? 1 : 0;
 }
 
-std::int32_t text_asc(const WideText &text)
-{
+std::int32_t text_asc(const WideText &text) {
     std::u16string_view units = text_units(text);
     return units.empty() ? 0 : units.front();
 }
 
-WideText text_chr(std::int32_t code)
-{
+WideText text_chr(std::int32_t code) {
     auto unit = static_cast<char16_t>(static_cast<std::uint32_t>(code) & 0xFFFF);
     return unit ? WideText(1, unit) : WideText();
 }
 
-WideText text_str(std::int64_t value)
-{
+WideText text_str(std::int64_t value) {
     // The magnitude in unsigned arithmetic, so the most negative value works.
     std::uint64_t magnitude = static_cast<std::uint64_t>(value);
     if (value < 0)
@@ -62,8 +56,7 @@ WideText text_str(std::int64_t value)
     return result;
 }
 
-std::int64_t text_val(const WideText &text)
-{
+std::int64_t text_val(const WideText &text) {
     std::u16string_view units = text_units(text);
     std::size_t at = 0;
     while (at < units.size() && (units[at] == u' ' || units[at] == u'\t'))
@@ -87,8 +80,7 @@ std::int64_t text_val(const WideText &text)
     return static_cast<std::int64_t>(value);
 }
 
-WideText text_right(const WideText &text, std::int32_t n)
-{
+WideText text_right(const WideText &text, std::int32_t n) {
     std::u16string_view units = text_units(text);
     std::size_t count = n < 0 ? 0 : static_cast<std::size_t>(n);
     if (count > units.size())
@@ -96,8 +88,7 @@ WideText text_right(const WideText &text, std::int32_t n)
     return WideText(units.substr(units.size() - count));
 }
 
-WideText text_mid(const WideText &text, std::int32_t start, std::int32_t n)
-{
+WideText text_mid(const WideText &text, std::int32_t start, std::int32_t n) {
     std::u16string_view units = text_units(text);
     std::size_t count = n < 0 ? 0 : static_cast<std::size_t>(n);
     std::size_t from = start <= 1 ? 0 : static_cast<std::size_t>(start) - 1;
@@ -106,12 +97,12 @@ WideText text_mid(const WideText &text, std::int32_t start, std::int32_t n)
     return WideText(units.substr(from, count));
 }
 
-std::int64_t text_byte_length(const WideText &text, std::int32_t encoding)
-{
+std::int64_t text_byte_length(const WideText &text, std::int32_t encoding) {
     std::u16string_view units = text_units(text);
     if (encoding == TEXT_UTF16)
         return 2 * static_cast<std::int64_t>(units.size());
     if (encoding == TEXT_UTF8)
-        return text_encode(CODE_PAGE_UTF8, units.data(), static_cast<std::int64_t>(units.size()), nullptr, 0);
+        return text_encode(CODE_PAGE_UTF8, units.data(), static_cast<std::int64_t>(units.size()),
+                           nullptr, 0);
     return text_8bit_length(units);
 }

@@ -16,16 +16,14 @@ bool is_leading(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool is_trailing(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
 // Length of a zero-terminated text including its terminator.
-template <typename Unit> std::int64_t terminated_count(const Unit *text)
-{
+template <typename Unit> std::int64_t terminated_count(const Unit *text) {
     std::int64_t count = 0;
     while (text[count])
         ++count;
     return count + 1;
 }
 
-int utf8_sequence(std::uint32_t code, unsigned char *out)
-{
+int utf8_sequence(std::uint32_t code, unsigned char *out) {
     if (code < 0x80) {
         out[0] = static_cast<unsigned char>(code);
         return 1;
@@ -49,8 +47,7 @@ int utf8_sequence(std::uint32_t code, unsigned char *out)
 }
 
 std::int64_t encode_utf8(const char16_t *text, std::int64_t count, bool terminated, char *buffer,
-                         std::int64_t size)
-{
+                         std::int64_t size) {
     std::int64_t written = 0;
     for (std::int64_t i = 0; i < count; ++i) {
         if (buffer && written >= size)
@@ -80,8 +77,7 @@ std::int64_t encode_utf8(const char16_t *text, std::int64_t count, bool terminat
 }
 
 // Decodes one sequence at bytes[0..count); 0 when the conversion must end.
-int utf8_decode_one(const unsigned char *bytes, std::int64_t count, std::uint32_t *code)
-{
+int utf8_decode_one(const unsigned char *bytes, std::int64_t count, std::uint32_t *code) {
     unsigned char lead = bytes[0];
     int length = 1;
     std::uint32_t value = lead;
@@ -113,8 +109,7 @@ int utf8_decode_one(const unsigned char *bytes, std::int64_t count, std::uint32_
 }
 
 std::int64_t decode_utf8(const unsigned char *bytes, std::int64_t count, char16_t *buffer,
-                         std::int64_t size)
-{
+                         std::int64_t size) {
     std::int64_t written = 0;
     for (std::int64_t i = 0; i < count;) {
         std::uint32_t code = 0;
@@ -138,8 +133,8 @@ std::int64_t decode_utf8(const unsigned char *bytes, std::int64_t count, char16_
     return written;
 }
 
-std::int64_t encode_8bit(const char16_t *text, std::int64_t count, char *buffer, std::int64_t size)
-{
+std::int64_t encode_8bit(const char16_t *text, std::int64_t count, char *buffer,
+                         std::int64_t size) {
     std::int64_t written = 0;
     for (std::int64_t i = 0; i < count; ++i) {
         if (text[i] > 0xFF)
@@ -155,8 +150,7 @@ std::int64_t encode_8bit(const char16_t *text, std::int64_t count, char *buffer,
 }
 
 std::int64_t decode_8bit(const unsigned char *bytes, std::int64_t count, char16_t *buffer,
-                         std::int64_t size)
-{
+                         std::int64_t size) {
     if (!buffer)
         return count;
     std::int64_t written = count < size ? count : size;
@@ -168,8 +162,7 @@ std::int64_t decode_8bit(const unsigned char *bytes, std::int64_t count, char16_
 } // namespace
 
 std::int64_t text_encode(std::int32_t code_page, const char16_t *text, std::int64_t units,
-                         char *buffer, std::int64_t size)
-{
+                         char *buffer, std::int64_t size) {
     if (!text || (buffer && size <= 0))
         return 0;
     bool terminated = units < 0;
@@ -181,8 +174,7 @@ std::int64_t text_encode(std::int32_t code_page, const char16_t *text, std::int6
 }
 
 std::int64_t text_decode(std::int32_t code_page, const char *bytes, std::int64_t count,
-                         char16_t *buffer, std::int64_t size)
-{
+                         char16_t *buffer, std::int64_t size) {
     if (!bytes || (buffer && size <= 0))
         return 0;
     if (count < 0)
@@ -193,21 +185,20 @@ std::int64_t text_decode(std::int32_t code_page, const char *bytes, std::int64_t
     return decode_8bit(data, count, buffer, size);
 }
 
-std::string text_to_utf8(const WideText &text)
-{
+std::string text_to_utf8(const WideText &text) {
     std::u16string_view units = text_units(text);
     auto count = static_cast<std::int64_t>(units.size());
     std::int64_t needed = text_encode(CODE_PAGE_UTF8, units.data(), count, nullptr, 0);
     // Room for the terminator too, so the conversion reaches (and refuses) a
     // leading surrogate that measuring stopped at.
     std::string result(static_cast<std::size_t>(needed) + 1, '\0');
-    std::int64_t written = text_encode(CODE_PAGE_UTF8, units.data(), count, result.data(), needed + 1);
+    std::int64_t written =
+        text_encode(CODE_PAGE_UTF8, units.data(), count, result.data(), needed + 1);
     result.resize(static_cast<std::size_t>(written));
     return result;
 }
 
-WideText text_from_utf8(const char *utf8)
-{
+WideText text_from_utf8(const char *utf8) {
     if (!utf8)
         return WideText();
     auto count = static_cast<std::int64_t>(std::strlen(utf8));
@@ -218,8 +209,7 @@ WideText text_from_utf8(const char *utf8)
     return result;
 }
 
-WideText text_format(const char16_t *format, ...)
-{
+WideText text_format(const char16_t *format, ...) {
     if (!format)
         return WideText();
     std::string pattern = text_to_utf8(format);
@@ -245,12 +235,13 @@ namespace {
 
 constexpr char16_t ESCAPED_BYTE = 0xDC00;
 
-bool is_escaped_byte(char16_t unit) { return unit >= ESCAPED_BYTE + 0x80 && unit <= ESCAPED_BYTE + 0xFF; }
+bool is_escaped_byte(char16_t unit) {
+    return unit >= ESCAPED_BYTE + 0x80 && unit <= ESCAPED_BYTE + 0xFF;
+}
 
 // A leading surrogate without its trailing one, which UTF-8 drops (at the end)
 // or refuses together with everything around it.
-bool has_lone_leading(std::u16string_view units)
-{
+bool has_lone_leading(std::u16string_view units) {
     for (std::size_t i = 0; i < units.size(); ++i)
         if (is_leading(units[i]) && (i + 1 == units.size() || !is_trailing(units[i + 1])))
             return true;
@@ -259,8 +250,7 @@ bool has_lone_leading(std::u16string_view units)
 
 } // namespace
 
-std::string text_to_file_name(const WideText &text)
-{
+std::string text_to_file_name(const WideText &text) {
     std::u16string_view units = text_units(text);
     std::string name;
     std::size_t run = 0; // start of the units not yet converted
@@ -281,8 +271,7 @@ std::string text_to_file_name(const WideText &text)
     return name;
 }
 
-WideText text_from_file_name(const char *bytes)
-{
+WideText text_from_file_name(const char *bytes) {
     WideText name;
     if (!bytes)
         return name;
@@ -294,7 +283,8 @@ WideText text_from_file_name(const char *bytes)
         // Encoded surrogates and overlong forms are no UTF-8 either: kept as
         // bytes, they convert back to what they were.
         unsigned char shortest[4];
-        if (length == 0 || (code >= 0xD800 && code <= 0xDFFF) || utf8_sequence(code, shortest) != length) {
+        if (length == 0 || (code >= 0xD800 && code <= 0xDFFF) ||
+            utf8_sequence(code, shortest) != length) {
             name += static_cast<char16_t>(ESCAPED_BYTE + data[i]);
             ++i;
             continue;

@@ -19,8 +19,7 @@ bool all_clean = true;
 
 int close_one(ObjectId id);
 
-void close_callback(ObjectId id)
-{
+void close_callback(ObjectId id) {
     closed_any = true;
     if (!close_one(id))
         all_clean = false;
@@ -28,16 +27,14 @@ void close_callback(ObjectId id)
 
 FileObject *find(ObjectId id) { return static_cast<FileObject *>(registry_get(files, id)); }
 
-void copy(void *destination, const void *source, std::int64_t count)
-{
+void copy(void *destination, const void *source, std::int64_t count) {
     if (count > 0)
         std::memcpy(destination, source, static_cast<std::size_t>(count));
 }
 
 // Hands the pending writes to the stream in one call. The buffer counts as
 // empty afterwards either way; a refusal is remembered for file_close.
-void flush_pending(FileObject *file)
-{
+void flush_pending(FileObject *file) {
     if (file->read_mode)
         return;
     std::int64_t pending = file->size - file->available;
@@ -46,8 +43,7 @@ void flush_pending(FileObject *file)
     file->available = file->size;
 }
 
-void enter_read_mode(FileObject *file)
-{
+void enter_read_mode(FileObject *file) {
     if (!file->read_mode) {
         flush_pending(file);
         if (!stream_sync(file->stream))
@@ -58,8 +54,7 @@ void enter_read_mode(FileObject *file)
     file->filled = 0;
 }
 
-std::int64_t write_bytes(FileObject *file, const void *source, std::int32_t count)
-{
+std::int64_t write_bytes(FileObject *file, const void *source, std::int32_t count) {
     if (file->read_only)
         return 0;
     if (file->read_mode) {
@@ -67,7 +62,8 @@ std::int64_t write_bytes(FileObject *file, const void *source, std::int32_t coun
         // value read; the seek also lets the stream turn from reading to
         // writing. A pipe or a terminal cannot seek: with no read-ahead to
         // give up, it still takes the write.
-        bool moved = stream_seek(file->stream, -static_cast<std::int64_t>(file->available), StreamOrigin::current);
+        bool moved = stream_seek(file->stream, -static_cast<std::int64_t>(file->available),
+                                 StreamOrigin::current);
         if (!moved && file->available > 0)
             return 0;
         file->read_mode = 0;
@@ -90,8 +86,7 @@ std::int64_t write_bytes(FileObject *file, const void *source, std::int32_t coun
     return written;
 }
 
-std::int64_t read_bytes(FileObject *file, void *destination, std::int32_t count)
-{
+std::int64_t read_bytes(FileObject *file, void *destination, std::int32_t count) {
     if (!file->read_mode)
         enter_read_mode(file);
     auto *out = static_cast<unsigned char *>(destination);
@@ -102,7 +97,8 @@ std::int64_t read_bytes(FileObject *file, void *destination, std::int32_t count)
     if (rest == 0)
         return count;
     if (rest < file->size) {
-        auto obtained = static_cast<std::int32_t>(stream_read(file->stream, file->buffer, file->size));
+        auto obtained =
+            static_cast<std::int32_t>(stream_read(file->stream, file->buffer, file->size));
         file->filled = file->available = obtained;
         std::int32_t part = obtained < rest ? obtained : rest;
         copy(out + taken, file->buffer, part);
@@ -113,8 +109,7 @@ std::int64_t read_bytes(FileObject *file, void *destination, std::int32_t count)
     return taken + stream_read(file->stream, out + taken, rest);
 }
 
-int close_one(ObjectId id)
-{
+int close_one(ObjectId id) {
     FileObject *file = find(id);
     if (!file)
         return 0;
@@ -125,8 +120,8 @@ int close_one(ObjectId id)
     return clean ? 1 : 0;
 }
 
-std::intptr_t open_file(ObjectId number, const WideText &name, std::int32_t flags, StreamOpen kind)
-{
+std::intptr_t open_file(ObjectId number, const WideText &name, std::int32_t flags,
+                        StreamOpen kind) {
     if (!files || number < ANY)
         return 0;
     // Whatever is open under the number is closed (and flushed) here.
@@ -158,31 +153,26 @@ std::intptr_t open_file(ObjectId number, const WideText &name, std::int32_t flag
 
 } // namespace
 
-void file_init()
-{
+void file_init() {
     if (!files)
         files = registry_create(sizeof(FileObject), 16, close_callback);
 }
 
 void file_shutdown() { file_close(ANY); }
 
-std::intptr_t file_open_read(ObjectId number, const WideText &name, std::int32_t flags)
-{
+std::intptr_t file_open_read(ObjectId number, const WideText &name, std::int32_t flags) {
     return open_file(number, name, flags, StreamOpen::read);
 }
 
-std::intptr_t file_create(ObjectId number, const WideText &name, std::int32_t flags)
-{
+std::intptr_t file_create(ObjectId number, const WideText &name, std::int32_t flags) {
     return open_file(number, name, flags, StreamOpen::create);
 }
 
-std::intptr_t file_open(ObjectId number, const WideText &name, std::int32_t flags)
-{
+std::intptr_t file_open(ObjectId number, const WideText &name, std::int32_t flags) {
     return open_file(number, name, flags, StreamOpen::update);
 }
 
-int file_close(ObjectId file)
-{
+int file_close(ObjectId file) {
     if (file != ANY)
         return close_one(file);
     closed_any = false;
@@ -191,8 +181,7 @@ int file_close(ObjectId file)
     return closed_any && all_clean ? 1 : 0;
 }
 
-std::int32_t file_read_byte(ObjectId file)
-{
+std::int32_t file_read_byte(ObjectId file) {
     FileObject *record = find(file);
     unsigned char byte = 0;
     if (record)
@@ -200,34 +189,32 @@ std::int32_t file_read_byte(ObjectId file)
     return static_cast<std::int8_t>(byte);
 }
 
-std::int32_t file_read_long(ObjectId file)
-{
+std::int32_t file_read_long(ObjectId file) {
     FileObject *record = find(file);
     unsigned char bytes[4] = {};
     if (record)
         read_bytes(record, bytes, 4);
-    std::uint32_t value = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
+    std::uint32_t value = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) |
+                          (static_cast<std::uint32_t>(bytes[3]) << 24);
     return static_cast<std::int32_t>(value);
 }
 
-std::int32_t file_write_byte(ObjectId file, std::int32_t value)
-{
+std::int32_t file_write_byte(ObjectId file, std::int32_t value) {
     FileObject *record = find(file);
     auto byte = static_cast<unsigned char>(value & 0xFF);
     return record ? static_cast<std::int32_t>(write_bytes(record, &byte, 1)) : 0;
 }
 
-std::int32_t file_write_long(ObjectId file, std::int32_t value)
-{
+std::int32_t file_write_long(ObjectId file, std::int32_t value) {
     FileObject *record = find(file);
     auto bits = static_cast<std::uint32_t>(value);
-    unsigned char bytes[4] = {static_cast<unsigned char>(bits), static_cast<unsigned char>(bits >> 8),
-                              static_cast<unsigned char>(bits >> 16), static_cast<unsigned char>(bits >> 24)};
+    unsigned char bytes[4] = {
+        static_cast<unsigned char>(bits), static_cast<unsigned char>(bits >> 8),
+        static_cast<unsigned char>(bits >> 16), static_cast<unsigned char>(bits >> 24)};
     return record ? static_cast<std::int32_t>(write_bytes(record, bytes, 4)) : 0;
 }
 
-void file_seek(ObjectId file, std::int64_t position, std::int32_t mode)
-{
+void file_seek(ObjectId file, std::int64_t position, std::int32_t mode) {
     FileObject *record = find(file);
     if (!record)
         return;

@@ -9,8 +9,8 @@ namespace {
 
 // A worker's requester runs on the worker's own thread: the list is shared.
 std::mutex chosen_lock;
-std::vector<WideText> chosen;       // guarded by chosen_lock
-std::size_t next_chosen = 0;        // guarded by chosen_lock
+std::vector<WideText> chosen; // guarded by chosen_lock
+std::size_t next_chosen = 0;  // guarded by chosen_lock
 
 } // namespace
 

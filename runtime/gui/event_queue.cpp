@@ -89,10 +89,11 @@ void event_records_reset() {
 void event_records_post(std::int32_t type, std::intptr_t object, std::intptr_t window,
                         std::intptr_t subtype, void *payload, void (*release)(void *),
                         std::uint32_t flags) {
-    const bool dropped = (suspension > 0 && !(flags & POST_WHILE_SUSPENDED)) ||
-                         (!(flags & POST_ALWAYS_APPEND) && repeats_tail(type, object, window, subtype));
+    const bool dropped =
+        (suspension > 0 && !(flags & POST_WHILE_SUSPENDED)) ||
+        (!(flags & POST_ALWAYS_APPEND) && repeats_tail(type, object, window, subtype));
     if (dropped) {
-        if (payload && release)   // nobody else will ever see it
+        if (payload && release) // nobody else will ever see it
             release(payload);
         return;
     }

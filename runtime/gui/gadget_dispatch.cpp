@@ -19,7 +19,8 @@ auto change(ObjectId gadget, Slot GadgetClass::*slot, Args... args) {
     });
 }
 
-template <class Slot, class... Args> auto query(ObjectId gadget, Slot GadgetClass::*slot, Args... args) {
+template <class Slot, class... Args>
+auto query(ObjectId gadget, Slot GadgetClass::*slot, Args... args) {
     return with_gadget(gadget, slot, [&](GadgetRecord *record) {
         return (record->gadget_class->*slot)(record, args...);
     });
@@ -52,7 +53,9 @@ void gadget_set_text(ObjectId gadget, const WideText &text) {
 }
 
 std::intptr_t gadget_get_state(ObjectId gadget) { return query(gadget, &GadgetClass::get_state); }
-void gadget_set_state(ObjectId gadget, std::intptr_t state) { change(gadget, &GadgetClass::set_state, state); }
+void gadget_set_state(ObjectId gadget, std::intptr_t state) {
+    change(gadget, &GadgetClass::set_state, state);
+}
 
 std::intptr_t gadget_add_item(ObjectId gadget, std::intptr_t position, const WideText &text) {
     return gadget_add_item(gadget, position, text, nullptr, 0);
@@ -86,20 +89,25 @@ std::intptr_t gadget_add_column(ObjectId gadget, std::int32_t position, const Wi
                                 std::int32_t width) {
     return with_gadget(gadget, &GadgetClass::add_column, [&](GadgetRecord *record) {
         const auto native = kind_text(title);
-        return suspended([&] { return record->gadget_class->add_column(record, position, native, width); });
+        return suspended(
+            [&] { return record->gadget_class->add_column(record, position, native, width); });
     });
 }
 
 // A worker's removal waits for its next toolkit call, so that a row removed
 // and added again at once is replaced in place instead.
 void gadget_remove_item(ObjectId gadget, std::intptr_t item) {
-    auto remove = [](std::intptr_t gadget, std::intptr_t item) { change(gadget, &GadgetClass::remove_item, item); };
+    auto remove = [](std::intptr_t gadget, std::intptr_t item) {
+        change(gadget, &GadgetClass::remove_item, item);
+    };
     if (!hold_removal({remove, gadget, item}))
         remove(gadget, item);
 }
 
 void gadget_clear_items(ObjectId gadget) { change(gadget, &GadgetClass::clear_items); }
-std::intptr_t gadget_count_items(ObjectId gadget) { return query(gadget, &GadgetClass::count_items); }
+std::intptr_t gadget_count_items(ObjectId gadget) {
+    return query(gadget, &GadgetClass::count_items);
+}
 
 std::intptr_t gadget_get_item_state(ObjectId gadget, std::intptr_t item) {
     return query(gadget, &GadgetClass::get_item_state, item);
@@ -144,8 +152,8 @@ void gadget_set_attribute(ObjectId gadget, std::int32_t attribute, std::intptr_t
     change(gadget, &GadgetClass::set_attribute, attribute, value);
 }
 
-std::intptr_t gadget_get_item_attribute(ObjectId gadget, std::intptr_t item,
-                                        std::int32_t attribute, std::int32_t column) {
+std::intptr_t gadget_get_item_attribute(ObjectId gadget, std::intptr_t item, std::int32_t attribute,
+                                        std::int32_t column) {
     return query(gadget, &GadgetClass::get_item_attribute, item, attribute, column);
 }
 

@@ -75,7 +75,8 @@ bool run_on_gui_thread(void (*call)(void *), void *context) {
     }
     std::unique_lock<std::mutex> lock(handover_lock);
     handover_signal.wait(lock, [&] {
-        return record->state == CallState::done || (shutting_down && record->state == CallState::queued);
+        return record->state == CallState::done ||
+               (shutting_down && record->state == CallState::queued);
     });
     const bool done = record->state == CallState::done;
     if (!done)

@@ -9,16 +9,14 @@
 #include "gui/gui.h"
 #include "serial/serial.h"
 
-void runtime_start(int argc, char **argv)
-{
+void runtime_start(int argc, char **argv) {
     gui_init(argc, argv);
     serial_init();
     thread_init();
     file_init();
 }
 
-void runtime_stop()
-{
+void runtime_stop() {
     thread_shutdown();
     serial_shutdown();
     file_shutdown();

@@ -20,8 +20,10 @@ std::vector<Seen> seen;
 std::optional<DialogAnswer> answer_from_queue(const DialogSeen &shown) {
     std::lock_guard lock(answers_lock);
     seen.push_back({shown.title, shown.file_requester ? "file chooser" : shown.text});
-    if (!shown.file_requester && !shown.yes_no) return DialogAnswer{Reply::ok, {}, 0};
-    if (answers.empty()) return DialogAnswer{shown.file_requester ? Reply::cancel : Reply::yes, {}, 0};
+    if (!shown.file_requester && !shown.yes_no)
+        return DialogAnswer{Reply::ok, {}, 0};
+    if (answers.empty())
+        return DialogAnswer{shown.file_requester ? Reply::cancel : Reply::yes, {}, 0};
     const DialogAnswer next = answers.front();
     answers.pop_front();
     return next;
@@ -37,8 +39,10 @@ void harness_start() {
 bool run_events_until(const std::function<bool()> &done, int timeout_ms) {
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
     while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        if (!dispatch_event(event_wait_timeout(5))) return false;
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        if (!dispatch_event(event_wait_timeout(5)))
+            return false;
     }
     return true;
 }
@@ -59,14 +63,16 @@ int selected_row() {
 bool choose_port(const std::string &name) {
     const std::vector<std::string> items = combo_items(app.port_combo);
     const auto found = std::find(items.begin(), items.end(), name);
-    if (found == items.end()) return false;
+    if (found == items.end())
+        return false;
     choose_item(app.port_combo, static_cast<int>(found - items.begin()));
     return true;
 }
 
 void queue_answer(Reply reply, const std::string &path) {
     std::lock_guard lock(answers_lock);
-    answers.push_back(path.empty() ? DialogAnswer{reply, {}, 0} : DialogAnswer{Reply::ok, {path}, 0});
+    answers.push_back(path.empty() ? DialogAnswer{reply, {}, 0}
+                                   : DialogAnswer{Reply::ok, {path}, 0});
 }
 
 std::vector<Seen> take_seen() {
@@ -75,10 +81,12 @@ std::vector<Seen> take_seen() {
 }
 
 std::vector<Seen> seen_after(std::size_t count, int timeout_ms) {
-    run_events_until([&] {
-        std::lock_guard lock(answers_lock);
-        return seen.size() >= count;
-    }, timeout_ms);
+    run_events_until(
+        [&] {
+            std::lock_guard lock(answers_lock);
+            return seen.size() >= count;
+        },
+        timeout_ms);
     run_events_for(100);
     return take_seen();
 }

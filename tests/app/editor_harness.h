@@ -20,7 +20,9 @@ void harness_start();
 // Serves events with the editor's dispatch_event until done() or timeout_ms;
 // returns done().
 bool run_events_until(const std::function<bool()> &done, int timeout_ms);
-inline void run_events_for(int ms) { run_events_until([] { return false; }, ms); }
+inline void run_events_for(int ms) {
+    run_events_until([] { return false; }, ms);
+}
 
 void choose_item(std::intptr_t combo, int index); // -1: none
 // Picks the port_combo item with this name; false when it is not listed.

@@ -6,11 +6,15 @@
 
 namespace {
 
-GtkWidget *widget_of(std::intptr_t gadget) { return static_cast<GtkWidget *>(gadget_native_handle(gadget)); }
+GtkWidget *widget_of(std::intptr_t gadget) {
+    return static_cast<GtkWidget *>(gadget_native_handle(gadget));
+}
 
 } // namespace
 
-void choose_item(std::intptr_t combo, int index) { gtk_combo_box_set_active(GTK_COMBO_BOX(widget_of(combo)), index); }
+void choose_item(std::intptr_t combo, int index) {
+    gtk_combo_box_set_active(GTK_COMBO_BOX(widget_of(combo)), index);
+}
 
 void type_text(std::intptr_t field, const std::string &text) {
     gtk_entry_set_text(GTK_ENTRY(widget_of(field)), text.c_str());

@@ -30,24 +30,28 @@ const Seen TIMED_OUT{"Error", "TRX not responding!"};
 // enables them.
 std::vector<std::intptr_t> transfer_controls() {
     return {app.update_button, app.clear_button, app.port_combo, app.read_button,
-            app.write_button, app.load_button, app.save_button};
+            app.write_button,  app.load_button,  app.save_button};
 }
 
 bool all_controls(bool enabled) {
-    return std::ranges::all_of(transfer_controls(), [&](std::intptr_t gadget) { return is_enabled(gadget) == enabled; });
+    return std::ranges::all_of(transfer_controls(),
+                               [&](std::intptr_t gadget) { return is_enabled(gadget) == enabled; });
 }
 
 // How many of them are enabled, when those are the first ones in that order; else -1.
 int controls_enabled_in_order() {
     const std::vector<std::intptr_t> controls = transfer_controls();
-    const auto first_dead = std::ranges::find_if(controls, [](std::intptr_t gadget) { return !is_enabled(gadget); });
-    if (std::any_of(first_dead, controls.end(), is_enabled)) return -1;
+    const auto first_dead =
+        std::ranges::find_if(controls, [](std::intptr_t gadget) { return !is_enabled(gadget); });
+    if (std::any_of(first_dead, controls.end(), is_enabled))
+        return -1;
     return static_cast<int>(first_dead - controls.begin());
 }
 
 std::vector<std::string> all_rows() {
     std::vector<std::string> rows;
-    for (int r = 0; r < CHANNEL_COUNT; ++r) rows.push_back(row(r));
+    for (int r = 0; r < CHANNEL_COUNT; ++r)
+        rows.push_back(row(r));
     return rows;
 }
 
@@ -63,9 +67,12 @@ std::string written_back(const std::string &set) {
     std::string out;
     for (std::size_t at = 0; at < set.size(); at += 6) {
         std::string bytes = set.substr(at, 6);
-        if (bytes.substr(0, 4) == std::string(4, '\0')) bytes = record(0, '0', '0');
-        if (std::string("123457").find(bytes[4]) == std::string::npos) bytes[4] = '0';
-        if (bytes[5] != '1' && bytes[5] != '2') bytes[5] = '0';
+        if (bytes.substr(0, 4) == std::string(4, '\0'))
+            bytes = record(0, '0', '0');
+        if (std::string("123457").find(bytes[4]) == std::string::npos)
+            bytes[4] = '0';
+        if (bytes[5] != '1' && bytes[5] != '2')
+            bytes[5] = '0';
         out += bytes;
     }
     return out;
@@ -74,10 +81,12 @@ std::string written_back(const std::string &set) {
 class Editor : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        if (setup_.ports.size() >= 7) harness_start();
+        if (setup_.ports.size() >= 7)
+            harness_start();
     }
     void SetUp() override {
-        if (setup_.ports.size() < 7) GTEST_SKIP() << "no transceivers (run through with_radios.sh)";
+        if (setup_.ports.size() < 7)
+            GTEST_SKIP() << "no transceivers (run through with_radios.sh)";
         radio_ = read_file(setup_.folder / "radio.mem");
         take_seen();
     }
@@ -90,11 +99,13 @@ protected:
         EXPECT_TRUE(all_controls(false));
         click(button);
         bool in_order = true;
-        EXPECT_TRUE(run_events_until([&] {
-            const int enabled = controls_enabled_in_order();
-            in_order = in_order && enabled >= 0;
-            return enabled == 7;
-        }, 30000));
+        EXPECT_TRUE(run_events_until(
+            [&] {
+                const int enabled = controls_enabled_in_order();
+                in_order = in_order && enabled >= 0;
+                return enabled == 7;
+            },
+            30000));
         EXPECT_TRUE(in_order) << "the controls came back out of order";
     }
     // The requesters a whole exchange showed.
@@ -119,10 +130,12 @@ protected:
     }
     // Load File or Save File with the path chosen ("" cancels); a question
     // whether to replace a file is answered as given.
-    static std::vector<Seen> with_file(std::intptr_t button, const fs::path &path, Reply replace = Reply::yes) {
+    static std::vector<Seen> with_file(std::intptr_t button, const fs::path &path,
+                                       Reply replace = Reply::yes) {
         const bool asks = button == app.save_button && fs::exists(path);
         queue_answer(Reply::cancel, path.string());
-        if (asks) queue_answer(replace);
+        if (asks)
+            queue_answer(replace);
         click(button);
         return seen_after(asks ? 2 : 1, 5000);
     }
@@ -138,10 +151,13 @@ TEST_F(Editor, StartsWithEmptyChannelsAndTheOpenablePorts) {
     // Of the ports with_radios.sh made, those with a transceiver, in order.
     std::vector<std::string> ports = combo_items(app.port_combo), made = setup_.ports;
     made.insert(made.end(), setup_.absent_ports.begin(), setup_.absent_ports.end());
-    std::erase_if(ports, [&](const std::string &port) { return std::ranges::find(made, port) == made.end(); });
+    std::erase_if(ports, [&](const std::string &port) {
+        return std::ranges::find(made, port) == made.end();
+    });
     EXPECT_EQ(ports, setup_.ports);
     EXPECT_EQ(shown_text(app.port_combo), "");
-    for (int r = 0; r < CHANNEL_COUNT; ++r) EXPECT_EQ(row(r), std::to_string(r) + "|||");
+    for (int r = 0; r < CHANNEL_COUNT; ++r)
+        EXPECT_EQ(row(r), std::to_string(r) + "|||");
     EXPECT_EQ(selected_row(), 0);
     EXPECT_EQ(fields(), "0||USB|---");
     EXPECT_TRUE(all_controls(true));
@@ -157,8 +173,9 @@ TEST_F(Editor, ReadsEditsAndWritesBackEveryChannel) {
     EXPECT_EQ(selected_row(), 0);
     EXPECT_EQ(shown_text(app.channel_field), "0");
     // Rows 6 and 99 hold mode codes without a name.
-    for (const char *shown : {"0|100000|LSB|---", "1|145500000|USB|PRE", "2|1218026|CW |ATT", "4|||",
-                              "5|2895065|CWR|PRE", "6|3454078|   |ATT", "99|55442287|   |---"})
+    for (const char *shown :
+         {"0|100000|LSB|---", "1|145500000|USB|PRE", "2|1218026|CW |ATT", "4|||",
+          "5|2895065|CWR|PRE", "6|3454078|   |ATT", "99|55442287|   |---"})
         EXPECT_EQ(row(std::atoi(shown)), shown);
 
     select(1);
@@ -196,23 +213,29 @@ TEST_F(Editor, ReadsEditsAndWritesBackEveryChannel) {
 TEST_F(Editor, SelectionDuringAReadStaysOnItsChannel) {
     ASSERT_TRUE(choose_port(setup_.ports[6]));
     auto old_frequency = [](int c) { return std::to_string(60000000 + c); };
-    auto frequency_cell = [](int c) { return text_to_utf8(gadget_get_item_text(app.channel_list, c, 1)); };
+    auto frequency_cell = [](int c) {
+        return text_to_utf8(gadget_get_item_text(app.channel_list, c, 1));
+    };
     for (int c = 0; c < CHANNEL_COUNT; ++c) {
         gadget_remove_item(app.channel_list, c);
-        gadget_add_item(app.channel_list, c, text_from_utf8((std::to_string(c) + "\n" + old_frequency(c)).c_str()));
+        gadget_add_item(app.channel_list, c,
+                        text_from_utf8((std::to_string(c) + "\n" + old_frequency(c)).c_str()));
     }
     int turns = 0, selected = 0;
     std::vector<std::string> wrong;
     // Every other turn selects the first row still to be replaced, so the
     // turns between let the read go on.
     auto turn = [&] {
-        const std::string channel = shown_text(app.channel_field), frequency = shown_text(app.frequency_field);
+        const std::string channel = shown_text(app.channel_field),
+                          frequency = shown_text(app.frequency_field);
         const int c = std::stoi(channel);
-        if (c != selected || selected_row() != c || (frequency != old_frequency(c) && frequency != frequency_cell(c)))
+        if (c != selected || selected_row() != c ||
+            (frequency != old_frequency(c) && frequency != frequency_cell(c)))
             wrong.push_back(std::to_string(selected) + ": " + channel + " " + frequency);
         if (++turns % 2 == 0) {
             for (selected = 0; selected < CHANNEL_COUNT - 1; ++selected)
-                if (frequency_cell(selected) == old_frequency(selected)) break;
+                if (frequency_cell(selected) == old_frequency(selected))
+                    break;
             select_row(selected);
         }
         return !app.exchange_running;
@@ -258,7 +281,8 @@ TEST_F(Editor, RefusesWhatCannotBeAChannelAndCarriesOn) {
 #endif
     for (const std::string &frequency : refused) {
         edit(2, frequency, 0, 0);
-        EXPECT_EQ(seen_after(1), (std::vector<Seen>{{"Error", "Frequency out of range"}})) << frequency;
+        EXPECT_EQ(seen_after(1), (std::vector<Seen>{{"Error", "Frequency out of range"}}))
+            << frequency;
         EXPECT_EQ(row(2), row_2) << frequency;
     }
 
@@ -310,8 +334,10 @@ TEST_F(Editor, SavesAndLoadsMemoryFiles) {
     // Replacing asks first: only Yes replaces.
     edit(41, "3500000", 0, 0);
     for (Reply answer : {Reply::no, Reply::cancel, Reply::yes}) {
-        EXPECT_EQ(with_file(app.save_button, file("COPY.MEM"), answer), (std::vector<Seen>{SAVE_CHOOSER, REPLACE}));
-        if (answer == Reply::yes) expected.replace(6 * 41, 6, record(3500000, '2', '0'));
+        EXPECT_EQ(with_file(app.save_button, file("COPY.MEM"), answer),
+                  (std::vector<Seen>{SAVE_CHOOSER, REPLACE}));
+        if (answer == Reply::yes)
+            expected.replace(6 * 41, 6, record(3500000, '2', '0'));
         EXPECT_TRUE(wait_for_file(file("COPY.MEM"), expected, 3000));
     }
 
@@ -325,7 +351,8 @@ TEST_F(Editor, SavesAndLoadsMemoryFiles) {
     }
     EXPECT_EQ(with_file(app.load_button, ""), not_loaded);
     EXPECT_EQ(all_rows(), before);
-    EXPECT_EQ(with_file(app.save_button, ""), (std::vector<Seen>{SAVE_CHOOSER, {"Error", "May not create the file!"}}));
+    EXPECT_EQ(with_file(app.save_button, ""),
+              (std::vector<Seen>{SAVE_CHOOSER, {"Error", "May not create the file!"}}));
 }
 
 #ifndef _WIN32
@@ -348,7 +375,8 @@ TEST_F(Editor, AFailedSaveIsToldAndLeavesTheFile) {
         ASSERT_TRUE(as_a_user.dropped());
         refused = with_file(app.save_button, theirs);
     }
-    EXPECT_EQ(refused, (std::vector<Seen>{SAVE_CHOOSER, REPLACE, {"Error", "May not create the file!"}}));
+    EXPECT_EQ(refused,
+              (std::vector<Seen>{SAVE_CHOOSER, REPLACE, {"Error", "May not create the file!"}}));
     fs::permissions(theirs, fs::perms::owner_read);
     EXPECT_TRUE(read_file(theirs) == old_bytes);
     EXPECT_EQ(std::distance(fs::directory_iterator(shared), {}), 1);

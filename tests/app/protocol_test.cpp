@@ -28,9 +28,11 @@ Channel decode(const std::string &digits, char mode, char preatt) {
 // Values only a loaded file, a wild reply or cell can give still make 50
 // bytes, well within the exchange buffer.
 TEST(Commands, StayWithinTheirBytes) {
-    EXPECT_EQ(bytes_of(write_command(1, Channel{-5, '0', '0'})),
-              "MW000199999999995" "00" "0000000000000000000000        ;");
-    for (std::int64_t odd : std::initializer_list<std::int64_t>{INT64_MAX, INT64_MIN, -99999999995, 99999999999})
+    EXPECT_EQ(bytes_of(write_command(1, Channel{-5, '0', '0'})), "MW000199999999995"
+                                                                 "00"
+                                                                 "0000000000000000000000        ;");
+    for (std::int64_t odd :
+         std::initializer_list<std::int64_t>{INT64_MAX, INT64_MIN, -99999999995, 99999999999})
         EXPECT_EQ(bytes_of(write_command(1, Channel{odd, '0', '0'})).size(), 50u) << odd;
 }
 
@@ -38,5 +40,8 @@ TEST(Commands, StayWithinTheirBytes) {
 TEST(Replies, OddBytes) {
     EXPECT_EQ(decode("0000705x000", '2', '0').frequency, 705);
     EXPECT_EQ(decode("00007050000", '\xB2', '\xB1').mode_code, -78);
-    EXPECT_EQ(channel_row_text(1, decode("\xff" "0007050000", '\xB2', '\xB1')), u"1");
+    EXPECT_EQ(channel_row_text(1, decode("\xff"
+                                         "0007050000",
+                                         '\xB2', '\xB1')),
+              u"1");
 }

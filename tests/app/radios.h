@@ -29,11 +29,13 @@ inline RadioSetup radio_setup() {
     auto words = [](const char *text) {
         std::vector<std::string> found;
         std::istringstream in(text ? text : "");
-        for (std::string word; in >> word;) found.push_back(word);
+        for (std::string word; in >> word;)
+            found.push_back(word);
         return found;
     };
     const char *folder = std::getenv("KALVO_TEST_FOLDER");
-    return {folder ? folder : "", words(std::getenv("KALVO_TEST_PORTS")), words(std::getenv("KALVO_TEST_ABSENT"))};
+    return {folder ? folder : "", words(std::getenv("KALVO_TEST_PORTS")),
+            words(std::getenv("KALVO_TEST_ABSENT"))};
 }
 
 inline std::string read_file(const std::filesystem::path &path) {
@@ -49,20 +51,23 @@ inline void write_file(const std::filesystem::path &path, const std::string &byt
 inline bool poll_until(const std::function<bool()> &done, int timeout_ms) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
     while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
+        if (std::chrono::steady_clock::now() > end)
+            return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return true;
 }
 
 // Waits at most timeout_ms for the file to hold exactly these bytes.
-inline bool wait_for_file(const std::filesystem::path &path, const std::string &bytes, int timeout_ms) {
+inline bool wait_for_file(const std::filesystem::path &path, const std::string &bytes,
+                          int timeout_ms) {
     return poll_until([&] { return read_file(path) == bytes; }, timeout_ms);
 }
 
 // A .mem record: the frequency as 32 bits little-endian, mode and pre-amp code.
 inline std::string record(std::uint32_t frequency, char mode, char preatt) {
     std::string bytes;
-    for (int shift = 0; shift < 32; shift += 8) bytes += static_cast<char>(frequency >> shift);
+    for (int shift = 0; shift < 32; shift += 8)
+        bytes += static_cast<char>(frequency >> shift);
     return bytes + mode + preatt;
 }

@@ -15,10 +15,13 @@ bool same_set(const ChannelSet &a, const ChannelSet &b) {
 }
 
 bool editor_channel(const Channel &record) {
-    if (record.frequency == 0) return record.mode_code == '0' && record.preatt_code == '0';
+    if (record.frequency == 0)
+        return record.mode_code == '0' && record.preatt_code == '0';
     return record.frequency >= 100000 && record.frequency <= 56000000 &&
-           std::string_view("0123457").find(static_cast<char>(record.mode_code)) != std::string_view::npos &&
-           std::string_view("012").find(static_cast<char>(record.preatt_code)) != std::string_view::npos;
+           std::string_view("0123457").find(static_cast<char>(record.mode_code)) !=
+               std::string_view::npos &&
+           std::string_view("012").find(static_cast<char>(record.preatt_code)) !=
+               std::string_view::npos;
 }
 
 } // namespace
@@ -35,7 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         FUZZ_CHECK(same_set(records, untouched));
         const int lines = 1 + static_cast<int>(std::count(text.begin(), text.end(), '\n') +
                                                std::count(text.begin(), text.end(), '\r'));
-        for (const CsvFault &fault : faults) FUZZ_CHECK(fault.line >= 1 && fault.line <= lines && !fault.what.empty());
+        for (const CsvFault &fault : faults)
+            FUZZ_CHECK(fault.line >= 1 && fault.line <= lines && !fault.what.empty());
         return 0;
     }
     for (int c = 0; c < CHANNEL_COUNT; ++c) {

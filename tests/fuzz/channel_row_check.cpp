@@ -8,7 +8,8 @@ constexpr const char16_t *UNKNOWN_MODE = u"   ";
 } // namespace
 
 bool same_channel(const Channel &a, const Channel &b) {
-    return a.frequency == b.frequency && a.mode_code == b.mode_code && a.preatt_code == b.preatt_code;
+    return a.frequency == b.frequency && a.mode_code == b.mode_code &&
+           a.preatt_code == b.preatt_code;
 }
 
 void check_channel_row(int channel, const Channel &record) {

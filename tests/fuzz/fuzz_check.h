@@ -7,12 +7,13 @@
 #include <cstdio>
 #include <cstdlib>
 
-#define FUZZ_CHECK(condition)                                                                                 \
-    do {                                                                                                      \
-        if (!(condition)) {                                                                                   \
-            std::fprintf(stderr, "invariant broken: %s (%s:%d)\n", #condition, __FILE__, __LINE__);           \
-            std::abort();                                                                                     \
-        }                                                                                                     \
+#define FUZZ_CHECK(condition)                                                                      \
+    do {                                                                                           \
+        if (!(condition)) {                                                                        \
+            std::fprintf(stderr, "invariant broken: %s (%s:%d)\n", #condition, __FILE__,           \
+                         __LINE__);                                                                \
+            std::abort();                                                                          \
+        }                                                                                          \
     } while (0)
 
 // The list row a loaded or received channel becomes splits, as the list

@@ -19,7 +19,8 @@ void remove_folder() { std::filesystem::remove_all(folder); }
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
     // In TMPDIR, which the run script points at memory.
-    std::string pattern = (std::filesystem::temp_directory_path() / "kalvo-fuzz-mem-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "kalvo-fuzz-mem-XXXXXX").string();
     if (!mkdtemp(pattern.data()))
         std::abort();
     folder = pattern;

@@ -23,7 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         !is_code(record.preatt_code))
         return 0;
     unsigned char bytes[EXCHANGE_BUFFER_SIZE] = {};
-    FUZZ_CHECK(command_to_bytes(write_command(channel, record), bytes, EXCHANGE_BUFFER_SIZE) == WRITE_COMMAND_LENGTH);
+    FUZZ_CHECK(command_to_bytes(write_command(channel, record), bytes, EXCHANGE_BUFFER_SIZE) ==
+               WRITE_COMMAND_LENGTH);
     FUZZ_CHECK(same_channel(decode_reply(bytes), record));
     return 0;
 }

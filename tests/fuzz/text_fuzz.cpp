@@ -17,7 +17,8 @@ namespace {
 bool well_formed(std::u16string_view units) {
     const auto trailing = [](char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; };
     for (std::size_t i = 0; i < units.size(); ++i)
-        if (units[i] >= 0xD800 && units[i] <= 0xDBFF && (++i == units.size() || !trailing(units[i])))
+        if (units[i] >= 0xD800 && units[i] <= 0xDBFF &&
+            (++i == units.size() || !trailing(units[i])))
             return false;
     return true;
 }
@@ -28,13 +29,15 @@ void check_units(const WideText &text) {
     const auto size = static_cast<std::int64_t>(proper.size());
     FUZZ_CHECK(text_byte_length(text, TEXT_UTF16) == 2 * size);
     // One byte per unit up to 255; the others have no byte.
-    FUZZ_CHECK(text_byte_length(text, TEXT_8BIT) ==
-               std::count_if(proper.begin(), proper.end(), [](char16_t unit) { return unit <= 0xFF; }));
+    FUZZ_CHECK(
+        text_byte_length(text, TEXT_8BIT) ==
+        std::count_if(proper.begin(), proper.end(), [](char16_t unit) { return unit <= 0xFF; }));
     // text_to_utf8 gives what a conversion into a buffer with room to spare
     // gives, also where a leading surrogate ends that conversion early.
     const std::string utf8 = text_to_utf8(text);
     std::string roomy(4 * proper.size() + 4, '\0');
-    const std::int64_t written = text_encode(CODE_PAGE_UTF8, proper.data(), size, roomy.data(), 4 * size + 4);
+    const std::int64_t written =
+        text_encode(CODE_PAGE_UTF8, proper.data(), size, roomy.data(), 4 * size + 4);
     roomy.resize(static_cast<std::size_t>(written));
     FUZZ_CHECK(utf8 == roomy);
     if (well_formed(proper)) {

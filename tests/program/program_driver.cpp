@@ -18,7 +18,8 @@ extern char **environ;
 using namespace std::chrono_literals;
 
 void Unref::operator()(void *object) const {
-    if (object) g_object_unref(object);
+    if (object)
+        g_object_unref(object);
 }
 
 namespace {
@@ -34,15 +35,20 @@ std::string take(gchar *text) {
 // Runs xdotool with these arguments (commands may be chained) and returns what it printed.
 std::string xdotool(std::vector<std::string> arguments) {
     std::vector<char *> argv{const_cast<char *>("xdotool")};
-    for (std::string &argument : arguments) argv.push_back(argument.data());
+    for (std::string &argument : arguments)
+        argv.push_back(argument.data());
     argv.push_back(nullptr);
     gchar *output = nullptr;
-    g_spawn_sync(nullptr, argv.data(), nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, &output, nullptr, nullptr,
-                 nullptr);
+    g_spawn_sync(nullptr, argv.data(), nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, &output,
+                 nullptr, nullptr, nullptr);
     return take(output);
 }
-std::string role_of(AtspiAccessible *object) { return take(atspi_accessible_get_role_name(object, nullptr)); }
-std::string name_of(AtspiAccessible *object) { return take(atspi_accessible_get_name(object, nullptr)); }
+std::string role_of(AtspiAccessible *object) {
+    return take(atspi_accessible_get_role_name(object, nullptr));
+}
+std::string name_of(AtspiAccessible *object) {
+    return take(atspi_accessible_get_name(object, nullptr));
+}
 bool has_state(AtspiAccessible *object, AtspiStateType state) {
     const Owned<AtspiStateSet> states(atspi_accessible_get_state_set(object));
     return atspi_state_set_contains(states.get(), state);
@@ -51,7 +57,8 @@ bool has_state(AtspiAccessible *object, AtspiStateType state) {
 AtspiRect box_of(AtspiAccessible *object) {
     const Owned<AtspiComponent> component(atspi_accessible_get_component_iface(object));
     AtspiRect *rect =
-        component ? atspi_component_get_extents(component.get(), ATSPI_COORD_TYPE_SCREEN, nullptr) : nullptr;
+        component ? atspi_component_get_extents(component.get(), ATSPI_COORD_TYPE_SCREEN, nullptr)
+                  : nullptr;
     const AtspiRect box = rect ? *rect : AtspiRect{};
     g_free(rect);
     return box;
@@ -60,30 +67,40 @@ AtspiRect box_of(AtspiAccessible *object) {
 // A combo box is named by its label; what it shows is its selected item.
 std::string chosen_item(AtspiAccessible *combo) {
     const Owned<AtspiSelection> selection(atspi_accessible_get_selection_iface(combo));
-    Accessible item(selection ? atspi_selection_get_selected_child(selection.get(), 0, nullptr) : nullptr);
+    Accessible item(selection ? atspi_selection_get_selected_child(selection.get(), 0, nullptr)
+                              : nullptr);
     return item ? name_of(item.get()) : "";
 }
 
 // The first child that matches or, when deep, the first below root, depth
 // first; the list's cells (hundreds of them) are left out.
-Accessible find(AtspiAccessible *root, const std::function<bool(AtspiAccessible *)> &match, bool deep = true) {
+Accessible find(AtspiAccessible *root, const std::function<bool(AtspiAccessible *)> &match,
+                bool deep = true) {
     const int count = atspi_accessible_get_child_count(root, nullptr);
     for (int i = 0; i < count; ++i) {
         Accessible item(atspi_accessible_get_child_at_index(root, i, nullptr));
-        if (!item) continue;
-        if (match(item.get())) return item;
-        if (!deep || role_of(item.get()) == "table") continue;
-        if (Accessible found = find(item.get(), match)) return found;
+        if (!item)
+            continue;
+        if (match(item.get()))
+            return item;
+        if (!deep || role_of(item.get()) == "table")
+            continue;
+        if (Accessible found = find(item.get(), match))
+            return found;
     }
     return nullptr;
 }
 
 // The first on screen of that role (and that name, unless none is given).
-Accessible showing(AtspiAccessible *root, const std::string &role, const std::string &name = "", bool deep = true) {
-    return find(root, [&](AtspiAccessible *item) {
-        return role_of(item) == role && (name.empty() || name_of(item) == name) &&
-               has_state(item, ATSPI_STATE_SHOWING);
-    }, deep);
+Accessible showing(AtspiAccessible *root, const std::string &role, const std::string &name = "",
+                   bool deep = true) {
+    return find(
+        root,
+        [&](AtspiAccessible *item) {
+            return role_of(item) == role && (name.empty() || name_of(item) == name) &&
+                   has_state(item, ATSPI_STATE_SHOWING);
+        },
+        deep);
 }
 
 } // namespace
@@ -91,16 +108,18 @@ Accessible showing(AtspiAccessible *root, const std::string &role, const std::st
 // The accessibility library keeps what it has read up to date from the
 // events it is sent, which arrive on this thread's main context.
 bool wait_until(const std::function<bool()> &done, int timeout_ms) {
-    return poll_until([&] {
-        while (g_main_context_iteration(nullptr, FALSE)) {
-        }
-        return done();
-    }, timeout_ms);
+    return poll_until(
+        [&] {
+            while (g_main_context_iteration(nullptr, FALSE)) {}
+            return done();
+        },
+        timeout_ms);
 }
 
 void Program::kill_program() {
     app_.reset();
-    if (pid_ > 0 && kill(pid_, SIGKILL) == 0) waitpid(pid_, nullptr, 0);
+    if (pid_ > 0 && kill(pid_, SIGKILL) == 0)
+        waitpid(pid_, nullptr, 0);
     pid_ = -1;
 }
 
@@ -110,7 +129,8 @@ bool Program::start() {
     atspi_init(); // once per process; later calls do nothing
     atspi_set_timeout(5000, 20000);
     for (int attempt = 0; attempt < 3; ++attempt) {
-        if (start_once()) return true;
+        if (start_once())
+            return true;
         kill_program();
     }
     return false;
@@ -118,20 +138,26 @@ bool Program::start() {
 
 bool Program::start_once() {
     char *argv[] = {const_cast<char *>(KALVO_PATH), nullptr};
-    if (posix_spawn(&pid_, KALVO_PATH, nullptr, nullptr, argv, environ) != 0) return false;
+    if (posix_spawn(&pid_, KALVO_PATH, nullptr, nullptr, argv, environ) != 0)
+        return false;
     auto found_app = [this] {
         Accessible desktop(atspi_get_desktop(0));
         atspi_accessible_clear_cache(desktop.get()); // programs come and go
-        app_ = find(desktop.get(), [this](AtspiAccessible *item) {
-            return atspi_accessible_get_process_id(item, nullptr) == static_cast<guint>(pid_);
-        }, false);
+        app_ = find(
+            desktop.get(),
+            [this](AtspiAccessible *item) {
+                return atspi_accessible_get_process_id(item, nullptr) == static_cast<guint>(pid_);
+            },
+            false);
         return app_ != nullptr;
     };
     // Shown with all its rows and the port list filled in.
     if (!wait_until(found_app, 15000) || !wait_until([this] { return row(99) == "99|||"; }, 15000))
         return false;
-    xid_ = std::strtoul(xdotool({"search", "--all", "--onlyvisible", "--pid", std::to_string(pid_), "--name",
-                                 std::string("^") + TITLE + "$"}).c_str(), nullptr, 10);
+    xid_ = std::strtoul(xdotool({"search", "--all", "--onlyvisible", "--pid", std::to_string(pid_),
+                                 "--name", std::string("^") + TITLE + "$"})
+                            .c_str(),
+                        nullptr, 10);
     return xid_ != 0;
 }
 
@@ -147,9 +173,12 @@ Accessible Program::in_window(const std::string &role, const std::string &name) 
 // A screen reader user finds a field or combo by its name, the text of its label.
 Accessible Program::named(const std::string &label) {
     Accessible frame = window("frame", TITLE);
-    return frame ? find(frame.get(), [&](AtspiAccessible *item) {
-        return (role_of(item) == "text" || role_of(item) == "combo box") && name_of(item) == label;
-    }) : nullptr;
+    return frame ? find(frame.get(),
+                        [&](AtspiAccessible *item) {
+                            return (role_of(item) == "text" || role_of(item) == "combo box") &&
+                                   name_of(item) == label;
+                        })
+                 : nullptr;
 }
 
 Owned<AtspiTable> Program::cells() {
@@ -171,13 +200,15 @@ int Program::selected_row() {
     const auto list = cells();
     GArray *selected = list ? atspi_table_get_selected_rows(list.get(), nullptr) : nullptr;
     const int found = selected && selected->len ? g_array_index(selected, gint, 0) : -1;
-    if (selected) g_array_free(selected, TRUE);
+    if (selected)
+        g_array_free(selected, TRUE);
     return found;
 }
 
 std::string Program::shown(const std::string &label) {
     Accessible gadget = named(label);
-    if (!gadget) return "?";
+    if (!gadget)
+        return "?";
     const Owned<AtspiText> text(atspi_accessible_get_text_iface(gadget.get()));
     return text ? take(atspi_text_get_text(text.get(), 0, -1, nullptr)) : chosen_item(gadget.get());
 }
@@ -194,15 +225,16 @@ std::string Program::labelled_by(const std::string &label) {
         }
         g_object_unref(relation);
     }
-    if (relations) g_array_free(relations, TRUE);
+    if (relations)
+        g_array_free(relations, TRUE);
     return by;
 }
 
 bool Program::lists(const std::string &label, const std::string &item) {
     Accessible combo = named(label);
     return combo && find(combo.get(), [&](AtspiAccessible *entry) {
-        return role_of(entry) == "menu item" && name_of(entry) == item;
-    });
+               return role_of(entry) == "menu item" && name_of(entry) == item;
+           });
 }
 
 bool Program::enabled(const std::string &caption) {
@@ -213,49 +245,62 @@ bool Program::enabled(const std::string &caption) {
 double Program::progress() {
     Accessible bar = in_window("progress bar");
     const Owned<AtspiValue> value(bar ? atspi_accessible_get_value_iface(bar.get()) : nullptr);
-    if (!value) return -1;
-    return atspi_value_get_current_value(value.get(), nullptr) / atspi_value_get_maximum_value(value.get(), nullptr);
+    if (!value)
+        return -1;
+    return atspi_value_get_current_value(value.get(), nullptr) /
+           atspi_value_get_maximum_value(value.get(), nullptr);
 }
 
 std::string Program::message(int timeout_ms) {
     std::string text;
-    wait_until([&] {
-        Accessible box = window("alert");
-        Accessible label = box ? find(box.get(), [](AtspiAccessible *item) {
-            return role_of(item) == "label" && !name_of(item).empty();
-        }) : nullptr;
-        return !(text = label ? name_of(label.get()) : "").empty();
-    }, timeout_ms);
+    wait_until(
+        [&] {
+            Accessible box = window("alert");
+            Accessible label =
+                box ? find(box.get(),
+                           [](AtspiAccessible *item) {
+                               return role_of(item) == "label" && !name_of(item).empty();
+                           })
+                    : nullptr;
+            return !(text = label ? name_of(label.get()) : "").empty();
+        },
+        timeout_ms);
     return text;
 }
 
 void Program::click(AtspiAccessible *gadget, int settle_ms) {
     const AtspiRect box = box_of(gadget);
-    xdotool({"mousemove", std::to_string(box.x + box.width / 2), std::to_string(box.y + box.height / 2), "click", "1"});
+    xdotool({"mousemove", std::to_string(box.x + box.width / 2),
+             std::to_string(box.y + box.height / 2), "click", "1"});
     std::this_thread::sleep_for(std::chrono::milliseconds(settle_ms));
 }
 
 void Program::press(const std::string &caption, int settle_ms) {
-    if (Accessible gadget = in_window("push button", caption)) click(gadget.get(), settle_ms);
+    if (Accessible gadget = in_window("push button", caption))
+        click(gadget.get(), settle_ms);
 }
 
 void Program::select_row(int r) {
     const auto list = cells();
-    if (Accessible cell{list ? atspi_table_get_accessible_at(list.get(), r, 0, nullptr) : nullptr}) click(cell.get());
+    if (Accessible cell{list ? atspi_table_get_accessible_at(list.get(), r, 0, nullptr) : nullptr})
+        click(cell.get());
 }
 
 void Program::type(const std::string &label, const std::string &text) {
-    if (Accessible field = named(label)) click(field.get());
+    if (Accessible field = named(label))
+        click(field.get());
     xdotool({"key", "ctrl+a", "BackSpace", "type", "--delay", "10", "--", text});
     std::this_thread::sleep_for(100ms);
 }
 
 bool Program::choose(const std::string &label, const std::string &item) {
     Accessible combo = named(label);
-    if (!combo) return false;
+    if (!combo)
+        return false;
     click(combo.get());
     Accessible entry;
-    if (!wait_until([&] { return (entry = showing(combo.get(), "menu item", item)) != nullptr; }, 3000)) {
+    if (!wait_until([&] { return (entry = showing(combo.get(), "menu item", item)) != nullptr; },
+                    3000)) {
         xdotool({"key", "Escape"});
         return false;
     }
@@ -266,7 +311,8 @@ bool Program::choose(const std::string &label, const std::string &item) {
 // Answered after message() has seen the box.
 bool Program::answer(const std::string &caption) {
     Accessible box = window("alert");
-    if (!box) return false;
+    if (!box)
+        return false;
     if (caption == "Escape") {
         const AtspiRect at = box_of(box.get());
         xdotool({"mousemove", std::to_string(at.x + 5), std::to_string(at.y + 5), "key", "Escape"});
@@ -278,7 +324,8 @@ bool Program::answer(const std::string &caption) {
 
 bool Program::choose_file(const std::string &path) {
     Accessible chooser;
-    if (!wait_until([&] { return (chooser = window("file chooser")) != nullptr; }, 10000)) return false;
+    if (!wait_until([&] { return (chooser = window("file chooser")) != nullptr; }, 10000))
+        return false;
     const std::string title = name_of(chooser.get());
     // States are read afresh: the library keeps the ones it has read.
     const auto now = [&](AtspiAccessible *item, AtspiStateType state) {
@@ -287,13 +334,16 @@ bool Program::choose_file(const std::string &path) {
     };
     // Without a window manager the chooser takes the keyboard only when asked;
     // keys pressed before it has it would go elsewhere.
-    xdotool({"search", "--sync", "--onlyvisible", "--name", "^" + title + "$", "windowfocus", "--sync"});
-    if (!wait_until([&] { return now(chooser.get(), ATSPI_STATE_ACTIVE); }, 5000)) return false;
+    xdotool({"search", "--sync", "--onlyvisible", "--name", "^" + title + "$", "windowfocus",
+             "--sync"});
+    if (!wait_until([&] { return now(chooser.get(), ATSPI_STATE_ACTIVE); }, 5000))
+        return false;
     if (path.empty()) {
         xdotool({"key", "Escape"});
     } else {
         // The load chooser shows its name box on Ctrl+L; the save chooser has one.
-        if (title.find("load") != std::string::npos) xdotool({"key", "ctrl+l"});
+        if (title.find("load") != std::string::npos)
+            xdotool({"key", "ctrl+l"});
         Accessible entry;
         const auto name_box = [&] {
             entry = find(chooser.get(), [&](AtspiAccessible *item) {
@@ -305,9 +355,11 @@ bool Program::choose_file(const std::string &path) {
             const Owned<AtspiText> text(atspi_accessible_get_text_iface(entry.get()));
             return text && take(atspi_text_get_text(text.get(), 0, -1, nullptr)) == path;
         };
-        if (!wait_until(name_box, 5000)) return false;
+        if (!wait_until(name_box, 5000))
+            return false;
         xdotool({"key", "ctrl+a", "type", "--delay", "5", "--", path});
-        if (!wait_until(typed, 5000)) return false;
+        if (!wait_until(typed, 5000))
+            return false;
         // The chooser completes names from the folder it loads meanwhile, and
         // takes a Return before that has ended as a request to complete.
         std::this_thread::sleep_for(400ms);
@@ -318,7 +370,8 @@ bool Program::choose_file(const std::string &path) {
 
 void Program::request_close() {
     Display *display = XOpenDisplay(nullptr);
-    if (!display) return;
+    if (!display)
+        return;
     // A window gone meanwhile is no reason to end the test process.
     XSetErrorHandler([](Display *, XErrorEvent *) { return 0; });
     XEvent event{};
@@ -333,7 +386,8 @@ void Program::request_close() {
 
 int Program::wait_exit(std::chrono::milliseconds timeout) {
     int status = 0;
-    if (!wait_until([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, timeout.count())) return -1;
+    if (!wait_until([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, timeout.count()))
+        return -1;
     pid_ = -1;
     app_.reset();
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);

@@ -65,7 +65,7 @@ private:
     Accessible window(const std::string &role, const std::string &name = "");
     Accessible in_window(const std::string &role, const std::string &name = "");
     Accessible named(const std::string &label); // the field or combo
-    Owned<AtspiTable> cells(); // the list's
+    Owned<AtspiTable> cells();                  // the list's
     void click(AtspiAccessible *gadget, int settle_ms = 150);
 
     pid_t pid_ = -1;

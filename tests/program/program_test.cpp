@@ -28,14 +28,17 @@ const std::string EMPTY = record(0, '0', '0');
 std::string channel_set(int offset) {
     std::string bytes;
     for (int n = offset; n < offset + 100; ++n)
-        bytes += n % 7 == 0 ? EMPTY : record(100000 + 1013 * n, "123457"[n % 6], static_cast<char>('0' + n % 3));
+        bytes += n % 7 == 0
+                     ? EMPTY
+                     : record(100000 + 1013 * n, "123457"[n % 6], static_cast<char>('0' + n % 3));
     return bytes;
 }
 
 class ProgramTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (folder_.empty()) GTEST_SKIP() << "no transceivers (run through with_radios.sh)";
+        if (folder_.empty())
+            GTEST_SKIP() << "no transceivers (run through with_radios.sh)";
     }
     void start(const std::string &port) {
         ASSERT_TRUE(program_.start());
@@ -44,7 +47,8 @@ protected:
     std::string radio(const std::string &port) const { return read_file(setup_.memory_of(port)); }
     // Loads or saves through the file chooser; the messages that followed,
     // the replace question answered as given, the others with OK.
-    std::vector<std::string> file(const std::string &button, const fs::path &path, const std::string &replace = "") {
+    std::vector<std::string> file(const std::string &button, const fs::path &path,
+                                  const std::string &replace = "") {
         program_.press(button);
         EXPECT_TRUE(program_.choose_file(path.string()));
         std::vector<std::string> texts;
@@ -61,19 +65,24 @@ protected:
         program_.press(button);
         wait_until([&] { return !program_.enabled("Read TRX"); }, 300);
         std::string text;
-        wait_until([&] { return program_.enabled("Read TRX") || !(text = program_.message()).empty(); }, 30000);
+        wait_until(
+            [&] { return program_.enabled("Read TRX") || !(text = program_.message()).empty(); },
+            30000);
         if (!text.empty()) {
             EXPECT_FALSE(program_.enabled("Read TRX")) << "dead while the message is up";
             progress_at_message_ = program_.progress();
             EXPECT_TRUE(program_.answer("OK"));
         }
-        EXPECT_TRUE(wait_until([&] { return program_.enabled("Read TRX") && program_.enabled("Save File"); }, 3000));
+        EXPECT_TRUE(wait_until(
+            [&] { return program_.enabled("Read TRX") && program_.enabled("Save File"); }, 3000));
         EXPECT_EQ(program_.progress(), 0.0);
         return text;
     }
-    void edit(int row, const std::string &frequency, const std::string &mode, const std::string &preatt) {
+    void edit(int row, const std::string &frequency, const std::string &mode,
+              const std::string &preatt) {
         program_.select_row(row);
-        ASSERT_TRUE(wait_until([&] { return program_.shown("NumCh") == std::to_string(row); }, 2000));
+        ASSERT_TRUE(
+            wait_until([&] { return program_.shown("NumCh") == std::to_string(row); }, 2000));
         program_.type("Freq", frequency);
         ASSERT_TRUE(program_.choose("Mode", mode));
         ASSERT_TRUE(program_.choose("PreAtt", preatt));
@@ -100,7 +109,8 @@ TEST_F(ProgramTest, ReadsEditsWritesSavesAndLoads) {
     for (const char *label : {"PORT:", "NumCh", "Freq", "Mode", "PreAtt"})
         EXPECT_EQ(program_.labelled_by(label), label);
     EXPECT_EQ(exchange("Read TRX"), "");
-    for (const char *shown : {"0|100000|LSB|---", "1|145500000|USB|PRE", "4|||", "92|51529196|CW |---"})
+    for (const char *shown :
+         {"0|100000|LSB|---", "1|145500000|USB|PRE", "4|||", "92|51529196|CW |---"})
         EXPECT_EQ(program_.row(std::atoi(shown)), shown);
 
     edit(3, "14500000", "LSB", "PRE");
@@ -112,7 +122,8 @@ TEST_F(ProgramTest, ReadsEditsWritesSavesAndLoads) {
 
     EXPECT_EQ(exchange("Write TRX"), "");
     // The radio's first four channels: emptied, kept, kept, edited.
-    const std::string written = EMPTY + read_file(folder_ / "radio.mem").substr(6, 12) + record(14500000, '1', '1');
+    const std::string written =
+        EMPTY + read_file(folder_ / "radio.mem").substr(6, 12) + record(14500000, '1', '1');
     EXPECT_TRUE(wait_until([&] { return radio(RADIO).substr(0, 24) == written; }, 3000));
 
     // Saved under the name given plus ".mem": the bytes the radio holds.
@@ -141,15 +152,18 @@ TEST_F(ProgramTest, TellsTheUserWhatWentWrongAndChangesNothing) {
     EXPECT_EQ(program_.row(2), "2|7050000|CW |ATT");
 
     write_file(folder_ / "short.mem", std::string(599, '1'));
-    EXPECT_EQ(file("Load File", folder_ / "short.mem"), std::vector<std::string>{"May not load the file!"});
-    EXPECT_EQ(file("Save File", ""), std::vector<std::string>{"May not create the file!"}); // cancelled
+    EXPECT_EQ(file("Load File", folder_ / "short.mem"),
+              std::vector<std::string>{"May not load the file!"});
+    EXPECT_EQ(file("Save File", ""),
+              std::vector<std::string>{"May not create the file!"}); // cancelled
     EXPECT_EQ(program_.row(2), "2|7050000|CW |ATT");
 
     // Escape on the replace question keeps the file (the editor suite's
     // SavesAndLoadsMemoryFiles replaces it on Yes, on both toolkits).
     const std::string old_set = channel_set(5);
     write_file(folder_ / "old.mem", old_set);
-    EXPECT_EQ(file("Save File", folder_ / "old.mem", "Escape"), std::vector<std::string>{"File exists, replace?"});
+    EXPECT_EQ(file("Save File", folder_ / "old.mem", "Escape"),
+              std::vector<std::string>{"File exists, replace?"});
     EXPECT_EQ(read_file(folder_ / "old.mem"), old_set);
 
     // A radio that falls silent after five channels: those five are read,
@@ -179,21 +193,25 @@ TEST_F(ProgramTest, ClosingDuringAnExchangeEndsAtOnceAndKeepsEveryChannel) {
     write_file(folder_ / "sent.mem", sent);
     for (int run = 0; run < 4; ++run) {
         const bool writing = run % 2 == 1;
-        const auto delay = std::chrono::milliseconds(writing ? write_delay_ms(random) : read_delay_ms(random));
-        SCOPED_TRACE((writing ? "write closed after " : "read closed after ") + std::to_string(delay.count()) + " ms");
+        const auto delay =
+            std::chrono::milliseconds(writing ? write_delay_ms(random) : read_delay_ms(random));
+        SCOPED_TRACE((writing ? "write closed after " : "read closed after ") +
+                     std::to_string(delay.count()) + " ms");
         ASSERT_NO_FATAL_FAILURE(start(SLOW_WRITTEN));
         if (writing) {
             ASSERT_EQ(file("Load File", folder_ / "sent.mem"), NONE);
         }
         program_.press(writing ? "Write TRX" : "Read TRX", 0);
         std::this_thread::sleep_for(delay);
-        EXPECT_TRUE(writing || delay < 500ms || !program_.enabled("Read TRX")) << "the read was running";
+        EXPECT_TRUE(writing || delay < 500ms || !program_.enabled("Read TRX"))
+            << "the read was running";
         close_and_expect_exit();
         std::this_thread::sleep_for(300ms); // the last command reaches the radio
         const std::string memory = radio(SLOW_WRITTEN);
         ASSERT_EQ(memory.size(), 600u);
         for (int c = 0; c < 600; c += 6)
-            EXPECT_TRUE(!memory.compare(c, 6, before, c, 6) || !memory.compare(c, 6, sent, c, 6)) << c / 6;
+            EXPECT_TRUE(!memory.compare(c, 6, before, c, 6) || !memory.compare(c, 6, sent, c, 6))
+                << c / 6;
     }
 }
 
@@ -204,7 +222,8 @@ TEST_F(ProgramTest, ClosingDuringAnExchangeEndsAtOnceAndKeepsEveryChannel) {
 TEST_F(ProgramTest, ARunningReadKeepsTheSelectionAndItsPort) {
     ASSERT_NO_FATAL_FAILURE(start(SLOW));
     program_.select_row(5);
-    ASSERT_TRUE(wait_until([&] { return program_.shown("NumCh") == "5" && program_.selected_row() == 5; }, 2000));
+    ASSERT_TRUE(wait_until(
+        [&] { return program_.shown("NumCh") == "5" && program_.selected_row() == 5; }, 2000));
     program_.press("Read TRX", 0);
     ASSERT_TRUE(wait_until([&] { return !program_.enabled("Read TRX"); }, 2000));
     Program second;

@@ -37,7 +37,8 @@ std::optional<std::string> read_channel(int channel, int poll_limit) {
         count = serial_input_available(0);
     }
     std::string reply(vtrx::REPLY_LENGTH, '\0');
-    if (count != vtrx::REPLY_LENGTH || serial_read(0, reply.data(), vtrx::REPLY_LENGTH) != vtrx::REPLY_LENGTH)
+    if (count != vtrx::REPLY_LENGTH ||
+        serial_read(0, reply.data(), vtrx::REPLY_LENGTH) != vtrx::REPLY_LENGTH)
         return std::nullopt;
     return reply;
 }

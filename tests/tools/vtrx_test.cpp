@@ -39,7 +39,8 @@ TEST_F(VtrxTest, PacesTheLineAndAnswersLateWhenAsked) {
         const auto begin = Clock::now();
         EXPECT_TRUE(read_channel(5)) << ports[port];
         EXPECT_GE(Clock::now() - begin, milliseconds(least)) << ports[port];
-        EXPECT_LT(Clock::now() - begin, milliseconds(most)) << ports[port]; // generous: loaded machines
+        EXPECT_LT(Clock::now() - begin, milliseconds(most))
+            << ports[port]; // generous: loaded machines
     }
 }
 
@@ -51,22 +52,23 @@ TEST_F(VtrxTest, AnswersOnlyWhatIsACommand) {
     for (int i = 0; i < 20000; ++i)
         noise += static_cast<char>((i * 7919) % 251);
     for (std::size_t sent = 0; sent < noise.size(); delay_ms(1))
-        sent += serial_write(0, noise.data() + sent, static_cast<std::int32_t>(noise.size() - sent));
+        sent +=
+            serial_write(0, noise.data() + sent, static_cast<std::int32_t>(noise.size() - sent));
     delay_ms(50);
     char drained[64];
-    while (serial_read(0, drained, sizeof drained) > 0) {
-    }
+    while (serial_read(0, drained, sizeof drained) > 0) {}
     std::string broken_write = vtrx::build_write_command(5, {145500000, '4', '0'});
     broken_write[10] = 'x';
-    const std::string stream = std::string("\0zz;M;MRMR0013;", 15) + "MR01;MW0003000MR0014;" + broken_write +
-                               "MR0015;MRab00;MR0016;";
+    const std::string stream = std::string("\0zz;M;MRMR0013;", 15) + "MR01;MW0003000MR0014;" +
+                               broken_write + "MR0015;MRab00;MR0016;";
     const auto length = static_cast<std::int32_t>(stream.size());
     ASSERT_EQ(serial_write(0, stream.data(), length), length);
     std::string heads;
     for (int polls = 0; polls < 1000 && serial_input_available(0) < 4 * vtrx::REPLY_LENGTH; ++polls)
         delay_ms(1);
     delay_ms(20);
-    for (char reply[vtrx::REPLY_LENGTH]; serial_read(0, reply, vtrx::REPLY_LENGTH) == vtrx::REPLY_LENGTH;)
+    for (char reply[vtrx::REPLY_LENGTH];
+         serial_read(0, reply, vtrx::REPLY_LENGTH) == vtrx::REPLY_LENGTH;)
         heads += std::string(reply, 6) + reply[vtrx::REPLY_LENGTH - 1];
     EXPECT_EQ(heads, "MR0013;MR0014;MR0015;MR0016;");
 
@@ -96,12 +98,16 @@ TEST(VtrxCommandLine, RefusesBadOptionsAndFiles) {
     const std::string folder = testing::TempDir();
     std::ofstream(folder + "short.mem") << std::string(599, '\0');
     std::ofstream(folder + "taken") << "mine";
-    const std::pair<std::string, int> cases[] = {
-        {"--reply-length 5", 2}, {"--no-such-option", 2}, {"--reopen-after 100", 2}, {"--baud", 2},
-        {"--load " + folder + "short.mem", 1}, {"--link " + folder + "taken", 1}};
+    const std::pair<std::string, int> cases[] = {{"--reply-length 5", 2},
+                                                 {"--no-such-option", 2},
+                                                 {"--reopen-after 100", 2},
+                                                 {"--baud", 2},
+                                                 {"--load " + folder + "short.mem", 1},
+                                                 {"--link " + folder + "taken", 1}};
     for (const auto &[options, status] : cases) {
         // A tool that started would be stopped by timeout with status 124.
-        const int result = std::system(("timeout 5 " KALVO_VTRX_PATH " " + options + " >/dev/null 2>&1").c_str());
+        const int result =
+            std::system(("timeout 5 " KALVO_VTRX_PATH " " + options + " >/dev/null 2>&1").c_str());
         EXPECT_EQ(WEXITSTATUS(result), status) << options;
     }
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(folder + "taken")));

@@ -7,8 +7,7 @@
 
 // The units of a text up to its first 0 unit: a text ends at its terminator
 // even when the string object holds more.
-inline std::u16string_view text_units(const WideText &text)
-{
+inline std::u16string_view text_units(const WideText &text) {
     std::u16string_view units(text);
     return units.substr(0, units.find(u'\0'));
 }

@@ -4,8 +4,7 @@
 
 #include <cwctype>
 
-WideText text_lcase(const WideText &text)
-{
+WideText text_lcase(const WideText &text) {
     // One unit at a time, as the user's locale maps it; a mapping outside the
     // 16-bit range keeps only its low 16 bits.
     WideText result(text_units(text));
@@ -14,8 +13,8 @@ WideText text_lcase(const WideText &text)
     return result;
 }
 
-std::int64_t text_8bit_length(std::u16string_view units)
-{
+std::int64_t text_8bit_length(std::u16string_view units) {
     // Units above 255 have no byte and are left out of the conversion.
-    return text_encode(CODE_PAGE_8BIT, units.data(), static_cast<std::int64_t>(units.size()), nullptr, 0);
+    return text_encode(CODE_PAGE_8BIT, units.data(), static_cast<std::int64_t>(units.size()),
+                       nullptr, 0);
 }

@@ -37,8 +37,7 @@ ThreadNode *thread_list = nullptr;
 // must not take the list lock, the interrupted code may be holding it.
 thread_local ThreadRecord *current_record = nullptr;
 
-void create_lock()
-{
+void create_lock() {
     pthread_mutexattr_t attributes;
     pthread_mutexattr_init(&attributes);
     pthread_mutexattr_settype(&attributes, PTHREAD_MUTEX_RECURSIVE);
@@ -50,8 +49,7 @@ void create_lock()
 // workers may still take it after the layer has shut down.
 void ensure_lock() { pthread_once(&lock_once, create_lock); }
 
-void unlink_node(ThreadNode *node)
-{
+void unlink_node(ThreadNode *node) {
     if (node->next)
         node->next->previous = node->previous;
     if (node->previous)
@@ -60,8 +58,7 @@ void unlink_node(ThreadNode *node)
         thread_list = node->next;
 }
 
-bool node_listed(const ThreadNode *wanted)
-{
+bool node_listed(const ThreadNode *wanted) {
     for (ThreadNode *node = thread_list; node; node = node->next) {
         if (node == wanted)
             return true;
@@ -72,8 +69,7 @@ bool node_listed(const ThreadNode *wanted)
 // Holds a worker while its pause count is raised. Nothing in this program
 // raises it, so the handler returns at once; installing it keeps SIGUSR1 from
 // ending the process.
-void pause_handler(int)
-{
+void pause_handler(int) {
     int saved_errno = errno;
     ThreadRecord *record = current_record;
     while (record && record->pause_count.load() > 0)
@@ -81,8 +77,7 @@ void pause_handler(int)
     errno = saved_errno;
 }
 
-void *start_routine(void *argument)
-{
+void *start_routine(void *argument) {
     auto *node = static_cast<ThreadNode *>(argument);
     // Waits until the creator has stored the thread id.
     pthread_mutex_lock(&list_lock);
@@ -105,8 +100,7 @@ void *start_routine(void *argument)
     return nullptr;
 }
 
-bool start_thread(ThreadNode *node, pthread_t *id)
-{
+bool start_thread(ThreadNode *node, pthread_t *id) {
     pthread_attr_t attributes;
     if (pthread_attr_init(&attributes) != 0)
         return false;
@@ -121,15 +115,13 @@ bool start_thread(ThreadNode *node, pthread_t *id)
 
 void thread_init() { ensure_lock(); }
 
-void thread_shutdown()
-{
+void thread_shutdown() {
     // Running workers are neither waited for nor cancelled; they remove their
     // own records when they finish, so the list and its lock stay in place.
     ensure_lock();
 }
 
-std::intptr_t thread_create(ThreadProcedure procedure, std::intptr_t argument)
-{
+std::intptr_t thread_create(ThreadProcedure procedure, std::intptr_t argument) {
     if (!procedure)
         return 0;
     ensure_lock();
@@ -159,8 +151,7 @@ std::intptr_t thread_create(ThreadProcedure procedure, std::intptr_t argument)
     return result;
 }
 
-std::int32_t thread_count()
-{
+std::int32_t thread_count() {
     ensure_lock();
     pthread_mutex_lock(&list_lock);
     std::int32_t count = 0;
@@ -170,8 +161,7 @@ std::int32_t thread_count()
     return count;
 }
 
-void delay_ms(std::int32_t ms)
-{
+void delay_ms(std::int32_t ms) {
     if (ms <= 0)
         return;
     timespec duration{};

@@ -31,8 +31,7 @@ CRITICAL_SECTION list_lock;
 ThreadRecord *thread_list = nullptr;
 std::int32_t next_number = 1;
 
-BOOL CALLBACK create_lock(PINIT_ONCE, PVOID, PVOID *)
-{
+BOOL CALLBACK create_lock(PINIT_ONCE, PVOID, PVOID *) {
     InitializeCriticalSection(&list_lock);
     return TRUE;
 }
@@ -41,14 +40,12 @@ BOOL CALLBACK create_lock(PINIT_ONCE, PVOID, PVOID *)
 // layer has shut down.
 void ensure_lock() { InitOnceExecuteOnce(&lock_once, create_lock, nullptr, nullptr); }
 
-BOOL CALLBACK raise_timer_resolution(PINIT_ONCE, PVOID, PVOID *)
-{
+BOOL CALLBACK raise_timer_resolution(PINIT_ONCE, PVOID, PVOID *) {
     timeBeginPeriod(1);
     return TRUE;
 }
 
-DWORD WINAPI start_routine(LPVOID parameter)
-{
+DWORD WINAPI start_routine(LPVOID parameter) {
     ThreadStart start = *static_cast<ThreadStart *>(parameter);
     delete static_cast<ThreadStart *>(parameter);
     start.procedure(start.argument);
@@ -58,8 +55,7 @@ DWORD WINAPI start_routine(LPVOID parameter)
 }
 
 // Forgets the threads that have ended; the caller holds the lock.
-void remove_ended()
-{
+void remove_ended() {
     ThreadRecord **link = &thread_list;
     while (ThreadRecord *record = *link) {
         if (WaitForSingleObject(record->handle, 0) == WAIT_OBJECT_0) {
@@ -76,8 +72,7 @@ void remove_ended()
 
 void thread_init() { ensure_lock(); }
 
-void thread_shutdown()
-{
+void thread_shutdown() {
     ensure_lock();
     EnterCriticalSection(&list_lock);
     while (ThreadRecord *record = thread_list) {
@@ -88,8 +83,7 @@ void thread_shutdown()
     LeaveCriticalSection(&list_lock);
 }
 
-std::intptr_t thread_create(ThreadProcedure procedure, std::intptr_t argument)
-{
+std::intptr_t thread_create(ThreadProcedure procedure, std::intptr_t argument) {
     if (!procedure)
         return 0;
     ensure_lock();
@@ -118,8 +112,7 @@ std::intptr_t thread_create(ThreadProcedure procedure, std::intptr_t argument)
     return number;
 }
 
-std::int32_t thread_count()
-{
+std::int32_t thread_count() {
     ensure_lock();
     EnterCriticalSection(&list_lock);
     std::int32_t count = 0;
@@ -129,8 +122,7 @@ std::int32_t thread_count()
     return count;
 }
 
-void delay_ms(std::int32_t ms)
-{
+void delay_ms(std::int32_t ms) {
     // A negative value would be taken as a wait of about 49 days.
     if (ms < 0)
         return;

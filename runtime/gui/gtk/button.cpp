@@ -51,8 +51,8 @@ void on_clicked(GtkWidget *button, gpointer) { gadget_post_event(button, 0); }
 
 std::intptr_t create_button(ObjectId number, std::int32_t x, std::int32_t y, std::int32_t width,
                             std::int32_t height, const WideText &text, std::int32_t flags) {
-    GtkWidget *button = flags & toggle ? gtk_toggle_button_new_with_label("")
-                                       : gtk_button_new_with_label("");
+    GtkWidget *button =
+        flags & toggle ? gtk_toggle_button_new_with_label("") : gtk_button_new_with_label("");
     if (!button)
         return 0;
     ObjectId id = 0;
@@ -84,7 +84,7 @@ std::intptr_t gadget_create_button(ObjectId number, std::int32_t x, std::int32_t
 }
 
 std::intptr_t gadget_create_button_ex(ObjectId number, std::int32_t x, std::int32_t y,
-                                      std::int32_t width, std::int32_t height,
-                                      const WideText &text, std::int32_t flags) {
+                                      std::int32_t width, std::int32_t height, const WideText &text,
+                                      std::int32_t flags) {
     return gadget_create_button(number, x, y, width, height, text, flags);
 }

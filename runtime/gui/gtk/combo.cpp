@@ -13,8 +13,12 @@ constexpr int data_column = 0;
 constexpr int text_column = 1;
 constexpr int image_column = 2;
 
-std::int32_t combo_flags(GadgetRecord *record) { return static_cast<std::int32_t>(kind_word(record, COMBO_FLAGS_WORD)); }
-GtkEntry *combo_entry(GadgetRecord *record) { return reinterpret_cast<GtkEntry *>(kind_word(record, COMBO_ENTRY_WORD)); }
+std::int32_t combo_flags(GadgetRecord *record) {
+    return static_cast<std::int32_t>(kind_word(record, COMBO_FLAGS_WORD));
+}
+GtkEntry *combo_entry(GadgetRecord *record) {
+    return reinterpret_cast<GtkEntry *>(kind_word(record, COMBO_ENTRY_WORD));
+}
 
 InsertFilter case_rule(std::int32_t flags) {
     if (flags & lower_case)
@@ -23,7 +27,6 @@ InsertFilter case_rule(std::int32_t flags) {
         return InsertFilter::upper_case;
     return InsertFilter::none;
 }
-
 
 std::string row_text(GtkListStore *store, GtkTreeIter *iter) {
     char *text = nullptr;
@@ -79,7 +82,8 @@ std::intptr_t combo_add_item(GadgetRecord *record, std::intptr_t position, const
     const int row = position < 0 || position > rows ? rows : static_cast<int>(position);
     GtkTreeIter iter;
     gtk_list_store_insert(store, &iter, row);
-    gtk_list_store_set(store, &iter, text_column, combo_apply_case(record, text).c_str(), data_column, 0, -1);
+    gtk_list_store_set(store, &iter, text_column, combo_apply_case(record, text).c_str(),
+                       data_column, 0, -1);
     if (image && (combo_flags(record) & COMBO_IMAGES))
         gtk_list_store_set(store, &iter, image_column, image, -1);
     return 1;
@@ -160,7 +164,7 @@ std::intptr_t create_combo(ObjectId number, std::int32_t x, std::int32_t y, std:
     GtkWidget *combo = flags & COMBO_EDITABLE
                            ? gtk_combo_box_new_with_model_and_entry(GTK_TREE_MODEL(store))
                            : gtk_combo_box_new_with_model(GTK_TREE_MODEL(store));
-    g_object_unref(store);   // the combo holds it now
+    g_object_unref(store); // the combo holds it now
     if (flags & COMBO_EDITABLE) {
         gtk_combo_box_set_entry_text_column(GTK_COMBO_BOX(combo), text_column);
         gtk_cell_layout_clear(GTK_CELL_LAYOUT(combo));

@@ -8,7 +8,9 @@ constexpr int data_column = 0;
 constexpr int text_column = 1;
 constexpr int image_column = 2;
 
-GtkWidget *combo_entry(GadgetRecord *record) { return reinterpret_cast<GtkWidget *>(kind_word(record, COMBO_ENTRY_WORD)); }
+GtkWidget *combo_entry(GadgetRecord *record) {
+    return reinterpret_cast<GtkWidget *>(kind_word(record, COMBO_ENTRY_WORD));
+}
 GtkCellRenderer *combo_text_renderer(GadgetRecord *record) {
     return reinterpret_cast<GtkCellRenderer *>(kind_word(record, COMBO_RENDERER_WORD));
 }
@@ -27,7 +29,8 @@ std::intptr_t combo_count(GadgetRecord *record) {
     return gtk_tree_model_iter_n_children(GTK_TREE_MODEL(gadget_store(record)), nullptr);
 }
 
-void combo_set_item_text(GadgetRecord *record, Item item, const WideText &text, std::int32_t column) {
+void combo_set_item_text(GadgetRecord *record, Item item, const WideText &text,
+                         std::int32_t column) {
     if (column == 0)
         store_set_text(gadget_store(record), text_column, item,
                        combo_apply_case(record, text_to_utf8(text).c_str()).c_str());
@@ -53,7 +56,8 @@ std::int32_t combo_get_item_data(GadgetRecord *record, Item item) {
 // Only a combo created for images shows them; null removes the image.
 void combo_set_item_image(GadgetRecord *record, Item item, void *image) {
     GtkTreeIter iter;
-    if ((kind_word(record, COMBO_FLAGS_WORD) & COMBO_IMAGES) && store_row(gadget_store(record), item, &iter))
+    if ((kind_word(record, COMBO_FLAGS_WORD) & COMBO_IMAGES) &&
+        store_row(gadget_store(record), item, &iter))
         gtk_list_store_set(gadget_store(record), &iter, image_column, image, -1);
 }
 

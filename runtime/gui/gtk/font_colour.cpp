@@ -84,8 +84,8 @@ void gadget_apply_default_font(GadgetRecord *record) {
 
 // Colours go on widget (text) and background (its background); -1 returns
 // both to the theme.
-void gadget_color_set(GadgetRecord *record, std::int32_t type, std::int32_t colour,
-                      GtkWidget *text, GtkWidget *background) {
+void gadget_color_set(GadgetRecord *record, std::int32_t type, std::int32_t colour, GtkWidget *text,
+                      GtkWidget *background) {
     if (type != GADGET_COLOR_TEXT && type != GADGET_COLOR_BACKGROUND)
         return;
     colour_slot(record, type) = colour == GADGET_COLOR_DEFAULT ? 0 : (colour & 0xFFFFFF) + 1;

@@ -105,7 +105,8 @@ GadgetRecord *gadget_place(ObjectId number, ObjectId *id, GtkWidget *main, GtkWi
         gtk_widget_destroy(placed);
         g_object_unref(placed);
         if (record)
-            registry_free(gadget_registry, number == ANY ? reinterpret_cast<ObjectId>(record) : number);
+            registry_free(gadget_registry,
+                          number == ANY ? reinterpret_cast<ObjectId>(record) : number);
         return nullptr;
     }
     *id = number == ANY ? reinterpret_cast<ObjectId>(record) : number;
@@ -173,7 +174,8 @@ GtkWindow *gadget_list_use(GtkWindow *window) {
         gtk_box_pack_start(GTK_BOX(box), layout, TRUE, TRUE, 0);
         g_object_set_data(G_OBJECT(window), "kw_gadgetlist", layout);
     }
-    if (auto *saved = static_cast<GadgetList *>(g_object_get_data(G_OBJECT(window), "kw_gadgetstack"))) {
+    if (auto *saved =
+            static_cast<GadgetList *>(g_object_get_data(G_OBJECT(window), "kw_gadgetstack"))) {
         current_list = *saved;
         return previous;
     }
@@ -226,7 +228,8 @@ void store_record_free(StoreRecord *record) {
 
 bool store_row(GtkListStore *store, std::intptr_t row, GtkTreeIter *iter) {
     return row >= 0 && row <= G_MAXINT &&
-           gtk_tree_model_iter_nth_child(GTK_TREE_MODEL(store), iter, nullptr, static_cast<int>(row));
+           gtk_tree_model_iter_nth_child(GTK_TREE_MODEL(store), iter, nullptr,
+                                         static_cast<int>(row));
 }
 
 GtkListStore *gadget_store(GadgetRecord *record) {

@@ -33,17 +33,14 @@ GtkRequisition minimum_size(GtkWidget *widget) {
 
 GtkRequisition needed_size(GadgetRecord *record) {
     switch (record->gadget_class->kind) {
-    case GADGET_TEXT:
-        return unwrapped_text_size(GTK_LABEL(record->widget));
-    case GADGET_COMBO:
-        return minimum_size(record->widget);
+    case GADGET_TEXT: return unwrapped_text_size(GTK_LABEL(record->widget));
+    case GADGET_COMBO: return minimum_size(record->widget);
     case GADGET_STRING: {
         GtkRequisition size = minimum_size(record->widget);
         size.width = string_required_width;
         return size;
     }
-    default:
-        return minimum_size(record->outer ? record->outer : record->widget);
+    default: return minimum_size(record->outer ? record->outer : record->widget);
     }
 }
 

@@ -53,10 +53,10 @@ void event_system_init();
 // Windows
 // ---------------------------------------------------------------------------
 struct WindowRecord {
-    GtkWidget *widget;            // the GtkWindow; non-null while open
-    GtkWidget *parent;            // the window given to window_open_child, else null
+    GtkWidget *widget; // the GtkWindow; non-null while open
+    GtkWidget *parent; // the window given to window_open_child, else null
     GtkAccelGroup *accelerators;
-    std::int32_t flags;           // open flags after the tool-window rule
+    std::int32_t flags; // open flags after the tool-window rule
     GtkCssProvider *style;
 };
 
@@ -74,72 +74,74 @@ struct GadgetRecord;
 using UnusedSlot = void (*)();
 using Item = std::intptr_t;
 struct GadgetClass {
-    std::int32_t size;                                                          // 0: bytes in the table
-    std::int32_t kind;                                                          //    and the kind number
-    void (*give_focus)(GadgetRecord *);                                         // 1
-    void (*free_state)(GadgetRecord *);                                         // 2
-    std::intptr_t (*get_state)(GadgetRecord *);                                 // 3
-    void (*set_state)(GadgetRecord *, std::intptr_t);                           // 4
-    WideText (*get_text)(GadgetRecord *);                                       // 5
-    void (*set_text)(GadgetRecord *, const char *);                             // 6
-    std::intptr_t (*add_item)(GadgetRecord *, Item, const char *, void *);      // 7
+    std::int32_t size;                                                     // 0: bytes in the table
+    std::int32_t kind;                                                     //    and the kind number
+    void (*give_focus)(GadgetRecord *);                                    // 1
+    void (*free_state)(GadgetRecord *);                                    // 2
+    std::intptr_t (*get_state)(GadgetRecord *);                            // 3
+    void (*set_state)(GadgetRecord *, std::intptr_t);                      // 4
+    WideText (*get_text)(GadgetRecord *);                                  // 5
+    void (*set_text)(GadgetRecord *, const char *);                        // 6
+    std::intptr_t (*add_item)(GadgetRecord *, Item, const char *, void *); // 7
     std::intptr_t (*add_item_flags)(GadgetRecord *, Item, const char *, void *, std::int32_t); // 8
-    void (*remove_item)(GadgetRecord *, Item);                                  // 9
-    void (*clear_items)(GadgetRecord *);                                        // 10
-    UnusedSlot slot_11;                                                         // 11
-    std::intptr_t (*count_items)(GadgetRecord *);                               // 12
-    std::intptr_t (*get_item_state)(GadgetRecord *, Item);                      // 13
-    void (*set_item_state)(GadgetRecord *, Item, std::intptr_t);                // 14
-    WideText (*get_item_text)(GadgetRecord *, Item, std::int32_t);              // 15
-    void (*set_item_text)(GadgetRecord *, Item, const WideText &, std::int32_t); // 16
-    void (*set_font)(GadgetRecord *, const PangoFontDescription *);             // 17
-    UnusedSlot slot_18;                                                         // 18
-    std::intptr_t (*add_column)(GadgetRecord *, std::int32_t, const char *, std::int32_t); // 19
-    std::intptr_t (*get_attribute)(GadgetRecord *, std::int32_t);               // 20
-    void (*set_attribute)(GadgetRecord *, std::int32_t, std::intptr_t);         // 21
-    std::intptr_t (*get_item_attribute)(GadgetRecord *, Item, std::int32_t, std::int32_t); // 22
+    void (*remove_item)(GadgetRecord *, Item);                                                 // 9
+    void (*clear_items)(GadgetRecord *);                                                       // 10
+    UnusedSlot slot_11;                                                                        // 11
+    std::intptr_t (*count_items)(GadgetRecord *);                                              // 12
+    std::intptr_t (*get_item_state)(GadgetRecord *, Item);                                     // 13
+    void (*set_item_state)(GadgetRecord *, Item, std::intptr_t);                               // 14
+    WideText (*get_item_text)(GadgetRecord *, Item, std::int32_t);                             // 15
+    void (*set_item_text)(GadgetRecord *, Item, const WideText &, std::int32_t);               // 16
+    void (*set_font)(GadgetRecord *, const PangoFontDescription *);                            // 17
+    UnusedSlot slot_18;                                                                        // 18
+    std::intptr_t (*add_column)(GadgetRecord *, std::int32_t, const char *, std::int32_t);     // 19
+    std::intptr_t (*get_attribute)(GadgetRecord *, std::int32_t);                              // 20
+    void (*set_attribute)(GadgetRecord *, std::int32_t, std::intptr_t);                        // 21
+    std::intptr_t (*get_item_attribute)(GadgetRecord *, Item, std::int32_t, std::int32_t);     // 22
     void (*set_item_attribute)(GadgetRecord *, Item, std::int32_t, std::intptr_t,
-                               std::int32_t);                                   // 23
-    void (*remove_column)(GadgetRecord *, std::int32_t);                        // 24
-    void (*set_color)(GadgetRecord *, std::int32_t, std::int32_t);              // 25
-    std::int32_t (*get_color)(GadgetRecord *, std::int32_t);                    // 26
+                               std::int32_t);                                               // 23
+    void (*remove_column)(GadgetRecord *, std::int32_t);                                    // 24
+    void (*set_color)(GadgetRecord *, std::int32_t, std::int32_t);                          // 25
+    std::int32_t (*get_color)(GadgetRecord *, std::int32_t);                                // 26
     void (*set_item_color)(GadgetRecord *, Item, std::int32_t, std::int32_t, std::int32_t); // 27
-    std::int32_t (*get_item_color)(GadgetRecord *, Item, std::int32_t, std::int32_t); // 28
-    void (*set_item_data)(GadgetRecord *, Item, std::int32_t);                  // 29
-    std::int32_t (*get_item_data)(GadgetRecord *, Item);                        // 30
-    const PangoFontDescription *(*get_font)(GadgetRecord *);                    // 31
-    void (*set_item_image)(GadgetRecord *, Item, void *);                       // 32
+    std::int32_t (*get_item_color)(GadgetRecord *, Item, std::int32_t, std::int32_t);       // 28
+    void (*set_item_data)(GadgetRecord *, Item, std::int32_t);                              // 29
+    std::int32_t (*get_item_data)(GadgetRecord *, Item);                                    // 30
+    const PangoFontDescription *(*get_font)(GadgetRecord *);                                // 31
+    void (*set_item_image)(GadgetRecord *, Item, void *);                                   // 32
 };
 static_assert(sizeof(GadgetClass) == 33 * sizeof(void *));
 // An empty table of the kind: size and kind set, every operation null.
 GadgetClass gadget_class_of_kind(std::int32_t kind);
 
 struct GadgetRecord {
-    GtkWidget *widget;          // main widget: carries the data keys, emits the signals
-    GtkWidget *outer;           // widget put into the layout when not the main one
+    GtkWidget *widget; // main widget: carries the data keys, emits the signals
+    GtkWidget *outer;  // widget put into the layout when not the main one
     const GadgetClass *gadget_class;
-    ObjectId window;            // number of the window the gadget was created in
-    std::intptr_t word[5];      // per-kind state, kind words 1 to 5: see kind_word
+    ObjectId window;       // number of the window the gadget was created in
+    std::intptr_t word[5]; // per-kind state, kind words 1 to 5: see kind_word
 };
 
 // A record's kind word by its number (1 to 5), and what each kind keeps there.
-inline std::intptr_t &kind_word(GadgetRecord *record, int number) { return record->word[number - 1]; }
-inline constexpr int COMBO_FLAGS_WORD = 2;        // combo: its creation flags
-inline constexpr int COMBO_ENTRY_WORD = 3;        // combo: the entry of an editable one
-inline constexpr int STORE_WORD = 4;              // combo and list: their StoreRecord
-inline constexpr int COMBO_RENDERER_WORD = 5;     // combo: the text renderer
-inline constexpr int LIST_SPARE_WORD = 5;         // list: spare model column triples (GList)
-inline constexpr int TEXT_EVENT_BOX_WORD = 5;     // text: the event box that paints it
-inline constexpr int TEXT_COLOUR_WORD = 2;        // kinds with colours: text colour
-inline constexpr int BACKGROUND_COLOUR_WORD = 3;  // kinds with colours: background
+inline std::intptr_t &kind_word(GadgetRecord *record, int number) {
+    return record->word[number - 1];
+}
+inline constexpr int COMBO_FLAGS_WORD = 2;       // combo: its creation flags
+inline constexpr int COMBO_ENTRY_WORD = 3;       // combo: the entry of an editable one
+inline constexpr int STORE_WORD = 4;             // combo and list: their StoreRecord
+inline constexpr int COMBO_RENDERER_WORD = 5;    // combo: the text renderer
+inline constexpr int LIST_SPARE_WORD = 5;        // list: spare model column triples (GList)
+inline constexpr int TEXT_EVENT_BOX_WORD = 5;    // text: the event box that paints it
+inline constexpr int TEXT_COLOUR_WORD = 2;       // kinds with colours: text colour
+inline constexpr int BACKGROUND_COLOUR_WORD = 3; // kinds with colours: background
 
 // Store of a combo box or a list: model, selection and column map.
 struct StoreRecord {
     GtkListStore *store;
-    GtkTreeSelection *selection;   // null for a combo
-    std::int32_t data_column;      // model column holding the item data
-    std::int32_t column_count;     // gadget columns
-    GList *columns;                // model column of each gadget column
+    GtkTreeSelection *selection; // null for a combo
+    std::int32_t data_column;    // model column holding the item data
+    std::int32_t column_count;   // gadget columns
+    GList *columns;              // model column of each gadget column
 };
 
 void gadget_system_init();
@@ -197,8 +199,8 @@ void gadget_override_font(GtkWidget *widget, const PangoFontDescription *font);
 void gadget_font_set(GadgetRecord *record, const PangoFontDescription *font);
 const PangoFontDescription *gadget_font_get(GadgetRecord *record);
 void gadget_apply_default_font(GadgetRecord *record);
-void gadget_color_set(GadgetRecord *record, std::int32_t type, std::int32_t colour,
-                      GtkWidget *text, GtkWidget *background);
+void gadget_color_set(GadgetRecord *record, std::int32_t type, std::int32_t colour, GtkWidget *text,
+                      GtkWidget *background);
 std::int32_t gadget_color_get(GadgetRecord *record, std::int32_t type);
 
 // Store record helpers shared by combo and list.

@@ -30,6 +30,7 @@ bool gui_post_call(GuiCall *call) {
 // A low-priority timer: whatever is already queued at the default priority,
 // such as a worker's next call, comes first.
 void run_later_on_gui_thread(void (*call)(void *), void *context) {
-    g_timeout_add_full(G_PRIORITY_LOW, REMOVAL_GRACE_MS, run_later_call, new LaterCall{call, context},
+    g_timeout_add_full(G_PRIORITY_LOW, REMOVAL_GRACE_MS, run_later_call,
+                       new LaterCall{call, context},
                        [](gpointer data) { delete static_cast<LaterCall *>(data); });
 }

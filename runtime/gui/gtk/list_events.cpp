@@ -48,7 +48,7 @@ gboolean on_list_button(GtkWidget *view, GdkEventButton *event, gpointer id) {
             set_pending_click(view, left_press);
         if (event->button == 3) {
             set_pending_click(view, right_press);
-            return TRUE;   // a right click leaves the selection alone
+            return TRUE; // a right click leaves the selection alone
         }
         return FALSE;
     case GDK_2BUTTON_PRESS:
@@ -59,11 +59,8 @@ gboolean on_list_button(GtkWidget *view, GdkEventButton *event, gpointer id) {
             return TRUE;
         }
         return FALSE;
-    case GDK_BUTTON_RELEASE:
-        report_release(view, event, pointer_to_id(id));
-        return FALSE;
-    default:
-        return FALSE;
+    case GDK_BUTTON_RELEASE: report_release(view, event, pointer_to_id(id)); return FALSE;
+    default: return FALSE;
     }
 }
 
@@ -106,14 +103,14 @@ gboolean on_drag_motion(GtkWidget *view, GdkEventMotion *event, gpointer data) {
 }
 
 void install_drag_watch(GtkWidget *view, ObjectId id) {
-    gtk_widget_add_events(view, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
-                                    GDK_BUTTON_MOTION_MASK);
+    gtk_widget_add_events(view,
+                          GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_BUTTON_MOTION_MASK);
     auto *drag = new DragWatch{id, 0, 0, 0, 0};
     g_signal_connect(view, "button-press-event", G_CALLBACK(on_drag_press), drag);
     g_signal_connect(view, "button-release-event", G_CALLBACK(on_drag_release), drag);
-    g_signal_connect_data(view, "motion-notify-event", G_CALLBACK(on_drag_motion), drag,
-                          [](gpointer data, GClosure *) { delete static_cast<DragWatch *>(data); },
-                          GConnectFlags(0));
+    g_signal_connect_data(
+        view, "motion-notify-event", G_CALLBACK(on_drag_motion), drag,
+        [](gpointer data, GClosure *) { delete static_cast<DragWatch *>(data); }, GConnectFlags(0));
 }
 
 } // namespace

@@ -24,16 +24,16 @@ constexpr int checked_column = 1;
 constexpr int image_column = 3;
 constexpr int first_triple = 4;
 
-
 using SetGridLines = void (*)(GtkTreeView *, int);
 SetGridLines set_grid_lines = nullptr;
 
-GList *spare_triples(GadgetRecord *record) { return reinterpret_cast<GList *>(kind_word(record, LIST_SPARE_WORD)); }
+GList *spare_triples(GadgetRecord *record) {
+    return reinterpret_cast<GList *>(kind_word(record, LIST_SPARE_WORD));
+}
 void set_spare_triples(GadgetRecord *record, GList *spare) {
     kind_word(record, LIST_SPARE_WORD) = reinterpret_cast<std::intptr_t>(spare);
 }
 GtkTreeView *list_view(GadgetRecord *record) { return GTK_TREE_VIEW(record->widget); }
-
 
 // Gives the store one more triple: a new, wider store with every row copied.
 int widen_store(GadgetRecord *record) {
@@ -69,7 +69,7 @@ int widen_store(GadgetRecord *record) {
     GtkAdjustment *vertical = gtk_scrollable_get_vadjustment(GTK_SCROLLABLE(view));
     const double scrolled = vertical ? gtk_adjustment_get_value(vertical) : 0.0;
     gtk_tree_view_set_model(view, GTK_TREE_MODEL(wider));
-    g_object_unref(wider);   // the view holds it; the old store goes with its last reference
+    g_object_unref(wider); // the view holds it; the old store goes with its last reference
     store->store = wider;
     if (cursor) {
         gtk_tree_view_set_cursor(view, cursor, nullptr, FALSE);
@@ -101,7 +101,8 @@ std::intptr_t list_add_column(GadgetRecord *record, std::int32_t position, const
     StoreRecord *store = list_store_record(record);
     if (position < 0 || position > store->column_count)
         position = store->column_count;
-    const auto flags = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(record->widget), "kw_gadget_flags"));
+    const auto flags =
+        GPOINTER_TO_INT(g_object_get_data(G_OBJECT(record->widget), "kw_gadget_flags"));
     GtkTreeViewColumn *column = gtk_tree_view_column_new();
     gtk_tree_view_column_set_title(column, title);
     gtk_tree_view_column_set_sizing(column, GTK_TREE_VIEW_COLUMN_FIXED);
@@ -124,7 +125,7 @@ std::intptr_t list_add_column(GadgetRecord *record, std::int32_t position, const
 struct RowValues {
     std::vector<int> columns;
     std::vector<GValue> values;
-    std::vector<std::string> cells;   // the strings the values point at
+    std::vector<std::string> cells; // the strings the values point at
 };
 void fill_row_values(StoreRecord *store, const char *text, void *image, RowValues *row) {
     GtkTreeModel *model = GTK_TREE_MODEL(store->store);
@@ -137,7 +138,8 @@ void fill_row_values(StoreRecord *store, const char *text, void *image, RowValue
     row->cells = split_row_cells(text, g_list_length(store->columns));
     GList *column = store->columns;
     for (std::size_t c = 0; c < row->cells.size(); ++c, column = column->next)
-        g_value_set_static_string(&row->values[GPOINTER_TO_INT(column->data)], row->cells[c].c_str());
+        g_value_set_static_string(&row->values[GPOINTER_TO_INT(column->data)],
+                                  row->cells[c].c_str());
     if (image)
         g_value_set_object(&row->values[image_column], image);
 }
@@ -158,7 +160,8 @@ std::intptr_t list_add_item(GadgetRecord *record, std::intptr_t position, const 
     fill_row_values(store, text, image, &values);
     GtkTreeIter iter;
     gtk_list_store_insert_with_valuesv(store->store, &iter, row, values.columns.data(),
-                                       values.values.data(), static_cast<int>(values.values.size()));
+                                       values.values.data(),
+                                       static_cast<int>(values.values.size()));
     unset_row_values(&values);
     return 1;
 }
@@ -203,12 +206,14 @@ WideText cell_text(GadgetRecord *record, std::intptr_t item, std::int32_t column
     if (!store_row(store->store, item, &iter))
         return WideText();
     char *text = nullptr;
-    gtk_tree_model_get(GTK_TREE_MODEL(store->store), &iter, model_column_of(store, column), &text, -1);
+    gtk_tree_model_get(GTK_TREE_MODEL(store->store), &iter, model_column_of(store, column), &text,
+                       -1);
     return text_from_gtk_owned(text);
 }
 
 std::intptr_t list_get_state(GadgetRecord *record) {
-    GList *rows = gtk_tree_selection_get_selected_rows(list_store_record(record)->selection, nullptr);
+    GList *rows =
+        gtk_tree_selection_get_selected_rows(list_store_record(record)->selection, nullptr);
     std::intptr_t first = -1;
     for (GList *row = rows; row; row = row->next) {
         const int index = gtk_tree_path_get_indices(static_cast<GtkTreePath *>(row->data))[0];
@@ -291,11 +296,13 @@ void on_scrolled(GtkAdjustment *, gpointer view) { gtk_widget_queue_draw(GTK_WID
 
 void set_up_view(GtkWidget *view, GtkWidget *scrolled, ObjectId id, std::int32_t flags) {
     GtkTreeSelection *selection = gtk_tree_view_get_selection(GTK_TREE_VIEW(view));
-    gtk_tree_selection_set_mode(selection, flags & LIST_ICON_MULTIPLE_SELECTION ? GTK_SELECTION_MULTIPLE
-                                                                      : GTK_SELECTION_SINGLE);
+    gtk_tree_selection_set_mode(selection, flags & LIST_ICON_MULTIPLE_SELECTION
+                                               ? GTK_SELECTION_MULTIPLE
+                                               : GTK_SELECTION_SINGLE);
     if ((flags & LIST_ICON_GRID_LINES) && set_grid_lines) {
         set_grid_lines(GTK_TREE_VIEW(view), GTK_TREE_VIEW_GRID_LINES_BOTH);
-        GtkAdjustment *vertical = gtk_scrolled_window_get_vadjustment(GTK_SCROLLED_WINDOW(scrolled));
+        GtkAdjustment *vertical =
+            gtk_scrolled_window_get_vadjustment(GTK_SCROLLED_WINDOW(scrolled));
         g_signal_connect(vertical, "value-changed", G_CALLBACK(on_scrolled), view);
     }
     g_object_set_data(G_OBJECT(view), "kw_gadget_flags", GINT_TO_POINTER(flags));
@@ -312,7 +319,8 @@ std::intptr_t create_list(ObjectId number, std::int32_t x, std::int32_t y, std::
                           std::int32_t flags) {
     static const bool looked_up = [] {
         // Older GTK releases have no grid lines; then the list simply shows none.
-        set_grid_lines = reinterpret_cast<SetGridLines>(dlsym(RTLD_DEFAULT, "gtk_tree_view_set_grid_lines"));
+        set_grid_lines =
+            reinterpret_cast<SetGridLines>(dlsym(RTLD_DEFAULT, "gtk_tree_view_set_grid_lines"));
         return true;
     }();
     (void)looked_up;
@@ -328,7 +336,8 @@ std::intptr_t create_list(ObjectId number, std::int32_t x, std::int32_t y, std::
     // view need not measure each row that comes or goes.
     gtk_tree_view_set_fixed_height_mode(GTK_TREE_VIEW(view), TRUE);
     ObjectId id = 0;
-    GadgetRecord *record = gadget_place(number, &id, view, scrolled, list_class(), x, y, width, height);
+    GadgetRecord *record =
+        gadget_place(number, &id, view, scrolled, list_class(), x, y, width, height);
     if (!record)
         return 0;
     gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_AUTOMATIC,

@@ -10,13 +10,10 @@
 
 namespace {
 
-
 constexpr int data_column = 0;
 constexpr int checked_column = 1;
 constexpr int inconsistent_column = 2;
 constexpr int image_column = 3;
-
-
 
 constexpr std::intptr_t subtype_changed = 0x300;
 
@@ -85,7 +82,8 @@ void list_set_item_state(GadgetRecord *record, Item item, std::intptr_t state) {
         gtk_tree_selection_select_iter(selection, &iter);
     else
         gtk_tree_selection_unselect_iter(selection, &iter);
-    const bool inconsistent = (list_flags(record->widget) & LIST_ICON_THIRD_STATE) && (state & ITEM_INCONSISTENT);
+    const bool inconsistent =
+        (list_flags(record->widget) & LIST_ICON_THIRD_STATE) && (state & ITEM_INCONSISTENT);
     const bool checked = (state & ITEM_CHECKED) && !inconsistent;
     gtk_list_store_set(store_of(record), &iter, checked_column, checked, inconsistent_column,
                        inconsistent, -1);
@@ -123,7 +121,8 @@ void set_header_title(GadgetRecord *record, std::int32_t column, const char *tex
 
 // Row -1 sets the header; column 0 spreads the line-feed separated pieces
 // over the columns from the first, another column takes the text whole.
-void list_set_item_text(GadgetRecord *record, Item item, const WideText &wide, std::int32_t column) {
+void list_set_item_text(GadgetRecord *record, Item item, const WideText &wide,
+                        std::int32_t column) {
     if (!valid_column(record, column))
         return;
     const std::string utf8 = text_to_utf8(wide);
@@ -142,8 +141,9 @@ void list_set_item_text(GadgetRecord *record, Item item, const WideText &wide, s
     }
     const std::vector<std::string> cells = split_row_cells(text, g_list_length(store->columns));
     for (std::size_t c = 0; c < cells.size(); ++c)
-        gtk_list_store_set(store->store, &iter, model_column_of(store, static_cast<std::int32_t>(c)),
-                           cells[c].c_str(), -1);
+        gtk_list_store_set(store->store, &iter,
+                           model_column_of(store, static_cast<std::int32_t>(c)), cells[c].c_str(),
+                           -1);
 }
 
 void list_set_item_data(GadgetRecord *record, Item item, std::int32_t data) {
@@ -203,7 +203,8 @@ std::int32_t list_get_item_color(GadgetRecord *record, Item item, std::int32_t t
                        &colour, -1);
     if (!colour)
         return GADGET_COLOR_DEFAULT;
-    const std::int32_t value = (colour->red >> 8) | (colour->green & 0xFF00) | (colour->blue >> 8) << 16;
+    const std::int32_t value =
+        (colour->red >> 8) | (colour->green & 0xFF00) | (colour->blue >> 8) << 16;
     g_boxed_free(GDK_TYPE_COLOR, colour);
     return value;
 }
@@ -223,7 +224,8 @@ std::intptr_t list_get_attribute(GadgetRecord *record, std::int32_t attribute) {
 std::intptr_t list_get_item_attribute(GadgetRecord *record, Item, std::int32_t attribute,
                                       std::int32_t column) {
     GtkTreeViewColumn *header = gtk_tree_view_get_column(view_of(record), column);
-    if (attribute != LIST_ATTRIBUTE_COLUMN_WIDTH || !header || !gtk_tree_view_column_get_visible(header))
+    if (attribute != LIST_ATTRIBUTE_COLUMN_WIDTH || !header ||
+        !gtk_tree_view_column_get_visible(header))
         return 0;
     const int width = gtk_tree_view_column_get_width(header);
     return width > 0 ? width : gtk_tree_view_column_get_fixed_width(header);
@@ -237,7 +239,8 @@ void list_set_item_attribute(GadgetRecord *record, Item, std::int32_t attribute,
         return;
     gtk_tree_view_column_set_visible(header, value >= 1);
     if (value >= 1)
-        gtk_tree_view_column_set_fixed_width(header, static_cast<int>(std::min<std::intptr_t>(value, G_MAXINT)));
+        gtk_tree_view_column_set_fixed_width(
+            header, static_cast<int>(std::min<std::intptr_t>(value, G_MAXINT)));
 }
 
 void remove_one_column(GadgetRecord *record, std::int32_t column) {
@@ -248,11 +251,13 @@ void remove_one_column(GadgetRecord *record, std::int32_t column) {
                            nullptr, -1);
     });
     gtk_tree_view_remove_column(view_of(record), gtk_tree_view_get_column(view_of(record), column));
-    store->columns = g_list_delete_link(store->columns, g_list_nth(store->columns, static_cast<guint>(column)));
+    store->columns =
+        g_list_delete_link(store->columns, g_list_nth(store->columns, static_cast<guint>(column)));
     --store->column_count;
     // The triple is taken again by the next column added.
     auto *spare = reinterpret_cast<GList *>(kind_word(record, LIST_SPARE_WORD));
-    kind_word(record, LIST_SPARE_WORD) = reinterpret_cast<std::intptr_t>(g_list_prepend(spare, GINT_TO_POINTER(triple)));
+    kind_word(record, LIST_SPARE_WORD) =
+        reinterpret_cast<std::intptr_t>(g_list_prepend(spare, GINT_TO_POINTER(triple)));
     if (column == 0 && store->column_count > 0)
         list_make_first_column(record, gtk_tree_view_get_column(view_of(record), 0),
                                model_column_of(store, 0));
@@ -285,13 +290,16 @@ void on_toggled(GtkCellRendererToggle *, char *path, gpointer view) {
     const ObjectId id = pointer_to_id(g_object_get_data(G_OBJECT(view), "kw_id")) - 1;
     GadgetRecord *record = gadget_lookup(id);
     GtkTreeIter iter;
-    if (!record || !gtk_tree_model_get_iter_from_string(GTK_TREE_MODEL(store_of(record)), &iter, path))
+    if (!record ||
+        !gtk_tree_model_get_iter_from_string(GTK_TREE_MODEL(store_of(record)), &iter, path))
         return;
     gboolean checked = FALSE, inconsistent = FALSE;
     gtk_tree_model_get(GTK_TREE_MODEL(store_of(record)), &iter, checked_column, &checked,
                        inconsistent_column, &inconsistent, -1);
-    checked = (list_flags(GTK_WIDGET(view)) & LIST_ICON_THIRD_STATE) && inconsistent ? TRUE : !checked;
-    gtk_list_store_set(store_of(record), &iter, checked_column, checked, inconsistent_column, FALSE, -1);
+    checked =
+        (list_flags(GTK_WIDGET(view)) & LIST_ICON_THIRD_STATE) && inconsistent ? TRUE : !checked;
+    gtk_list_store_set(store_of(record), &iter, checked_column, checked, inconsistent_column, FALSE,
+                       -1);
     gadget_post_event(GTK_WIDGET(view), subtype_changed);
 }
 
@@ -307,7 +315,8 @@ void list_column_text_renderer(GtkTreeViewColumn *column, int triple) {
 void list_make_first_column(GadgetRecord *record, GtkTreeViewColumn *column, int triple) {
     GtkTreeView *view = view_of(record);
     StoreRecord *store = list_store_record(record);
-    if (GtkTreeViewColumn *previous = gtk_tree_view_get_column(view, 0); previous && previous != column) {
+    if (GtkTreeViewColumn *previous = gtk_tree_view_get_column(view, 0);
+        previous && previous != column) {
         gtk_tree_view_column_clear(previous);
         list_column_text_renderer(previous, model_column_of(store, 0));
     }

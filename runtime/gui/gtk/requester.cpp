@@ -39,14 +39,11 @@ GtkWidget *build_message(const WideText &title, const WideText &text, std::int32
 
 std::intptr_t answer_of(int response) {
     switch (response) {
-    case GTK_RESPONSE_NO:
-        return REQUESTER_ANSWER_NO;
+    case GTK_RESPONSE_NO: return REQUESTER_ANSWER_NO;
     case GTK_RESPONSE_YES:
-    case GTK_RESPONSE_OK:
-        return REQUESTER_ANSWER_YES;
-    case GTK_RESPONSE_CANCEL:
-        return 2;
-    default:   // closed by the window manager, Escape, or GTK_RESPONSE_CLOSE
+    case GTK_RESPONSE_OK: return REQUESTER_ANSWER_YES;
+    case GTK_RESPONSE_CANCEL: return 2;
+    default: // closed by the window manager, Escape, or GTK_RESPONSE_CLOSE
         return 0;
     }
 }
@@ -64,21 +61,22 @@ std::intptr_t run_message(const WideText &title, const WideText &text, std::int3
 // A requester shown for another thread, which sleeps until the user answers
 // while the event loop goes on running.
 struct RequesterAnswer {
-    std::intptr_t answer = 0;   // a message's answer
-    WideText file;              // a file requester's chosen name
+    std::intptr_t answer = 0; // a message's answer
+    WideText file;            // a file requester's chosen name
 };
 using AnswerReader = RequesterAnswer (*)(GtkWidget *dialog, int response);
 struct PendingRequester {
     GtkWidget *dialog;
-    AnswerReader read;      // on the event-loop thread, when the user answers
-    RequesterAnswer given;  // guarded by the hand-over lock
-    bool answered;          // guarded by the hand-over lock
+    AnswerReader read;     // on the event-loop thread, when the user answers
+    RequesterAnswer given; // guarded by the hand-over lock
+    bool answered;         // guarded by the hand-over lock
 };
 using SharedRequester = std::shared_ptr<PendingRequester>;
-std::vector<SharedRequester> pending_requesters;   // event-loop thread only
+std::vector<SharedRequester> pending_requesters; // event-loop thread only
 
 void forget_pending(PendingRequester *requester) {
-    std::erase_if(pending_requesters, [&](const SharedRequester &r) { return r.get() == requester; });
+    std::erase_if(pending_requesters,
+                  [&](const SharedRequester &r) { return r.get() == requester; });
 }
 
 RequesterAnswer message_answer(GtkWidget *, int response) {
@@ -91,12 +89,14 @@ void on_response(GtkDialog *dialog, int response, gpointer data) {
         PendingRequester *requester;
         RequesterAnswer answer;
     } given{requester, requester->read(GTK_WIDGET(dialog), response)};
-    gui_signal([](void *g) {
-        auto *answer = static_cast<Given *>(g);
-        answer->requester->given = std::move(answer->answer);
-        answer->requester->answered = true;
-    }, &given);
-    forget_pending(requester);   // may drop the list's reference; the closure keeps one
+    gui_signal(
+        [](void *g) {
+            auto *answer = static_cast<Given *>(g);
+            answer->requester->given = std::move(answer->answer);
+            answer->requester->answered = true;
+        },
+        &given);
+    forget_pending(requester); // may drop the list's reference; the closure keeps one
     gtk_widget_destroy(GTK_WIDGET(dialog));
 }
 
@@ -104,16 +104,17 @@ SharedRequester show_for_other_thread(GtkWidget *dialog, AnswerReader read) {
     if (!dialog)
         return nullptr;
     auto requester = std::make_shared<PendingRequester>(PendingRequester{dialog, read, {}, false});
-    g_signal_connect_data(dialog, "response", G_CALLBACK(on_response), new SharedRequester(requester),
-                          [](gpointer data, GClosure *) { delete static_cast<SharedRequester *>(data); },
-                          GConnectFlags(0));
+    g_signal_connect_data(
+        dialog, "response", G_CALLBACK(on_response), new SharedRequester(requester),
+        [](gpointer data, GClosure *) { delete static_cast<SharedRequester *>(data); },
+        GConnectFlags(0));
     // A modal dialog grabs input for its window group, and GTK drops the
     // delete events of windows outside the grab. In a group of its own the
     // requester blocks only the worker that waits on it: the main window
     // still takes clicks and its close box while it is up.
     GtkWindowGroup *group = gtk_window_group_new();
     gtk_window_group_add_window(group, GTK_WINDOW(dialog));
-    g_object_unref(group);   // the dialog holds the group from now on
+    g_object_unref(group); // the dialog holds the group from now on
     pending_requesters.push_back(requester);
     gtk_widget_show(dialog);
     return requester;
@@ -160,7 +161,8 @@ void set_default_file(GtkFileChooser *chooser, GtkFileChooserAction action, cons
     gtk_file_chooser_set_filename(chooser, path.c_str());
     if (action == GTK_FILE_CHOOSER_ACTION_SAVE) {
         const std::size_t slash = file.rfind(u'/');
-        const std::string name = text_to_utf8(slash == WideText::npos ? file : file.substr(slash + 1));
+        const std::string name =
+            text_to_utf8(slash == WideText::npos ? file : file.substr(slash + 1));
         // A name that is no UTF-8 cannot be shown for editing; set_filename
         // has chosen it already when the file is there.
         if (g_utf8_validate(name.c_str(), -1, nullptr))
@@ -168,14 +170,15 @@ void set_default_file(GtkFileChooser *chooser, GtkFileChooserAction action, cons
     }
 }
 
-GtkWidget *build_file_requester(GtkFileChooserAction action, const char *accept, const WideText &title,
-                                const WideText &file, const WideText &pattern, std::int32_t pattern_index,
+GtkWidget *build_file_requester(GtkFileChooserAction action, const char *accept,
+                                const WideText &title, const WideText &file,
+                                const WideText &pattern, std::int32_t pattern_index,
                                 std::int32_t flags) {
     selected_pattern = 0;
     chosen_files_clear();
-    GtkWidget *dialog = gtk_file_chooser_dialog_new(
-        text_to_utf8(title).c_str(), nullptr, action, "gtk-cancel", GTK_RESPONSE_CANCEL, accept,
-        GTK_RESPONSE_ACCEPT, nullptr);
+    GtkWidget *dialog =
+        gtk_file_chooser_dialog_new(text_to_utf8(title).c_str(), nullptr, action, "gtk-cancel",
+                                    GTK_RESPONSE_CANCEL, accept, GTK_RESPONSE_ACCEPT, nullptr);
     if (!dialog)
         return nullptr;
     GtkFileChooser *chooser = GTK_FILE_CHOOSER(dialog);
@@ -271,7 +274,8 @@ void requester_dismiss_pending() {
 std::intptr_t requester_message(const WideText &title, const WideText &text, std::int32_t flags) {
     if (gui_thread_is_current())
         return run_message(title, text, flags);
-    return ask_from_other_thread([&] { return build_message(title, text, flags); }, message_answer).answer;
+    return ask_from_other_thread([&] { return build_message(title, text, flags); }, message_answer)
+        .answer;
 }
 
 WideText requester_open_file(const WideText &title, const WideText &file, const WideText &pattern,
@@ -282,13 +286,14 @@ WideText requester_open_file(const WideText &title, const WideText &file, const 
 WideText requester_open_file_ex(const WideText &title, const WideText &file,
                                 const WideText &pattern, std::int32_t pattern_index,
                                 std::int32_t flags) {
-    return ask_for_file(GTK_FILE_CHOOSER_ACTION_OPEN, "gtk-open", title, file, pattern, pattern_index,
-                        flags);
+    return ask_for_file(GTK_FILE_CHOOSER_ACTION_OPEN, "gtk-open", title, file, pattern,
+                        pattern_index, flags);
 }
 
 WideText requester_save_file(const WideText &title, const WideText &file, const WideText &pattern,
                              std::int32_t pattern_index) {
-    return ask_for_file(GTK_FILE_CHOOSER_ACTION_SAVE, "gtk-save", title, file, pattern, pattern_index, 0);
+    return ask_for_file(GTK_FILE_CHOOSER_ACTION_SAVE, "gtk-save", title, file, pattern,
+                        pattern_index, 0);
 }
 
 std::int32_t requester_selected_pattern() {

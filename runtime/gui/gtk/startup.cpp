@@ -51,10 +51,12 @@ void toolkit_shutdown_begin() {
     }
     // Asked from another thread: the event loop dismisses the requesters when
     // it next runs; gui_shutdown does it as well should the loop not run again.
-    g_idle_add([](gpointer) -> gboolean {
-        requester_dismiss_pending();
-        return G_SOURCE_REMOVE;
-    }, nullptr);
+    g_idle_add(
+        [](gpointer) -> gboolean {
+            requester_dismiss_pending();
+            return G_SOURCE_REMOVE;
+        },
+        nullptr);
 }
 
 void gui_shutdown() {

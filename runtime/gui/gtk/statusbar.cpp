@@ -7,7 +7,7 @@
 namespace {
 
 struct StatusBarRecord {
-    GtkWidget *box;   // non-null while the status bar exists
+    GtkWidget *box; // non-null while the status bar exists
 };
 
 ObjectRegistry *statusbar_registry = nullptr;
@@ -15,7 +15,7 @@ ObjectRegistry *statusbar_registry = nullptr;
 // Where statusbar_add_field adds: the newest status bar.
 GtkWidget *current_box = nullptr;
 
-constexpr int field_padding = 2;   // on each side of a field
+constexpr int field_padding = 2; // on each side of a field
 
 void on_box_destroy(GtkWidget *box, gpointer data) {
     if (box == current_box)
@@ -109,9 +109,9 @@ GtkWidget *field_frame(ObjectId statusbar, std::int32_t field) {
 }
 
 void set_border(GtkWidget *frame, std::int32_t flags) {
-    const GtkShadowType shadow = flags & STATUSBAR_BORDER_NONE       ? GTK_SHADOW_NONE
+    const GtkShadowType shadow = flags & STATUSBAR_BORDER_NONE     ? GTK_SHADOW_NONE
                                  : flags & STATUSBAR_BORDER_RAISED ? GTK_SHADOW_OUT
-                                                         : GTK_SHADOW_IN;
+                                                                   : GTK_SHADOW_IN;
     gtk_frame_set_shadow_type(GTK_FRAME(frame), shadow);
 }
 
@@ -134,7 +134,7 @@ void image_on_gui_thread(ObjectId statusbar, std::int32_t field, void *image, st
         GtkWidget *picture = gtk_image_new_from_pixbuf(static_cast<GdkPixbuf *>(image));
         gtk_widget_set_halign(picture, flags & STATUSBAR_IMAGE_CENTRED ? GTK_ALIGN_CENTER
                                        : flags & STATUSBAR_IMAGE_RIGHT ? GTK_ALIGN_END
-                                                             : GTK_ALIGN_START);
+                                                                       : GTK_ALIGN_START);
         replace_content(frame, picture);
     }
     set_border(frame, flags);
@@ -196,7 +196,8 @@ void statusbar_free(ObjectId statusbar) {
             registry_free_all(statusbar_registry);
             return;
         }
-        if (auto *record = static_cast<StatusBarRecord *>(registry_get(statusbar_registry, statusbar)))
+        if (auto *record =
+                static_cast<StatusBarRecord *>(registry_get(statusbar_registry, statusbar)))
             gtk_widget_destroy(record->box);
     });
 }

@@ -20,7 +20,8 @@ void on_insert_text(GtkEditable *editable, const char *text, int length, int *po
     const std::string filtered =
         insert_filter_apply(static_cast<InsertFilter>(GPOINTER_TO_INT(filter)), text, bytes);
     insert_filter_block(GTK_WIDGET(editable), true);
-    gtk_editable_insert_text(editable, filtered.data(), static_cast<int>(filtered.size()), position);
+    gtk_editable_insert_text(editable, filtered.data(), static_cast<int>(filtered.size()),
+                             position);
     insert_filter_block(GTK_WIDGET(editable), false);
     g_signal_stop_emission_by_name(editable, "insert_text");
 }
@@ -41,8 +42,9 @@ void string_set_text(GadgetRecord *record, const char *text) {
 }
 
 std::intptr_t string_get_attribute(GadgetRecord *record, std::int32_t attribute) {
-    return attribute == GADGET_ATTRIBUTE_MAX_LENGTH ? gtk_entry_get_max_length(GTK_ENTRY(record->widget))
-                                             : 0;
+    return attribute == GADGET_ATTRIBUTE_MAX_LENGTH
+               ? gtk_entry_get_max_length(GTK_ENTRY(record->widget))
+               : 0;
 }
 
 void string_set_attribute(GadgetRecord *record, std::int32_t attribute, std::intptr_t value) {
@@ -145,9 +147,7 @@ std::string insert_filter_apply(InsertFilter filter, const char *text, std::size
             if (byte >= '0' && byte <= '9')
                 result += static_cast<char>(byte);
             break;
-        case InsertFilter::none:
-            result += static_cast<char>(byte);
-            break;
+        case InsertFilter::none: result += static_cast<char>(byte); break;
         }
     }
     return result;
@@ -164,7 +164,8 @@ void insert_filter_block(GtkWidget *entry, bool block) {
 
 void handlers_block(GtkWidget *widget, gpointer handler, bool block) {
     if (block)
-        g_signal_handlers_block_matched(widget, G_SIGNAL_MATCH_FUNC, 0, 0, nullptr, handler, nullptr);
+        g_signal_handlers_block_matched(widget, G_SIGNAL_MATCH_FUNC, 0, 0, nullptr, handler,
+                                        nullptr);
     else
         g_signal_handlers_unblock_matched(widget, G_SIGNAL_MATCH_FUNC, 0, 0, nullptr, handler,
                                           nullptr);

@@ -46,12 +46,12 @@ void completion_attach(GtkWidget *entry, bool popup) {
     GtkListStore *store = gtk_list_store_new(1, G_TYPE_STRING);
     GtkEntryCompletion *completion = gtk_entry_completion_new();
     gtk_entry_completion_set_model(completion, GTK_TREE_MODEL(store));
-    g_object_unref(store);   // owned by the completion
+    g_object_unref(store); // owned by the completion
     gtk_entry_completion_set_text_column(completion, text_column);
     gtk_entry_completion_set_popup_completion(completion, popup);
     gtk_entry_completion_set_inline_completion(completion, !popup);
     gtk_entry_set_completion(GTK_ENTRY(entry), completion);
-    g_object_unref(completion);   // owned by the entry
+    g_object_unref(completion); // owned by the entry
 }
 
 void completion_fill_item_slots(GadgetClass &c) {

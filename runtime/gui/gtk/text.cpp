@@ -101,12 +101,13 @@ void gadget_set_label(ObjectId gadget, ObjectId label) {
     on_gui_thread([&] {
         GadgetRecord *control = gadget_lookup(gadget);
         GadgetRecord *caption = gadget_lookup(label);
-        if (!control || !caption || caption->gadget_class->kind != GADGET_TEXT || control == caption)
+        if (!control || !caption || caption->gadget_class->kind != GADGET_TEXT ||
+            control == caption)
             return;
         GtkLabel *text = GTK_LABEL(caption->widget);
         gtk_label_set_mnemonic_widget(text, control->widget);
         name_after_label(text, nullptr, control->widget);
-        g_signal_connect_object(text, "notify::label", G_CALLBACK(name_after_label), control->widget,
-                                GConnectFlags(0));
+        g_signal_connect_object(text, "notify::label", G_CALLBACK(name_after_label),
+                                control->widget, GConnectFlags(0));
     });
 }

@@ -41,7 +41,8 @@ std::int32_t effective_flags(std::int32_t x, std::int32_t y, std::int32_t flags)
     if (x == NOT_GIVEN || y == NOT_GIVEN)
         flags |= WINDOW_SCREEN_CENTERED;
     if (flags & tool_window)
-        flags &= ~(maximize_gadget | WINDOW_MINIMIZE_GADGET | WINDOW_STATE_MAXIMIZED | WINDOW_STATE_MINIMIZED);
+        flags &= ~(maximize_gadget | WINDOW_MINIMIZE_GADGET | WINDOW_STATE_MAXIMIZED |
+                   WINDOW_STATE_MINIMIZED);
     return flags;
 }
 
@@ -214,9 +215,9 @@ std::intptr_t window_open(ObjectId number, std::int32_t x, std::int32_t y, std::
 
 // Only a window of this toolkit is taken as the parent: any other pointer is
 // ignored rather than trusted.
-std::intptr_t window_open_child(ObjectId number, std::int32_t x, std::int32_t y,
-                                std::int32_t width, std::int32_t height, const WideText &title,
-                                std::int32_t flags, void *parent) {
+std::intptr_t window_open_child(ObjectId number, std::int32_t x, std::int32_t y, std::int32_t width,
+                                std::int32_t height, const WideText &title, std::int32_t flags,
+                                void *parent) {
     return on_gui_thread([&] {
         WindowRecord *owner = window_find_native(parent, nullptr);
         return open_on_gui_thread(number, x, y, width, height, title, flags,
@@ -248,7 +249,7 @@ void window_close(ObjectId window) {
         WindowRecord *record = window_lookup(window);
         if (!record)
             return;
-        gtk_widget_destroy(record->widget);   // the destroy handler frees the record
+        gtk_widget_destroy(record->widget); // the destroy handler frees the record
         toolkit_flush();
         event_purge_window(window);
     });

@@ -21,7 +21,7 @@ void post(std::int32_t code, gpointer window) { event_post(code, 0, pointer_to_i
 
 gboolean on_delete(GtkWidget *, GdkEvent *, gpointer window) {
     post(EVENT_CLOSE_WINDOW, window);
-    return TRUE;   // the application decides when the window goes
+    return TRUE; // the application decides when the window goes
 }
 
 gboolean on_configure(GtkWidget *widget, GdkEventConfigure *event, gpointer window) {
@@ -55,7 +55,7 @@ gboolean on_window_state(GtkWidget *widget, GdkEventWindowState *event, gpointer
             post(event_minimized, window);
         else if (!maximized)
             post(event_restored, window);
-        else   // reported with the configure-event that follows
+        else // reported with the configure-event that follows
             set_widget_int(widget, "kw_window_state_event", event_maximized);
     } else if (event->changed_mask & GDK_WINDOW_STATE_MAXIMIZED) {
         if (!maximized)
@@ -104,11 +104,14 @@ gboolean on_layout_draw(GtkWidget *layout, cairo_t *cr, gpointer window) {
         // A window opened without taking focus may take it once it is drawn.
         set_widget_int(top, "kw_restore_focus", 0);
         // The timer holds the window, which may be closed before it fires.
-        g_timeout_add_full(G_PRIORITY_DEFAULT, 50, [](gpointer w) -> gboolean {
-            if (gtk_widget_get_realized(GTK_WIDGET(w)))
-                gtk_window_set_accept_focus(GTK_WINDOW(w), TRUE);
-            return G_SOURCE_REMOVE;
-        }, g_object_ref(top), g_object_unref);
+        g_timeout_add_full(
+            G_PRIORITY_DEFAULT, 50,
+            [](gpointer w) -> gboolean {
+                if (gtk_widget_get_realized(GTK_WIDGET(w)))
+                    gtk_window_set_accept_focus(GTK_WINDOW(w), TRUE);
+                return G_SOURCE_REMOVE;
+            },
+            g_object_ref(top), g_object_unref);
     }
     return FALSE;
 }
@@ -153,4 +156,3 @@ void window_connect_events(GtkWidget *window, gpointer id) {
     g_signal_connect(window, "focus-out-event", G_CALLBACK(on_focus_out), id);
     g_signal_connect(window, "motion-notify-event", G_CALLBACK(on_motion), id);
 }
-

@@ -11,7 +11,8 @@
 // At most columns pieces: extra pieces are dropped, a text without a line
 // feed is one piece and a line feed at the end gives an empty last piece.
 template <class Char>
-std::vector<std::basic_string<Char>> split_cells(std::basic_string_view<Char> text, std::size_t columns) {
+std::vector<std::basic_string<Char>> split_cells(std::basic_string_view<Char> text,
+                                                 std::size_t columns) {
     std::vector<std::basic_string<Char>> cells;
     while (cells.size() < columns) {
         const std::size_t end = text.find(Char('\n'));

@@ -38,7 +38,7 @@ std::intptr_t gadget_create_button(ObjectId number, std::int32_t x, std::int32_t
 }
 
 std::intptr_t gadget_create_button_ex(ObjectId number, std::int32_t x, std::int32_t y,
-                                      std::int32_t width, std::int32_t height,
-                                      const WideText &text, std::int32_t flags) {
+                                      std::int32_t width, std::int32_t height, const WideText &text,
+                                      std::int32_t flags) {
     return gadget_create_button(number, x, y, width, height, text, flags);
 }

@@ -6,9 +6,13 @@
 
 namespace {
 
-std::intptr_t &background(GadgetRecord *record) { return kind_word(record, BACKGROUND_COLOUR_WORD); }
+std::intptr_t &background(GadgetRecord *record) {
+    return kind_word(record, BACKGROUND_COLOUR_WORD);
+}
 std::intptr_t &text_colour(GadgetRecord *record) { return kind_word(record, TEXT_COLOUR_WORD); }
-HBRUSH brush(GadgetRecord *record) { return reinterpret_cast<HBRUSH>(kind_word(record, BRUSH_WORD)); }
+HBRUSH brush(GadgetRecord *record) {
+    return reinterpret_cast<HBRUSH>(kind_word(record, BRUSH_WORD));
+}
 void set_brush(GadgetRecord *record, HBRUSH value) {
     kind_word(record, BRUSH_WORD) = reinterpret_cast<std::intptr_t>(value);
 }
@@ -21,7 +25,8 @@ void colour_words_init(GadgetRecord *record) {
     set_brush(record, nullptr);
 }
 
-LRESULT colour_message(GadgetRecord *record, HWND parent, UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT colour_message(GadgetRecord *record, HWND parent, UINT message, WPARAM wparam,
+                       LPARAM lparam) {
     if (message != WM_CTLCOLORSTATIC && message != WM_CTLCOLOREDIT)
         return NOT_HANDLED;
     if (background(record) == -1 && text_colour(record) == -1)

@@ -51,17 +51,14 @@ LRESULT combo_message(GadgetRecord *record, HWND, UINT message, WPARAM wparam, L
         return NOT_HANDLED;
     switch (HIWORD(wparam)) {
     case CBN_SELCHANGE:
-    case CBN_EDITCHANGE:
-        gadget_post_event(record->handle, SUBTYPE_CHANGED);
-        break;
+    case CBN_EDITCHANGE: gadget_post_event(record->handle, SUBTYPE_CHANGED); break;
     case CBN_SETFOCUS:
     case CBN_KILLFOCUS:
         if (is_editable(record->handle))
             gadget_post_event(record->handle, HIWORD(wparam) == CBN_SETFOCUS ? SUBTYPE_FOCUS_IN
                                                                              : SUBTYPE_FOCUS_OUT);
         break;
-    default:
-        break;
+    default: break;
     }
     return 0; // every other notification ends here as well
 }
@@ -87,7 +84,8 @@ WideText combo_get_text(GadgetRecord *record) {
     if (is_editable(record->handle)) {
         if (!is_image_combo(record))
             return window_text(record->handle);
-        if (auto edit = reinterpret_cast<HWND>(SendMessageW(record->handle, CBEM_GETEDITCONTROL, 0, 0)))
+        if (auto edit =
+                reinterpret_cast<HWND>(SendMessageW(record->handle, CBEM_GETEDITCONTROL, 0, 0)))
             return window_text(edit);
     }
     const LRESULT selected = SendMessageW(record->handle, CB_GETCURSEL, 0, 0);
@@ -165,9 +163,8 @@ std::intptr_t gadget_create_combo(ObjectId number, std::int32_t x, std::int32_t 
         // The image-combo flag is told from the caller's flags alone: the
         // same bit is WS_VISIBLE in the style every combo is made with.
         const bool with_images = (flags & COMBO_IMAGES) != 0;
-        const int open_height = common_controls_check().visual_styles && !with_images
-                                    ? height + 30
-                                    : unthemed_height;
+        const int open_height =
+            common_controls_check().visual_styles && !with_images ? height + 30 : unthemed_height;
         ObjectId id = 0;
         GadgetRecord *record =
             gadget_create(number, &id, &combo_class, with_images ? WC_COMBOBOXEXW : L"ComboBox",

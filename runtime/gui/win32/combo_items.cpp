@@ -16,7 +16,9 @@ bool valid_item(GadgetRecord *record, Item item) { return item >= 0 && item < co
 
 } // namespace
 
-HIMAGELIST gadget_images(GadgetRecord *record) { return reinterpret_cast<HIMAGELIST>(kind_word(record, COMBO_IMAGES_WORD)); }
+HIMAGELIST gadget_images(GadgetRecord *record) {
+    return reinterpret_cast<HIMAGELIST>(kind_word(record, COMBO_IMAGES_WORD));
+}
 
 // Bitmaps and icons alike, in a small-icon list made at the first image.
 int gadget_image_add(GadgetRecord *record, HANDLE image) {
@@ -49,7 +51,8 @@ void image_combo_insert(GadgetRecord *record, Item position, const WideText &tex
     item.pszText = const_cast<wchar_t *>(wide(text));
     const int index = gadget_image_add(record, image);
     if (index >= 0) {
-        SendMessageW(record->handle, CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(gadget_images(record)));
+        SendMessageW(record->handle, CBEM_SETIMAGELIST, 0,
+                     reinterpret_cast<LPARAM>(gadget_images(record)));
         item.mask |= CBEIF_IMAGE | CBEIF_SELECTEDIMAGE;
         item.iImage = item.iSelectedImage = index;
     }
@@ -68,7 +71,8 @@ WideText combo_item_text(GadgetRecord *record, Item item) {
             return WideText();
         return from_wide(entry.pszText);
     }
-    const LRESULT length = SendMessageW(record->handle, CB_GETLBTEXTLEN, static_cast<WPARAM>(item), 0);
+    const LRESULT length =
+        SendMessageW(record->handle, CB_GETLBTEXTLEN, static_cast<WPARAM>(item), 0);
     if (length == CB_ERR || length < 0)
         return WideText();
     std::vector<wchar_t> buffer(static_cast<std::size_t>(length) + 1, L'\0');
@@ -87,7 +91,8 @@ std::intptr_t combo_count(GadgetRecord *record) {
 }
 
 // The item is replaced in place: its data and the selection stay.
-void combo_set_item_text(GadgetRecord *record, Item item, const WideText &text, std::int32_t column) {
+void combo_set_item_text(GadgetRecord *record, Item item, const WideText &text,
+                         std::int32_t column) {
     if (column != 0 || !valid_item(record, item))
         return;
     if (is_image_combo(record)) {
@@ -102,7 +107,8 @@ void combo_set_item_text(GadgetRecord *record, Item item, const WideText &text, 
     const LRESULT data = SendMessageW(combo, CB_GETITEMDATA, static_cast<WPARAM>(item), 0);
     const bool selected = SendMessageW(combo, CB_GETCURSEL, 0, 0) == item;
     SendMessageW(combo, CB_DELETESTRING, static_cast<WPARAM>(item), 0);
-    SendMessageW(combo, CB_INSERTSTRING, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(wide(text)));
+    SendMessageW(combo, CB_INSERTSTRING, static_cast<WPARAM>(item),
+                 reinterpret_cast<LPARAM>(wide(text)));
     SendMessageW(combo, CB_SETITEMDATA, static_cast<WPARAM>(item), data);
     if (selected)
         SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
@@ -116,7 +122,8 @@ void combo_set_item_data(GadgetRecord *record, Item item, std::int32_t data) {
 std::int32_t combo_get_item_data(GadgetRecord *record, Item item) {
     if (!valid_item(record, item))
         return 0;
-    return static_cast<std::int32_t>(SendMessageW(record->handle, CB_GETITEMDATA, static_cast<WPARAM>(item), 0));
+    return static_cast<std::int32_t>(
+        SendMessageW(record->handle, CB_GETITEMDATA, static_cast<WPARAM>(item), 0));
 }
 
 // A new font changes the selection field's height: the combo keeps its own.
@@ -134,6 +141,7 @@ void combo_set_item_image(GadgetRecord *record, Item item, HANDLE image) {
     entry.mask = CBEIF_IMAGE | CBEIF_SELECTEDIMAGE;
     entry.iItem = item;
     entry.iImage = entry.iSelectedImage = gadget_image_add(record, image);
-    SendMessageW(record->handle, CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(gadget_images(record)));
+    SendMessageW(record->handle, CBEM_SETIMAGELIST, 0,
+                 reinterpret_cast<LPARAM>(gadget_images(record)));
     SendMessageW(record->handle, CBEM_SETITEMW, 0, reinterpret_cast<LPARAM>(&entry));
 }

@@ -12,7 +12,8 @@
 namespace {
 
 constexpr std::size_t path_units = 260;
-constexpr DWORD dialog_flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+constexpr DWORD dialog_flags =
+    OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
 static_assert(dialog_flags == 0x8080C);
 // Room for many names when several files may be chosen.
 constexpr std::size_t multiple_units = 32768;
@@ -79,12 +80,13 @@ std::vector<WideText> run_file_requester(HWND owner, bool save, const WideText &
 // worker on the worker's own thread, without an owner (as its messages), so
 // the event loop goes on and a shut-down ends the dialog.
 // The first chosen file; requester_next_file hands out the others.
-WideText ask_for_file(bool save, const WideText &title, const WideText &file, const WideText &pattern,
-                      std::int32_t pattern_index, std::int32_t flags) {
+WideText ask_for_file(bool save, const WideText &title, const WideText &file,
+                      const WideText &pattern, std::int32_t pattern_index, std::int32_t flags) {
     chosen_files_clear();
     std::vector<WideText> chosen;
     if (gui_thread_is_current()) {
-        chosen = run_file_requester(requester_owner(), save, title, file, pattern, pattern_index, flags);
+        chosen =
+            run_file_requester(requester_owner(), save, title, file, pattern, pattern_index, flags);
     } else {
         const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         const bool answered = run_modal_on_worker([&] {
@@ -140,6 +142,4 @@ WideText requester_save_file(const WideText &title, const WideText &file, const 
     return ask_for_file(true, title, file, pattern, pattern_index, 0);
 }
 
-std::int32_t requester_selected_pattern() {
-    return selected_pattern;
-}
+std::int32_t requester_selected_pattern() { return selected_pattern; }

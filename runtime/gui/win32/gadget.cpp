@@ -68,10 +68,10 @@ void destroy_gadget(ObjectId gadget) {
 // The control classes the gadgets and requesters create, registered by
 // whichever of the two starts first.
 void common_controls_register() {
-    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_TAB_CLASSES | ICC_HOTKEY_CLASS | ICC_DATE_CLASSES |
-                                                     ICC_USEREX_CLASSES | ICC_INTERNET_CLASSES |
-                                                     ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES |
-                                                     ICC_PROGRESS_CLASS};
+    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_TAB_CLASSES | ICC_HOTKEY_CLASS |
+                                                     ICC_DATE_CLASSES | ICC_USEREX_CLASSES |
+                                                     ICC_INTERNET_CLASSES | ICC_LISTVIEW_CLASSES |
+                                                     ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&classes);
 }
 
@@ -209,7 +209,8 @@ void gadget_disable(ObjectId gadget, std::int32_t state) {
 void gadget_set_font(ObjectId gadget, void *font) {
     auto chosen = static_cast<HFONT>(font);
     on_gui_thread([&] {
-        HFONT applied = chosen && reinterpret_cast<std::intptr_t>(chosen) != -1 ? chosen : default_font;
+        HFONT applied =
+            chosen && reinterpret_cast<std::intptr_t>(chosen) != -1 ? chosen : default_font;
         if (gadget == ANY) {
             current_font = applied;
             return;

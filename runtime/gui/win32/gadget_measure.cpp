@@ -20,7 +20,8 @@ SIZE placed_size(HWND control) {
 // The size of one line of text in the control's font.
 SIZE text_extent(HWND control, const std::wstring &text) {
     HDC dc = GetDC(control);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
     RECT bounds{0, 0, 0, 0};
     DrawTextW(dc, text.empty() ? L" " : text.c_str(), -1, &bounds,
               DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
@@ -46,7 +47,8 @@ SIZE longest_item(HWND combo) {
         if (length < 0)
             continue;
         std::vector<wchar_t> text(static_cast<std::size_t>(length) + 1, L'\0');
-        SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(text.data()));
+        SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(item),
+                     reinterpret_cast<LPARAM>(text.data()));
         widest.cx = std::max(widest.cx, text_extent(combo, text.data()).cx);
     }
     return widest;
@@ -59,7 +61,8 @@ SIZE needed_size(GadgetRecord *record) {
     switch (record->gadget_class->kind) {
     case GADGET_BUTTON: {
         SIZE ideal{0, 0};
-        if (SendMessageW(control, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)) && ideal.cx > 0)
+        if (SendMessageW(control, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)) &&
+            ideal.cx > 0)
             return ideal;
         const SIZE size = text_extent(control, text);
         return {size.cx + 16, size.cy + 10};
@@ -73,8 +76,7 @@ SIZE needed_size(GadgetRecord *record) {
     case GADGET_COMBO:
         return {longest_item(control).cx + GetSystemMetrics(SM_CXVSCROLL) + 8,
                 placed_size(control).cy};
-    default:
-        return placed_size(control);
+    default: return placed_size(control);
     }
 }
 
@@ -86,9 +88,13 @@ SIZE gadget_size(ObjectId gadget, std::int32_t mode) {
 
 } // namespace
 
-std::int32_t gadget_width(ObjectId gadget, std::int32_t mode) { return gadget_size(gadget, mode).cx; }
+std::int32_t gadget_width(ObjectId gadget, std::int32_t mode) {
+    return gadget_size(gadget, mode).cx;
+}
 
-std::int32_t gadget_height(ObjectId gadget, std::int32_t mode) { return gadget_size(gadget, mode).cy; }
+std::int32_t gadget_height(ObjectId gadget, std::int32_t mode) {
+    return gadget_size(gadget, mode).cy;
+}
 
 ObjectId gadget_window_of(void *native) {
     return on_gui_thread([&]() -> ObjectId {

@@ -20,9 +20,10 @@ bool row_geometry(HWND list, int *top, int *bottom) {
         return *bottom > *top;
     }
     if (GetPropW(list, LIST_RECT_BOTTOM_PROPERTY)) {
-        *top = static_cast<int>(reinterpret_cast<std::intptr_t>(GetPropW(list, LIST_RECT_TOP_PROPERTY)));
-        *bottom =
-            static_cast<int>(reinterpret_cast<std::intptr_t>(GetPropW(list, LIST_RECT_BOTTOM_PROPERTY)));
+        *top = static_cast<int>(
+            reinterpret_cast<std::intptr_t>(GetPropW(list, LIST_RECT_TOP_PROPERTY)));
+        *bottom = static_cast<int>(
+            reinterpret_cast<std::intptr_t>(GetPropW(list, LIST_RECT_BOTTOM_PROPERTY)));
         return *bottom > *top;
     }
     LVITEMW probe{};
@@ -138,7 +139,6 @@ LRESULT list_custom_draw(GadgetRecord *record, NMLVCUSTOMDRAW *draw) {
         if (grid)
             draw_grid(record, draw->nmcd.hdc);
         return CDRF_DODEFAULT;
-    default:
-        return list_colour_draw(record, draw);
+    default: return list_colour_draw(record, draw);
     }
 }

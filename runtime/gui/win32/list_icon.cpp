@@ -52,7 +52,8 @@ int list_set_cells(GadgetRecord *record, int row, int start, const WideText &tex
     int column = start;
     for (const std::wstring &piece : split_row_cells(wide(text), SIZE_MAX)) {
         set_cell(record->handle, row, column++, piece);
-        longest_text(record) = std::max(longest_text(record), static_cast<std::intptr_t>(piece.size()));
+        longest_text(record) =
+            std::max(longest_text(record), static_cast<std::intptr_t>(piece.size()));
     }
     return column;
 }
@@ -100,9 +101,7 @@ LRESULT list_message(GadgetRecord *record, HWND, UINT message, WPARAM, LPARAM lp
         return NOT_HANDLED;
     auto *header = reinterpret_cast<NMHDR *>(lparam);
     switch (header->code) {
-    case LVN_ITEMCHANGED:
-        on_item_changed(record, reinterpret_cast<NMLISTVIEW *>(lparam));
-        return 0;
+    case LVN_ITEMCHANGED: on_item_changed(record, reinterpret_cast<NMLISTVIEW *>(lparam)); return 0;
     case NM_CLICK:
         note_lost_selection(record);
         if (first_selected(record->handle) >= 0)
@@ -112,30 +111,18 @@ LRESULT list_message(GadgetRecord *record, HWND, UINT message, WPARAM, LPARAM lp
         note_lost_selection(record);
         gadget_post_event(record->handle, SUBTYPE_RIGHT_CLICK);
         return 0;
-    case NM_DBLCLK:
-        gadget_post_event(record->handle, SUBTYPE_DOUBLE_CLICK);
-        return 0;
-    case NM_RDBLCLK:
-        gadget_post_event(record->handle, SUBTYPE_RIGHT_DOUBLE_CLICK);
-        return 0;
-    case LVN_BEGINDRAG:
-        gadget_post_event(record->handle, SUBTYPE_DRAG);
-        return 0;
-    case LVN_DELETEITEM:
-        list_row_deleted(reinterpret_cast<NMLISTVIEW *>(lparam));
-        return 0;
-    case NM_CUSTOMDRAW:
-        return list_custom_draw(record, reinterpret_cast<NMLVCUSTOMDRAW *>(lparam));
-    default:
-        return NOT_HANDLED;
+    case NM_DBLCLK: gadget_post_event(record->handle, SUBTYPE_DOUBLE_CLICK); return 0;
+    case NM_RDBLCLK: gadget_post_event(record->handle, SUBTYPE_RIGHT_DOUBLE_CLICK); return 0;
+    case LVN_BEGINDRAG: gadget_post_event(record->handle, SUBTYPE_DRAG); return 0;
+    case LVN_DELETEITEM: list_row_deleted(reinterpret_cast<NMLISTVIEW *>(lparam)); return 0;
+    case NM_CUSTOMDRAW: return list_custom_draw(record, reinterpret_cast<NMLVCUSTOMDRAW *>(lparam));
+    default: return NOT_HANDLED;
     }
 }
 
 LRESULT CALLBACK list_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
-    case WM_LBUTTONUP:
-        gadget_post_event(hwnd, SUBTYPE_CLICK);
-        break;
+    case WM_LBUTTONUP: gadget_post_event(hwnd, SUBTYPE_CLICK); break;
     case WM_SETFONT:
     case WM_NCDESTROY:
         RemovePropW(hwnd, LIST_RECT_TOP_PROPERTY);
@@ -143,8 +130,7 @@ LRESULT CALLBACK list_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM l
         if (message == WM_NCDESTROY)
             RemovePropW(hwnd, last_selected_property);
         break;
-    default:
-        break;
+    default: break;
     }
     return gadget_procedure(hwnd, message, wparam, lparam);
 }
@@ -253,7 +239,8 @@ bool list_replace_item(GadgetRecord *record, std::intptr_t row, const WideText &
     SendMessageW(list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
     list_row_deleted(&old); // the row's own data goes, as with a removed row
     const int columns = list_column_count(list);
-    for (int column = list_set_cells(record, static_cast<int>(row), 0, text); column < columns; ++column)
+    for (int column = list_set_cells(record, static_cast<int>(row), 0, text); column < columns;
+         ++column)
         set_cell(list, static_cast<int>(row), column, std::wstring());
     return true;
 }
@@ -270,8 +257,9 @@ std::intptr_t list_add_column(GadgetRecord *record, std::int32_t position, const
     column.cx = width;
     column.pszText = const_cast<wchar_t *>(wide(title));
     column.iSubItem = position;
-    const bool added = SendMessageW(record->handle, LVM_INSERTCOLUMNW, static_cast<WPARAM>(position),
-                                    reinterpret_cast<LPARAM>(&column)) >= 0;
+    const bool added =
+        SendMessageW(record->handle, LVM_INSERTCOLUMNW, static_cast<WPARAM>(position),
+                     reinterpret_cast<LPARAM>(&column)) >= 0;
     if (added)
         list_column_inserted(record, position);
     return added;
@@ -280,17 +268,17 @@ std::intptr_t list_add_column(GadgetRecord *record, std::int32_t position, const
 const GadgetClass *list_class() {
     static const GadgetClass table = [] {
         GadgetClass c{
-    .kind = GADGET_LIST_ICON,
-    .size = sizeof(GadgetClass),
-    .message = list_message,
-    .get_state = list_get_state,
-    .set_state = list_set_state,
-    .get_text = list_get_text,
-    .set_text = list_set_text,
-    .add_item = list_add_item,
-    .remove_item = list_remove_item,
-    .get_item_text = list_get_item_text,
-    .add_column = list_add_column,
+            .kind = GADGET_LIST_ICON,
+            .size = sizeof(GadgetClass),
+            .message = list_message,
+            .get_state = list_get_state,
+            .set_state = list_set_state,
+            .get_text = list_get_text,
+            .set_text = list_set_text,
+            .add_item = list_add_item,
+            .remove_item = list_remove_item,
+            .get_item_text = list_get_item_text,
+            .add_column = list_add_column,
         };
         list_fill_item_slots(c);
         return c;
@@ -317,8 +305,9 @@ std::intptr_t gadget_create_list_icon(ObjectId number, std::int32_t x, std::int3
                                       std::int32_t flags) {
     return on_gui_thread([&] {
         const auto bits = static_cast<DWORD>(flags);
-        const DWORD style =
-            flags & LIST_ICON_MULTIPLE_SELECTION ? (bits & ~list_style) | multiple_style : bits | list_style;
+        const DWORD style = flags & LIST_ICON_MULTIPLE_SELECTION
+                                ? (bits & ~list_style) | multiple_style
+                                : bits | list_style;
         ObjectId id = 0;
         GadgetRecord *record = gadget_create(number, &id, list_class(), WC_LISTVIEWW, WideText(),
                                              style, WS_EX_CLIENTEDGE, x, y, width, height);

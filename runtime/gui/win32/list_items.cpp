@@ -9,9 +9,6 @@
 
 namespace {
 
-
-
-
 // Item data, then per column a text and a background colour, each kept as
 // colour + 1 (0 = the list's own).
 struct RowRecord {
@@ -19,8 +16,9 @@ struct RowRecord {
     std::vector<std::pair<std::int32_t, std::int32_t>> colours;
 };
 
-
-bool valid_column(HWND list, std::int32_t column) { return column >= 0 && column < list_column_count(list); }
+bool valid_column(HWND list, std::int32_t column) {
+    return column >= 0 && column < list_column_count(list);
+}
 
 RowRecord *row_record(HWND list, int row) {
     LVITEMW item{};
@@ -71,7 +69,7 @@ void set_item_state_bits(HWND list, int row, UINT state, UINT mask) {
 
 void list_clear(GadgetRecord *record) {
     SendMessageW(record->handle, LVM_DELETEALLITEMS, 0, 0);
-    kind_word(record, LIST_LONGEST_WORD) = 0;   // longest text
+    kind_word(record, LIST_LONGEST_WORD) = 0; // longest text
 }
 
 std::intptr_t list_count(GadgetRecord *record) { return list_row_count(record->handle); }
@@ -80,8 +78,9 @@ std::intptr_t list_count(GadgetRecord *record) { return list_row_count(record->h
 std::intptr_t list_get_item_state(GadgetRecord *record, Item item) {
     if (!list_valid_row(record->handle, item))
         return 0;
-    const auto state = static_cast<UINT>(SendMessageW(record->handle, LVM_GETITEMSTATE, static_cast<WPARAM>(item),
-                                                      LVIS_SELECTED | LVIS_STATEIMAGEMASK));
+    const auto state =
+        static_cast<UINT>(SendMessageW(record->handle, LVM_GETITEMSTATE, static_cast<WPARAM>(item),
+                                       LVIS_SELECTED | LVIS_STATEIMAGEMASK));
     std::intptr_t result = state & LVIS_SELECTED ? ITEM_SELECTED : 0;
     const UINT box = (state & LVIS_STATEIMAGEMASK) >> 12;
     if (box == 2)
@@ -121,10 +120,12 @@ void set_header_text(HWND list, std::int32_t column, const WideText &text) {
     item.mask = HDI_TEXT;
     item.pszText = const_cast<wchar_t *>(wide(text));
     if (header)
-        SendMessageW(header, HDM_SETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item));
+        SendMessageW(header, HDM_SETITEMW, static_cast<WPARAM>(column),
+                     reinterpret_cast<LPARAM>(&item));
 }
 
-void list_set_item_text(GadgetRecord *record, Item item, const WideText &text, std::int32_t column) {
+void list_set_item_text(GadgetRecord *record, Item item, const WideText &text,
+                        std::int32_t column) {
     HWND list = record->handle;
     if (!valid_column(list, column))
         return;
@@ -142,7 +143,9 @@ void list_set_item_data(GadgetRecord *record, Item item, std::int32_t data) {
 }
 
 std::int32_t list_get_item_data(GadgetRecord *record, Item item) {
-    RowRecord *row = list_valid_row(record->handle, item) ? row_record(record->handle, static_cast<int>(item)) : nullptr;
+    RowRecord *row = list_valid_row(record->handle, item)
+                         ? row_record(record->handle, static_cast<int>(item))
+                         : nullptr;
     return row ? row->data : 0;
 }
 
@@ -164,14 +167,18 @@ void list_set_color(GadgetRecord *record, std::int32_t type, std::int32_t colour
     HWND list = record->handle;
     const bool given = colour != GADGET_COLOR_DEFAULT;
     if (type == GADGET_COLOR_TEXT) {
-        const COLORREF value = given ? static_cast<COLORREF>(colour & 0xFFFFFF) : GetSysColor(COLOR_WINDOWTEXT);
+        const COLORREF value =
+            given ? static_cast<COLORREF>(colour & 0xFFFFFF) : GetSysColor(COLOR_WINDOWTEXT);
         SendMessageW(list, LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(value));
-        list_flags(record) = given ? list_flags(record) | LIST_TEXT_COLOUR_SET : list_flags(record) & ~LIST_TEXT_COLOUR_SET;
+        list_flags(record) = given ? list_flags(record) | LIST_TEXT_COLOUR_SET
+                                   : list_flags(record) & ~LIST_TEXT_COLOUR_SET;
     } else if (type == GADGET_COLOR_BACKGROUND) {
-        const COLORREF value = given ? static_cast<COLORREF>(colour & 0xFFFFFF) : GetSysColor(COLOR_WINDOW);
+        const COLORREF value =
+            given ? static_cast<COLORREF>(colour & 0xFFFFFF) : GetSysColor(COLOR_WINDOW);
         SendMessageW(list, LVM_SETBKCOLOR, 0, static_cast<LPARAM>(value));
         SendMessageW(list, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(value));
-        list_flags(record) = given ? list_flags(record) | LIST_BACKGROUND_SET : list_flags(record) & ~LIST_BACKGROUND_SET;
+        list_flags(record) = given ? list_flags(record) | LIST_BACKGROUND_SET
+                                   : list_flags(record) & ~LIST_BACKGROUND_SET;
     } else {
         return;
     }
@@ -210,10 +217,11 @@ void list_set_item_color(GadgetRecord *record, Item item, std::int32_t type, std
     InvalidateRect(list, nullptr, FALSE);
 }
 
-std::int32_t list_get_item_color(GadgetRecord *record, Item item, std::int32_t type, std::int32_t column) {
+std::int32_t list_get_item_color(GadgetRecord *record, Item item, std::int32_t type,
+                                 std::int32_t column) {
     HWND list = record->handle;
-    if ((type != GADGET_COLOR_TEXT && type != GADGET_COLOR_BACKGROUND) || !valid_column(list, column) ||
-        !list_valid_row(list, item))
+    if ((type != GADGET_COLOR_TEXT && type != GADGET_COLOR_BACKGROUND) ||
+        !valid_column(list, column) || !list_valid_row(list, item))
         return GADGET_COLOR_DEFAULT;
     RowRecord *row = row_record(list, static_cast<int>(item));
     return row ? colour_of(row, column, type) - 1 : GADGET_COLOR_DEFAULT;
@@ -227,19 +235,21 @@ std::intptr_t list_get_attribute(GadgetRecord *record, std::int32_t attribute) {
     return attribute == LIST_ATTRIBUTE_COLUMN_COUNT ? list_column_count(record->handle) : 0;
 }
 
-std::intptr_t list_get_item_attribute(GadgetRecord *record, Item, std::int32_t attribute, std::int32_t column) {
+std::intptr_t list_get_item_attribute(GadgetRecord *record, Item, std::int32_t attribute,
+                                      std::int32_t column) {
     if (attribute != LIST_ATTRIBUTE_COLUMN_WIDTH || !valid_column(record->handle, column))
         return 0;
     return SendMessageW(record->handle, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0);
 }
 
 // A width below 1 hides the column (width 0).
-void list_set_item_attribute(GadgetRecord *record, Item, std::int32_t attribute, std::intptr_t value,
-                             std::int32_t column) {
+void list_set_item_attribute(GadgetRecord *record, Item, std::int32_t attribute,
+                             std::intptr_t value, std::int32_t column) {
     if (attribute != LIST_ATTRIBUTE_COLUMN_WIDTH || !valid_column(record->handle, column))
         return;
     const auto width = static_cast<int>(std::clamp<std::intptr_t>(value, 0, 0x7FFF));
-    SendMessageW(record->handle, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), MAKELPARAM(width, 0));
+    SendMessageW(record->handle, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
+                 MAKELPARAM(width, 0));
 }
 
 void remove_one_column(GadgetRecord *record, int column) {
@@ -270,7 +280,8 @@ int list_image_index(GadgetRecord *record, HANDLE image) {
     const bool first = !gadget_images(record);
     const int index = gadget_image_add(record, image);
     if (first && gadget_images(record))
-        SendMessageW(record->handle, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(gadget_images(record)));
+        SendMessageW(record->handle, LVM_SETIMAGELIST, LVSIL_SMALL,
+                     reinterpret_cast<LPARAM>(gadget_images(record)));
     return index;
 }
 
@@ -293,11 +304,15 @@ LRESULT list_colour_draw(GadgetRecord *record, NMLVCUSTOMDRAW *draw) {
     if (draw->nmcd.dwDrawStage != (CDDS_SUBITEM | CDDS_ITEMPREPAINT))
         return CDRF_DODEFAULT;
     const auto column = static_cast<std::size_t>(draw->iSubItem);
-    const auto colours = row && column < row->colours.size() ? row->colours[column] : std::pair{0, 0};
-    draw->clrText = colours.first ? static_cast<COLORREF>(colours.first - 1)
-                                  : static_cast<COLORREF>(SendMessageW(record->handle, LVM_GETTEXTCOLOR, 0, 0));
-    draw->clrTextBk = colours.second ? static_cast<COLORREF>(colours.second - 1)
-                                     : static_cast<COLORREF>(SendMessageW(record->handle, LVM_GETTEXTBKCOLOR, 0, 0));
+    const auto colours =
+        row && column < row->colours.size() ? row->colours[column] : std::pair{0, 0};
+    draw->clrText =
+        colours.first ? static_cast<COLORREF>(colours.first - 1)
+                      : static_cast<COLORREF>(SendMessageW(record->handle, LVM_GETTEXTCOLOR, 0, 0));
+    draw->clrTextBk =
+        colours.second
+            ? static_cast<COLORREF>(colours.second - 1)
+            : static_cast<COLORREF>(SendMessageW(record->handle, LVM_GETTEXTBKCOLOR, 0, 0));
     return CDRF_NEWFONT;
 }
 
@@ -305,7 +320,8 @@ LRESULT list_colour_draw(GadgetRecord *record, NMLVCUSTOMDRAW *draw) {
 // a checked box drawn greyed.
 void list_add_third_state(GadgetRecord *record) {
     list_flags(record) |= LIST_THREE_STATE;
-    auto states = reinterpret_cast<HIMAGELIST>(SendMessageW(record->handle, LVM_GETIMAGELIST, LVSIL_STATE, 0));
+    auto states = reinterpret_cast<HIMAGELIST>(
+        SendMessageW(record->handle, LVM_GETIMAGELIST, LVSIL_STATE, 0));
     int width = 0, height = 0;
     if (!states || !ImageList_GetIconSize(states, &width, &height))
         return;
@@ -316,7 +332,8 @@ void list_add_third_state(GadgetRecord *record) {
     RECT box{0, 0, width, height};
     FillRect(dc, &box, GetSysColorBrush(COLOR_WINDOW));
     InflateRect(&box, -1, -1);
-    DrawFrameControl(dc, &box, DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_CHECKED | DFCS_INACTIVE | DFCS_FLAT);
+    DrawFrameControl(dc, &box, DFC_BUTTON,
+                     DFCS_BUTTONCHECK | DFCS_CHECKED | DFCS_INACTIVE | DFCS_FLAT);
     SelectObject(dc, old);
     ImageList_Add(states, image, nullptr);
     DeleteObject(image);

@@ -8,7 +8,8 @@
 #include <vector>
 
 // The requester flags are MessageBoxW's own, and so are its answers.
-static_assert(REQUESTER_ERROR == (MB_OK | MB_ICONERROR) && REQUESTER_QUESTION == (MB_YESNO | MB_ICONWARNING));
+static_assert(REQUESTER_ERROR == (MB_OK | MB_ICONERROR) &&
+              REQUESTER_QUESTION == (MB_YESNO | MB_ICONWARNING));
 static_assert(REQUESTER_ANSWER_YES == IDYES && REQUESTER_ANSWER_NO == IDNO);
 
 namespace {
@@ -56,7 +57,8 @@ std::intptr_t message_on_worker(const WideText &title, const WideText &text, std
         // thread's message loop, which no longer runs at exit. Topmost
         // instead, so activating the main window never hides the box behind
         // it while the controls wait for its answer.
-        HHOOK in_front = SetWindowsHookExW(WH_CBT, keep_box_in_front, nullptr, GetCurrentThreadId());
+        HHOOK in_front =
+            SetWindowsHookExW(WH_CBT, keep_box_in_front, nullptr, GetCurrentThreadId());
         answer = MessageBoxW(nullptr, wide(text), wide(title),
                              static_cast<UINT>(flags) | MB_SETFOREGROUND | MB_TOPMOST);
         if (in_front)

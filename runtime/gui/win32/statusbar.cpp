@@ -24,7 +24,9 @@ const wchar_t callback_property[] = L"kw_statusbar_callback";
 const wchar_t id_property[] = L"kw_statusbar_id";
 
 WPARAM border_of(std::int32_t flags) {
-    return flags & STATUSBAR_BORDER_RAISED ? SBT_POPOUT : flags & STATUSBAR_BORDER_NONE ? SBT_NOBORDERS : 0;
+    return flags & STATUSBAR_BORDER_RAISED ? SBT_POPOUT
+           : flags & STATUSBAR_BORDER_NONE ? SBT_NOBORDERS
+                                           : 0;
 }
 
 StatusBarRecord *statusbar_lookup(ObjectId statusbar) {
@@ -302,7 +304,8 @@ void statusbar_parent_message(HWND parent, UINT message, WPARAM wparam, LPARAM l
     }
     if (message != WM_SIZE || (wparam != SIZE_RESTORED && wparam != SIZE_MAXIMIZED))
         return;
-    for_each_statusbar(parent, [&](StatusBarRecord *record) { relayout_on_resize(record, parent); });
+    for_each_statusbar(parent,
+                       [&](StatusBarRecord *record) { relayout_on_resize(record, parent); });
 }
 
 std::intptr_t statusbar_create(ObjectId number, void *window) {

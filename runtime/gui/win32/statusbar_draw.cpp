@@ -31,8 +31,8 @@ void draw_image(const StatusField &field, const DRAWITEMSTRUCT *item) {
     else if (field.border & STATUSBAR_IMAGE_RIGHT)
         x = part.right - size.cx - 2;
     const int y = part.top + (part.bottom - part.top - size.cy) / 2;
-    DrawStateW(item->hDC, nullptr, nullptr, reinterpret_cast<LPARAM>(field.image), 0, x, y,
-               size.cx, size.cy, (bitmap ? DST_BITMAP : DST_ICON) | DSS_NORMAL);
+    DrawStateW(item->hDC, nullptr, nullptr, reinterpret_cast<LPARAM>(field.image), 0, x, y, size.cx,
+               size.cy, (bitmap ? DST_BITMAP : DST_ICON) | DSS_NORMAL);
 }
 
 } // namespace

@@ -11,9 +11,10 @@ static_assert(string_style == 0x50030080);
 static_assert(STRING_READ_ONLY == ES_READONLY && STRING_NUMERIC == ES_NUMBER);
 constexpr std::int32_t no_border = 0x20000;
 
-
 std::intptr_t string_get_attribute(GadgetRecord *record, std::int32_t attribute) {
-    return attribute == GADGET_ATTRIBUTE_MAX_LENGTH ? SendMessageW(record->handle, EM_GETLIMITTEXT, 0, 0) : 0;
+    return attribute == GADGET_ATTRIBUTE_MAX_LENGTH
+               ? SendMessageW(record->handle, EM_GETLIMITTEXT, 0, 0)
+               : 0;
 }
 
 void string_set_attribute(GadgetRecord *record, std::int32_t attribute, std::intptr_t value) {

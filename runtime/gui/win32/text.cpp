@@ -43,8 +43,8 @@ void gadget_set_label(ObjectId gadget, ObjectId label) {
     on_gui_thread([&] {
         GadgetRecord *control = gadget_lookup(gadget);
         GadgetRecord *caption = gadget_lookup(label);
-        if (!control || !caption || caption->gadget_class->kind != GADGET_TEXT || control == caption ||
-            GetParent(control->handle) != GetParent(caption->handle))
+        if (!control || !caption || caption->gadget_class->kind != GADGET_TEXT ||
+            control == caption || GetParent(control->handle) != GetParent(caption->handle))
             return;
         HWND before = GetWindow(control->handle, GW_HWNDPREV);
         if (before == caption->handle)

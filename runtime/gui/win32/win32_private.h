@@ -101,8 +101,8 @@ struct WindowRecord {
     ACCEL *accelerator_entries; // heap array of accelerator_count entries
     HACCEL accelerator_table;
     std::int32_t accelerator_count;
-    std::int32_t iconic; // set while minimised or maximised
-    std::int32_t ready;  // 0 while window_open runs
+    std::int32_t iconic;     // set while minimised or maximised
+    std::int32_t ready;      // 0 while window_open runs
     WindowCallback callback; // sees the window's messages first; null for none
     HBRUSH background;       // paints the client area; null for the class's own
     std::int32_t min_width, min_height, max_width, max_height; // client limits, 0 = none
@@ -138,42 +138,42 @@ using Item = std::intptr_t;
 struct GadgetClass {
     std::int32_t kind{};
     std::int32_t size{};
-    LRESULT (*message)(GadgetRecord *, HWND parent, UINT, WPARAM, LPARAM){};              // 1
-    void (*release)(GadgetRecord *){};                                                    // 2
-    std::intptr_t (*get_state)(GadgetRecord *){};                                         // 3
-    void (*set_state)(GadgetRecord *, std::intptr_t){};                                   // 4
-    WideText (*get_text)(GadgetRecord *){};                                               // 5
-    void (*set_text)(GadgetRecord *, const WideText &){};                                 // 6
-    std::intptr_t (*add_item)(GadgetRecord *, Item, const WideText &, HANDLE){};          // 7
+    LRESULT (*message)(GadgetRecord *, HWND parent, UINT, WPARAM, LPARAM){};     // 1
+    void (*release)(GadgetRecord *){};                                           // 2
+    std::intptr_t (*get_state)(GadgetRecord *){};                                // 3
+    void (*set_state)(GadgetRecord *, std::intptr_t){};                          // 4
+    WideText (*get_text)(GadgetRecord *){};                                      // 5
+    void (*set_text)(GadgetRecord *, const WideText &){};                        // 6
+    std::intptr_t (*add_item)(GadgetRecord *, Item, const WideText &, HANDLE){}; // 7
     std::intptr_t (*add_item_flags)(GadgetRecord *, Item, const WideText &, HANDLE,
-                                    std::int32_t){};                                      // 8
-    void (*remove_item)(GadgetRecord *, Item){};                                          // 9
-    void (*clear_items)(GadgetRecord *){};                                                // 10
-    UnusedSlot resize{};                                                                  // 11
-    std::intptr_t (*count_items)(GadgetRecord *){};                                       // 12
-    std::intptr_t (*get_item_state)(GadgetRecord *, Item){};                              // 13
-    void (*set_item_state)(GadgetRecord *, Item, std::intptr_t){};                        // 14
-    WideText (*get_item_text)(GadgetRecord *, Item, std::int32_t){};                      // 15
-    void (*set_item_text)(GadgetRecord *, Item, const WideText &, std::int32_t){};        // 16
-    UnusedSlot slot_17{}, slot_18{}, slot_19{}, slot_20{}, slot_21{}, slot_22{};          // 17-22
+                                    std::int32_t){};                               // 8
+    void (*remove_item)(GadgetRecord *, Item){};                                   // 9
+    void (*clear_items)(GadgetRecord *){};                                         // 10
+    UnusedSlot resize{};                                                           // 11
+    std::intptr_t (*count_items)(GadgetRecord *){};                                // 12
+    std::intptr_t (*get_item_state)(GadgetRecord *, Item){};                       // 13
+    void (*set_item_state)(GadgetRecord *, Item, std::intptr_t){};                 // 14
+    WideText (*get_item_text)(GadgetRecord *, Item, std::int32_t){};               // 15
+    void (*set_item_text)(GadgetRecord *, Item, const WideText &, std::int32_t){}; // 16
+    UnusedSlot slot_17{}, slot_18{}, slot_19{}, slot_20{}, slot_21{}, slot_22{};   // 17-22
     std::intptr_t (*add_column)(GadgetRecord *, std::int32_t, const WideText &,
-                                std::int32_t){};                                          // 23
-    void (*remove_column)(GadgetRecord *, std::int32_t){};                                // 24
-    std::intptr_t (*get_attribute)(GadgetRecord *, std::int32_t){};                       // 25
-    void (*set_attribute)(GadgetRecord *, std::int32_t, std::intptr_t){};                 // 26
+                                std::int32_t){};                                             // 23
+    void (*remove_column)(GadgetRecord *, std::int32_t){};                                   // 24
+    std::intptr_t (*get_attribute)(GadgetRecord *, std::int32_t){};                          // 25
+    void (*set_attribute)(GadgetRecord *, std::int32_t, std::intptr_t){};                    // 26
     std::intptr_t (*get_item_attribute)(GadgetRecord *, Item, std::int32_t, std::int32_t){}; // 27
     void (*set_item_attribute)(GadgetRecord *, Item, std::int32_t, std::intptr_t,
-                               std::int32_t){};                                           // 28
-    void (*set_color)(GadgetRecord *, std::int32_t, std::int32_t){};                      // 29
-    std::int32_t (*get_color)(GadgetRecord *, std::int32_t){};                            // 30
+                               std::int32_t){};                                               // 28
+    void (*set_color)(GadgetRecord *, std::int32_t, std::int32_t){};                          // 29
+    std::int32_t (*get_color)(GadgetRecord *, std::int32_t){};                                // 30
     void (*set_item_color)(GadgetRecord *, Item, std::int32_t, std::int32_t, std::int32_t){}; // 31
-    std::int32_t (*get_item_color)(GadgetRecord *, Item, std::int32_t, std::int32_t){};   // 32
-    void (*set_item_data)(GadgetRecord *, Item, std::int32_t){};                          // 33
-    std::int32_t (*get_item_data)(GadgetRecord *, Item){};                                // 34
-    UnusedSlot required_size{}; // 35: measured by gadget_width/height (mode 1) for every kind
-    UnusedSlot slot_36{}, slot_37{};                                                      // 36-37
-    void (*set_font)(GadgetRecord *, HFONT){};                                            // 38
-    void (*set_item_image)(GadgetRecord *, Item, HANDLE){};                               // 39
+    std::int32_t (*get_item_color)(GadgetRecord *, Item, std::int32_t, std::int32_t){};       // 32
+    void (*set_item_data)(GadgetRecord *, Item, std::int32_t){};                              // 33
+    std::int32_t (*get_item_data)(GadgetRecord *, Item){};                                    // 34
+    UnusedSlot required_size{};      // 35: measured by gadget_width/height (mode 1) for every kind
+    UnusedSlot slot_36{}, slot_37{}; // 36-37
+    void (*set_font)(GadgetRecord *, HFONT){};              // 38
+    void (*set_item_image)(GadgetRecord *, Item, HANDLE){}; // 39
 };
 static_assert(sizeof(GadgetClass) == 8 + 39 * sizeof(void *));
 
@@ -186,15 +186,17 @@ struct GadgetRecord {
 };
 
 // A record's kind word by its number (1 to 4), and what each kind keeps there.
-inline std::intptr_t &kind_word(GadgetRecord *record, int number) { return record->word[number - 1]; }
-inline constexpr int IMAGE_COMBO_WORD = 1;        // combo: non-zero for an image combo
-inline constexpr int COMBO_IMAGES_WORD = 2;       // image combo: its image list
-inline constexpr int LIST_LONGEST_WORD = 1;       // list: longest cell text ever set
-inline constexpr int LIST_GRID_COLOUR_WORD = 3;   // list: grid colour (-1 = button face)
-inline constexpr int LIST_FLAGS_WORD = 4;         // list: its own flags, LIST_* bits below
-inline constexpr int BACKGROUND_COLOUR_WORD = 1;  // kinds with colours: background
-inline constexpr int TEXT_COLOUR_WORD = 2;        // kinds with colours: text colour
-inline constexpr int BRUSH_WORD = 3;              // kinds with colours: background brush
+inline std::intptr_t &kind_word(GadgetRecord *record, int number) {
+    return record->word[number - 1];
+}
+inline constexpr int IMAGE_COMBO_WORD = 1;       // combo: non-zero for an image combo
+inline constexpr int COMBO_IMAGES_WORD = 2;      // image combo: its image list
+inline constexpr int LIST_LONGEST_WORD = 1;      // list: longest cell text ever set
+inline constexpr int LIST_GRID_COLOUR_WORD = 3;  // list: grid colour (-1 = button face)
+inline constexpr int LIST_FLAGS_WORD = 4;        // list: its own flags, LIST_* bits below
+inline constexpr int BACKGROUND_COLOUR_WORD = 1; // kinds with colours: background
+inline constexpr int TEXT_COLOUR_WORD = 2;       // kinds with colours: text colour
+inline constexpr int BRUSH_WORD = 3;             // kinds with colours: background brush
 
 void gadget_system_init();
 void common_controls_register();
@@ -228,9 +230,15 @@ inline constexpr std::intptr_t LIST_TEXT_COLOUR_SET = 0x1;
 inline constexpr std::intptr_t LIST_BACKGROUND_SET = 0x2;
 inline constexpr std::intptr_t LIST_HAS_GRID_LINES = 0x4;
 inline constexpr std::intptr_t LIST_THREE_STATE = 0x8;
-inline std::intptr_t &list_flags(GadgetRecord *record) { return kind_word(record, LIST_FLAGS_WORD); }
-inline int list_row_count(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
-inline bool list_valid_row(HWND list, std::intptr_t row) { return row >= 0 && row < list_row_count(list); }
+inline std::intptr_t &list_flags(GadgetRecord *record) {
+    return kind_word(record, LIST_FLAGS_WORD);
+}
+inline int list_row_count(HWND list) {
+    return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+}
+inline bool list_valid_row(HWND list, std::intptr_t row) {
+    return row >= 0 && row < list_row_count(list);
+}
 inline int list_column_count(HWND list) {
     HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
     return header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
@@ -273,7 +281,8 @@ WideText combo_item_text(GadgetRecord *record, Item item);
 void combo_release(GadgetRecord *record);
 void combo_clear(GadgetRecord *record);
 std::intptr_t combo_count(GadgetRecord *record);
-void combo_set_item_text(GadgetRecord *record, Item item, const WideText &text, std::int32_t column);
+void combo_set_item_text(GadgetRecord *record, Item item, const WideText &text,
+                         std::int32_t column);
 void combo_set_item_data(GadgetRecord *record, Item item, std::int32_t data);
 std::int32_t combo_get_item_data(GadgetRecord *record, Item item);
 void combo_set_font(GadgetRecord *record, HFONT font);

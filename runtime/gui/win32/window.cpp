@@ -18,10 +18,10 @@ constexpr DWORD tool_window_cleared = WS_MINIMIZE | WS_MAXIMIZE | WS_MINIMIZEBOX
 static_assert(tool_window_cleared == 0x21030000);
 // The public window flags are the styles they ask for; WINDOW_INVISIBLE
 // takes the bit of WS_VISIBLE, which every window gets once it is shown.
-static_assert(WINDOW_SYSTEM_MENU == (WS_CAPTION | WS_SYSMENU) && WINDOW_MINIMIZE_GADGET == WS_MINIMIZEBOX &&
-              WINDOW_SIZEABLE == WS_THICKFRAME && WINDOW_INVISIBLE == WS_VISIBLE);
+static_assert(WINDOW_SYSTEM_MENU == (WS_CAPTION | WS_SYSMENU) &&
+              WINDOW_MINIMIZE_GADGET == WS_MINIMIZEBOX && WINDOW_SIZEABLE == WS_THICKFRAME &&
+              WINDOW_INVISIBLE == WS_VISIBLE);
 static_assert(WINDOW_STATE_MAXIMIZED == WS_MAXIMIZE && WINDOW_STATE_MINIMIZED == WS_MINIMIZE);
-
 
 std::wstring class_name_of(ObjectId id) { return L"WindowClass_" + std::to_wstring(id); }
 
@@ -62,8 +62,8 @@ void window_center(HWND hwnd, std::int32_t flags, HWND parent) {
 
 DWORD style_of(std::int32_t flags, DWORD *extended) {
     auto style = static_cast<DWORD>(flags);
-    if (!(style &
-          ~static_cast<DWORD>(WINDOW_SCREEN_CENTERED | WINDOW_PARENT_CENTERED | keep_gadget_list | WINDOW_INVISIBLE)))
+    if (!(style & ~static_cast<DWORD>(WINDOW_SCREEN_CENTERED | WINDOW_PARENT_CENTERED |
+                                      keep_gadget_list | WINDOW_INVISIBLE)))
         style |= WS_CAPTION;
     style &= ~static_cast<DWORD>(keep_gadget_list | WINDOW_INVISIBLE | show_no_activate);
     *extended = 0;
@@ -121,7 +121,8 @@ std::intptr_t open_window(ObjectId number, std::int32_t x, std::int32_t y, std::
     // width and height are the client size.
     RECT outer{0, 0, width, height};
     AdjustWindowRectEx(&outer, style & ~7u, FALSE, extended);
-    if (x == NOT_GIVEN || (y == NOT_GIVEN && !(flags & (WINDOW_SCREEN_CENTERED | WINDOW_PARENT_CENTERED)))) {
+    if (x == NOT_GIVEN ||
+        (y == NOT_GIVEN && !(flags & (WINDOW_SCREEN_CENTERED | WINDOW_PARENT_CENTERED)))) {
         x = y = CW_USEDEFAULT;
     } else if ((style & WS_CAPTION) == WS_CAPTION && (style & WS_THICKFRAME) &&
                composition_enabled()) {
@@ -225,9 +226,9 @@ std::intptr_t window_open(ObjectId number, std::int32_t x, std::int32_t y, std::
 }
 
 // A parent handle that names no window is left out rather than passed on.
-std::intptr_t window_open_child(ObjectId number, std::int32_t x, std::int32_t y,
-                                std::int32_t width, std::int32_t height, const WideText &title,
-                                std::int32_t flags, void *parent) {
+std::intptr_t window_open_child(ObjectId number, std::int32_t x, std::int32_t y, std::int32_t width,
+                                std::int32_t height, const WideText &title, std::int32_t flags,
+                                void *parent) {
     return on_gui_thread([&] {
         auto owner = static_cast<HWND>(parent);
         return open_window(number, x, y, width, height, title, flags,

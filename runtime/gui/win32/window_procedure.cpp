@@ -21,8 +21,7 @@ void on_size(WindowRecord *record, ObjectId id, WPARAM kind) {
             window_post(EVENT_RESTORED, 0, id);
         }
         break;
-    default:
-        break;
+    default: break;
     }
     // Only the newest size matters: one resize event however many came.
     event_purge(EVENT_RESIZED, -1, id, -1);
@@ -75,9 +74,10 @@ void post_tray_click(HWND hwnd, ObjectId id, WPARAM icon, LPARAM mouse) {
     case WM_RBUTTONDOWN: subtype = 1; break;
     case WM_LBUTTONDBLCLK: subtype = 2; break;
     case WM_RBUTTONDBLCLK: subtype = 3; break;
-    default: return;   // moves and releases are not reported
+    default: return; // moves and releases are not reported
     }
-    event_records_post(EVENT_TRAY_ICON, static_cast<std::intptr_t>(icon), id, subtype, nullptr, nullptr, 0);
+    event_records_post(EVENT_TRAY_ICON, static_cast<std::intptr_t>(icon), id, subtype, nullptr,
+                       nullptr, 0);
     PostMessageW(hwnd, WM_NULL, 0, 0);
 }
 
@@ -116,9 +116,7 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
             return default_window_message(hwnd, message, wparam, lparam);
         on_size(record, id, wparam);
         return 0;
-    case WM_ACTIVATE:
-        on_activate(hwnd, id, wparam);
-        return 1;
+    case WM_ACTIVATE: on_activate(hwnd, id, wparam); return 1;
     case WM_CLOSE:
         window_post(EVENT_CLOSE_WINDOW, id, id); // the application decides when the window goes
         return 0;
@@ -130,9 +128,7 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
     case WM_GETMINMAXINFO:
         window_track_limits(record, reinterpret_cast<MINMAXINFO *>(lparam));
         return 0;
-    case WM_SYSCOLORCHANGE:
-        EnumChildWindows(hwnd, pass_colour_change, 0);
-        break;
+    case WM_SYSCOLORCHANGE: EnumChildWindows(hwnd, pass_colour_change, 0); break;
     case WM_DRAWITEM:
         statusbar_parent_message(hwnd, message, wparam, lparam, &status_result);
         if (status_result)
@@ -145,38 +141,21 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
             return result;
         break;
     }
-    case WM_NCDESTROY:
-        window_destroyed(hwnd, record, id);
-        break;
-    case WM_COMMAND:
-        on_command(hwnd, id, wparam, lparam);
-        return 0;
-    case WM_TIMER:
-        window_post(EVENT_TIMER, static_cast<std::intptr_t>(wparam), id);
-        return 0;
+    case WM_NCDESTROY: window_destroyed(hwnd, record, id); break;
+    case WM_COMMAND: on_command(hwnd, id, wparam, lparam); return 0;
+    case WM_TIMER: window_post(EVENT_TIMER, static_cast<std::intptr_t>(wparam), id); return 0;
     case WM_HSCROLL:
     case WM_VSCROLL:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORSTATIC:
-    case gadget_private_message:
-        return forward_to_gadget(hwnd, message, wparam, lparam);
-    case WM_TRAY_ICON:
-        post_tray_click(hwnd, id, wparam, lparam);
-        return 0;
-    case WM_LBUTTONUP:
-        window_post(EVENT_LEFT_CLICK, 0, id);
-        return 0;
-    case WM_LBUTTONDBLCLK:
-        window_post(EVENT_LEFT_DOUBLE_CLICK, 0, id);
-        return 0;
-    case WM_RBUTTONUP:
-        window_post(EVENT_RIGHT_CLICK, 0, id);
-        return 0;
-    default:
-        break;
+    case gadget_private_message: return forward_to_gadget(hwnd, message, wparam, lparam);
+    case WM_TRAY_ICON: post_tray_click(hwnd, id, wparam, lparam); return 0;
+    case WM_LBUTTONUP: window_post(EVENT_LEFT_CLICK, 0, id); return 0;
+    case WM_LBUTTONDBLCLK: window_post(EVENT_LEFT_DOUBLE_CLICK, 0, id); return 0;
+    case WM_RBUTTONUP: window_post(EVENT_RIGHT_CLICK, 0, id); return 0;
+    default: break;
     }
     return default_window_message(hwnd, message, wparam, lparam);
 }
-

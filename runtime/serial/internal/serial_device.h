@@ -32,7 +32,8 @@ void serial_device_close(std::intptr_t device);
 std::intptr_t serial_device_queued(std::intptr_t device, SerialQueue queue);
 // 1 when the device took the setting.
 std::int32_t serial_device_signal(std::intptr_t device, SerialSignal signal, bool on);
-std::int32_t serial_device_flow_char(std::intptr_t device, SerialFlowChar which, unsigned char value);
+std::int32_t serial_device_flow_char(std::intptr_t device, SerialFlowChar which,
+                                     unsigned char value);
 // Bytes moved, 0 on failure; length is above 0 and buffer not null.
 std::int32_t serial_device_read(std::intptr_t device, void *buffer, std::int32_t length);
 std::int32_t serial_device_write(std::intptr_t device, const void *buffer, std::int32_t length);

@@ -30,7 +30,7 @@ int open_device(const std::string &path) {
 // input of an exchange under way. The process's own opens never conflict.
 // False only when another process holds the device.
 bool claim_device(int fd) {
-    struct flock lock{};
+    struct flock lock {};
     lock.l_type = F_WRLCK;
     lock.l_whence = SEEK_SET;
     if (fcntl(fd, F_SETLK, &lock) == 0)
@@ -56,7 +56,8 @@ int descriptor(std::intptr_t device) { return static_cast<int>(device); }
 
 std::intptr_t serial_device_open(const WideText &name, const SerialLine &line) {
     termios settings{};
-    if (!serial_make_termios(line.baud, line.parity, line.data_bits, line.stop_bits, line.handshake, settings))
+    if (!serial_make_termios(line.baud, line.parity, line.data_bits, line.stop_bits, line.handshake,
+                             settings))
         return 0;
     int fd = open_device(text_to_utf8(name));
     if (fd < 0)
@@ -85,18 +86,15 @@ std::intptr_t serial_device_queued(std::intptr_t device, SerialQueue queue) {
 std::int32_t serial_device_signal(std::intptr_t device, SerialSignal signal, bool on) {
     int fd = descriptor(device);
     switch (signal) {
-    case SerialSignal::dtr:
-        return set_modem_line(fd, TIOCM_DTR, on);
-    case SerialSignal::rts:
-        return set_modem_line(fd, TIOCM_RTS, on);
-    case SerialSignal::line_break:
-        ioctl(fd, on ? TIOCSBRK : TIOCCBRK);
-        return 1;
+    case SerialSignal::dtr: return set_modem_line(fd, TIOCM_DTR, on);
+    case SerialSignal::rts: return set_modem_line(fd, TIOCM_RTS, on);
+    case SerialSignal::line_break: ioctl(fd, on ? TIOCSBRK : TIOCCBRK); return 1;
     }
     return 0;
 }
 
-std::int32_t serial_device_flow_char(std::intptr_t device, SerialFlowChar which, unsigned char value) {
+std::int32_t serial_device_flow_char(std::intptr_t device, SerialFlowChar which,
+                                     unsigned char value) {
     int fd = descriptor(device);
     termios settings{};
     if (tcgetattr(fd, &settings) != 0)

@@ -15,8 +15,7 @@ constexpr char CHAR_XON = 0x11;
 constexpr char CHAR_XOFF = 0x13;
 constexpr std::int32_t LIMIT_MAX = 0xFFFF; // the limits are 16-bit fields
 
-BYTE stop_bits_code(float stop_bits)
-{
+BYTE stop_bits_code(float stop_bits) {
     if (stop_bits == 1.0f)
         return ONESTOPBIT;
     if (stop_bits == 2.0f)
@@ -27,8 +26,7 @@ BYTE stop_bits_code(float stop_bits)
 // The driver sends XON once no more than XonLim bytes wait and XOFF once no
 // more than XoffLim bytes of the input queue are free: a tenth of the queue
 // and seven times that. A negative size counts as none rather than wrapping.
-void set_xon_xoff(DCB &control, std::int32_t input_size)
-{
+void set_xon_xoff(DCB &control, std::int32_t input_size) {
     std::int32_t tenth = input_size > 0 ? input_size / 10 : 0;
     std::int32_t xoff = tenth * 7;
     control.fOutX = 1;
@@ -43,8 +41,7 @@ void set_xon_xoff(DCB &control, std::int32_t input_size)
 
 void serial_apply_settings(DCB &control, std::int32_t baud, std::int32_t parity,
                            std::int32_t data_bits, float stop_bits, std::int32_t handshake,
-                           std::int32_t input_size)
-{
+                           std::int32_t input_size) {
     control.BaudRate = static_cast<DWORD>(baud);
     control.ByteSize = static_cast<BYTE>(data_bits);
     control.Parity = static_cast<BYTE>(parity);
@@ -63,10 +60,7 @@ void serial_apply_settings(DCB &control, std::int32_t baud, std::int32_t parity,
         control.fOutxCtsFlow = 1;
         control.fRtsControl = RTS_CONTROL_HANDSHAKE;
         break;
-    case SERIAL_HANDSHAKE_XON_XOFF:
-        set_xon_xoff(control, input_size);
-        break;
-    default:
-        break;
+    case SERIAL_HANDSHAKE_XON_XOFF: set_xon_xoff(control, input_size); break;
+    default: break;
     }
 }

@@ -17,8 +17,8 @@ namespace {
 #ifdef _WIN32
 HANDLE output_file(const std::filesystem::path &path) {
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-    return CreateFileW(path.wstring().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited, CREATE_ALWAYS,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    return CreateFileW(path.wstring().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
+                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 #endif
 
@@ -39,9 +39,11 @@ Outcome run_program(const std::string &program, const std::vector<std::string> &
     startup.hStdOutput = output_file(out);
     startup.hStdError = output_file(err);
     PROCESS_INFORMATION child{};
-    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &child)) {
+    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                       &child)) {
         DWORD code = 0;
-        WaitForSingleObject(child.hProcess, INFINITE); // a suite's time limit ends a child that hangs
+        WaitForSingleObject(child.hProcess,
+                            INFINITE); // a suite's time limit ends a child that hangs
         GetExitCodeProcess(child.hProcess, &code);
         outcome.status = static_cast<int>(code);
         CloseHandle(child.hProcess);
@@ -53,7 +55,8 @@ Outcome run_program(const std::string &program, const std::vector<std::string> &
     pid_t child = fork();
     if (child == 0) {
         std::vector<char *> argv{const_cast<char *>(program.c_str())};
-        for (const std::string &argument : arguments) argv.push_back(const_cast<char *>(argument.c_str()));
+        for (const std::string &argument : arguments)
+            argv.push_back(const_cast<char *>(argument.c_str()));
         argv.push_back(nullptr);
         dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
         dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
@@ -66,6 +69,7 @@ Outcome run_program(const std::string &program, const std::vector<std::string> &
 #endif
     outcome.out = read_file(out);
     for (char c : read_file(err))
-        if (c != '\r') outcome.err += c; // a Windows console program writes text with CR LF
+        if (c != '\r')
+            outcome.err += c; // a Windows console program writes text with CR LF
     return outcome;
 }

@@ -44,7 +44,8 @@ void select_row(int r) {
     const bool already = ListView_GetItemState(list, r, LVIS_SELECTED) != 0;
     ListView_SetItemState(list, r, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     ListView_EnsureVisible(list, r, FALSE);
-    if (!already) return;
+    if (!already)
+        return;
     NMITEMACTIVATE notice{};
     notice.hdr = {list, static_cast<UINT_PTR>(GetDlgCtrlID(list)), static_cast<UINT>(NM_CLICK)};
     notice.iItem = r;

@@ -23,7 +23,8 @@ namespace {
 struct Child {
     PROCESS_INFORMATION info{};
     ~Child() {
-        if (!info.hProcess) return;
+        if (!info.hProcess)
+            return;
         TerminateProcess(info.hProcess, 1);
         CloseHandle(info.hProcess);
         CloseHandle(info.hThread);
@@ -34,7 +35,8 @@ struct Child {
 // messages (it is still starting up); -1 then.
 LRESULT ask(HWND control, UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(control, message, wparam, lparam, SMTO_ABORTIFHUNG, 1000, &result)) return -1;
+    if (!SendMessageTimeoutW(control, message, wparam, lparam, SMTO_ABORTIFHUNG, 1000, &result))
+        return -1;
     return static_cast<LRESULT>(result);
 }
 
@@ -56,7 +58,9 @@ template <typename T> struct Remote {
     LPARAM param() const { return reinterpret_cast<LPARAM>(at); }
 };
 
-POINT centre_of(const RECT &rect) { return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}; }
+POINT centre_of(const RECT &rect) {
+    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
 
 POINT centre_of(HWND control) {
     RECT rect;
@@ -68,7 +72,8 @@ POINT centre_of(HWND control) {
 // mouse makes it.
 void click(POINT at) {
     INPUT input[3]{};
-    for (INPUT &one : input) one.type = INPUT_MOUSE;
+    for (INPUT &one : input)
+        one.type = INPUT_MOUSE;
     input[0].mi.dx = MulDiv(at.x, 65536, GetSystemMetrics(SM_CXSCREEN));
     input[0].mi.dy = MulDiv(at.y, 65536, GetSystemMetrics(SM_CYSCREEN));
     input[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
@@ -91,7 +96,8 @@ void press(std::initializer_list<WORD> keys) {
 }
 
 void type(const std::wstring &digits) {
-    for (wchar_t digit : digits) press({static_cast<WORD>(digit)});
+    for (wchar_t digit : digits)
+        press({static_cast<WORD>(digit)});
 }
 
 // The main window's controls, in creation order; the status bar is the
@@ -101,7 +107,8 @@ std::vector<HWND> controls_of(HWND window) {
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         wchar_t name[64] = {};
         GetClassNameW(child, name, 64);
-        if (std::wstring(name) != STATUSCLASSNAMEW) found.push_back(child);
+        if (std::wstring(name) != STATUSCLASSNAMEW)
+            found.push_back(child);
     }
     return found;
 }
@@ -140,24 +147,30 @@ struct Screen {
 struct Program {
     Child child;
     HWND window = nullptr, read_button = nullptr, write_button = nullptr, update_button = nullptr;
-    HWND list = nullptr, frequency_field = nullptr, port_combo = nullptr, mode_combo = nullptr, preatt_combo = nullptr;
+    HWND list = nullptr, frequency_field = nullptr, port_combo = nullptr, mode_combo = nullptr,
+         preatt_combo = nullptr;
 
-    HWND button(const wchar_t *caption) const { return FindWindowExW(window, nullptr, L"Button", caption); }
+    HWND button(const wchar_t *caption) const {
+        return FindWindowExW(window, nullptr, L"Button", caption);
+    }
 
     // Ready once the window shows its 100 rows and lists the ports.
     bool ready(const std::vector<std::string> &ports) {
         window = FindWindowW(nullptr, L"Kalvo 1.03");
-        if (!window || ask(list = FindWindowExW(window, nullptr, WC_LISTVIEWW, nullptr), LVM_GETITEMCOUNT) != 100)
+        if (!window || ask(list = FindWindowExW(window, nullptr, WC_LISTVIEWW, nullptr),
+                           LVM_GETITEMCOUNT) != 100)
             return false;
         std::vector<HWND> combos;
         for (HWND combo = nullptr; (combo = FindWindowExW(window, combo, L"ComboBox", nullptr));)
             combos.push_back(combo);
         const auto listed = [&](const std::string &port) { return find(combos[0], port) >= 0; };
-        if (combos.size() != 3 || !std::all_of(ports.begin(), ports.end(), listed)) return false;
+        if (combos.size() != 3 || !std::all_of(ports.begin(), ports.end(), listed))
+            return false;
         port_combo = combos[0], mode_combo = combos[1], preatt_combo = combos[2];
         read_button = button(L"Read TRX"), write_button = button(L"Write TRX");
         update_button = button(L"Update Channel");
-        frequency_field = FindWindowExW(window, FindWindowExW(window, nullptr, L"Edit", nullptr), L"Edit", nullptr);
+        frequency_field = FindWindowExW(window, FindWindowExW(window, nullptr, L"Edit", nullptr),
+                                        L"Edit", nullptr);
         return read_button && write_button && update_button && frequency_field;
     }
 
@@ -180,25 +193,30 @@ struct Program {
     // Opens the combo with a click and clicks the item in its drop-down list.
     void choose_with_mouse(HWND combo, LRESULT item) const {
         click(centre_of(combo));
-        ASSERT_TRUE(poll_until([&] { return ask(combo, CB_GETDROPPEDSTATE) == TRUE; }, 3000)) << "no list dropped";
+        ASSERT_TRUE(poll_until([&] { return ask(combo, CB_GETDROPPEDSTATE) == TRUE; }, 3000))
+            << "no list dropped";
         // The dropped list is a window of its own on top of everything.
         HWND list = nullptr;
-        while ((list = FindWindowExW(nullptr, list, L"ComboLBox", nullptr)) && !IsWindowVisible(list)) {}
+        while ((list = FindWindowExW(nullptr, list, L"ComboLBox", nullptr)) &&
+               !IsWindowVisible(list)) {}
         ASSERT_TRUE(list);
         RECT dropped;
         GetClientRect(list, &dropped);
         MapWindowPoints(list, nullptr, reinterpret_cast<POINT *>(&dropped), 2);
         const LRESULT height = ask(list, LB_GETITEMHEIGHT, 0);
         const LRESULT top = ask(list, LB_GETTOPINDEX);
-        click({(dropped.left + dropped.right) / 2, LONG(dropped.top + (item - top) * height + height / 2)});
+        click({(dropped.left + dropped.right) / 2,
+               LONG(dropped.top + (item - top) * height + height / 2)});
     }
 
     // Opens the combo with a click and moves to the item with the arrow keys.
     void choose_with_keys(HWND combo, LRESULT item) const {
         click(centre_of(combo));
-        ASSERT_TRUE(poll_until([&] { return ask(combo, CB_GETDROPPEDSTATE) == TRUE; }, 3000)) << "no list dropped";
+        ASSERT_TRUE(poll_until([&] { return ask(combo, CB_GETDROPPEDSTATE) == TRUE; }, 3000))
+            << "no list dropped";
         press({VK_HOME});
-        for (LRESULT i = 0; i < item; ++i) press({VK_DOWN});
+        for (LRESULT i = 0; i < item; ++i)
+            press({VK_DOWN});
         press({VK_RETURN});
     }
 
@@ -219,15 +237,18 @@ struct Program {
         LVITEMW item{};
         item.iSubItem = column;
         item.cchTextMax = 64;
-        item.pszText = reinterpret_cast<wchar_t *>(static_cast<char *>(remote.at) + offsetof(decltype(remote_item), text));
+        item.pszText = reinterpret_cast<wchar_t *>(static_cast<char *>(remote.at) +
+                                                   offsetof(decltype(remote_item), text));
         WriteProcessMemory(child.info.hProcess, remote.at, &item, sizeof item, nullptr);
         ask(list, LVM_GETITEMTEXTW, row, remote.param());
         return remote.get().text;
     }
 };
 
-std::string with_channel(std::string set, int channel, std::int32_t frequency, char mode, char preatt) {
-    for (int i = 0; i < 4; ++i) set[channel * 6 + i] = char(frequency >> (8 * i));
+std::string with_channel(std::string set, int channel, std::int32_t frequency, char mode,
+                         char preatt) {
+    for (int i = 0; i < 4; ++i)
+        set[channel * 6 + i] = char(frequency >> (8 * i));
     set[channel * 6 + 4] = mode;
     set[channel * 6 + 5] = preatt;
     return set;
@@ -237,17 +258,20 @@ std::string with_channel(std::string set, int channel, std::int32_t frequency, c
 
 TEST(Program, ChosenWithMouseAndKeysEditsWritesAndEndsAtOnceOnTheCloseBox) {
     const RadioSetup setup = radio_setup();
-    ASSERT_EQ(setup.ports, (std::vector<std::string>{"COM60", "COM61"})) << "started through with_radios.sh";
+    ASSERT_EQ(setup.ports, (std::vector<std::string>{"COM60", "COM61"}))
+        << "started through with_radios.sh";
     std::string path = KALVO_WIN32_PATH;
-    if (path.front() == '/') path = "Z:" + path; // a cross build: the unix path, seen from wine
+    if (path.front() == '/')
+        path = "Z:" + path; // a cross build: the unix path, seen from wine
     std::replace(path.begin(), path.end(), '/', '\\');
     const std::wstring program(path.begin(), path.end());
     Program kalvo;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    ASSERT_TRUE(CreateProcessW(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                               &kalvo.child.info));
-    ASSERT_TRUE(poll_until([&] { return kalvo.ready(setup.ports); }, 30000)) << "the window was not ready within 30 s";
+    ASSERT_TRUE(CreateProcessW(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &kalvo.child.info));
+    ASSERT_TRUE(poll_until([&] { return kalvo.ready(setup.ports); }, 30000))
+        << "the window was not ready within 30 s";
     EXPECT_EQ(GetWindowLongW(kalvo.window, GWL_STYLE) & WS_THICKFRAME, 0); // fixed size
     SetForegroundWindow(kalvo.window);
     Sleep(500);
@@ -262,7 +286,8 @@ TEST(Program, ChosenWithMouseAndKeysEditsWritesAndEndsAtOnceOnTheCloseBox) {
     for (HWND control : controls) {
         wchar_t name[64] = {};
         GetClassNameW(control, name, 64);
-        SCOPED_TRACE(testing::Message() << "control of class " << std::string(name, name + wcslen(name)));
+        SCOPED_TRACE(testing::Message()
+                     << "control of class " << std::string(name, name + wcslen(name)));
         EXPECT_TRUE(IsWindowVisible(control));
         EXPECT_GT(screen.drawn(control, screen.at(corner)), 20);
     }
@@ -273,15 +298,20 @@ TEST(Program, ChosenWithMouseAndKeysEditsWritesAndEndsAtOnceOnTheCloseBox) {
     kalvo.choose_with_mouse(kalvo.port_combo, Program::find(kalvo.port_combo, "COM61"));
     ASSERT_EQ(kalvo.item_text(kalvo.port_combo, ask(kalvo.port_combo, CB_GETCURSEL)), L"COM61");
     click(centre_of(kalvo.read_button));
-    ASSERT_TRUE(poll_until([&] { return kalvo.cell(99, 1) == L"55442287"; }, 10000)) << "COM61 was not read";
-    ASSERT_TRUE(poll_until([&] { return IsWindowEnabled(kalvo.read_button); }, 5000)) << "the read did not end";
+    ASSERT_TRUE(poll_until([&] { return kalvo.cell(99, 1) == L"55442287"; }, 10000))
+        << "COM61 was not read";
+    ASSERT_TRUE(poll_until([&] { return IsWindowEnabled(kalvo.read_button); }, 5000))
+        << "the read did not end";
     click(centre_of(kalvo.row_rect(2)));
-    ASSERT_TRUE(poll_until([&] { return kalvo.text_of(kalvo.frequency_field) == L"1218026"; }, 3000));
+    ASSERT_TRUE(
+        poll_until([&] { return kalvo.text_of(kalvo.frequency_field) == L"1218026"; }, 3000));
     click(centre_of(kalvo.frequency_field));
     press({VK_END});
-    for (int i = 0; i < 7; ++i) press({VK_BACK});
+    for (int i = 0; i < 7; ++i)
+        press({VK_BACK});
     type(L"7050000");
-    const LRESULT mode = MODE_NAME_COUNT - 1, preatt = (ask(kalvo.preatt_combo, CB_GETCURSEL) + 1) % 3;
+    const LRESULT mode = MODE_NAME_COUNT - 1,
+                  preatt = (ask(kalvo.preatt_combo, CB_GETCURSEL) + 1) % 3;
     kalvo.choose_with_mouse(kalvo.mode_combo, mode);
     kalvo.choose_with_keys(kalvo.preatt_combo, preatt);
     EXPECT_EQ(ask(kalvo.mode_combo, CB_GETCURSEL), mode);
@@ -296,12 +326,15 @@ TEST(Program, ChosenWithMouseAndKeysEditsWritesAndEndsAtOnceOnTheCloseBox) {
         return char(to_code(WideText(name.begin(), name.end())));
     };
     const std::string original = read_file(setup.folder / "radio.mem");
-    const std::string edited = with_channel(original, 2, 7050000, code(mode_text_to_code, mode_name),
-                                            code(preatt_text_to_code, preatt_name));
-    EXPECT_TRUE(poll_until([&] { return read_file(setup.memory_of("COM61")).substr(12, 6) == edited.substr(12, 6); },
-                           10000))
+    const std::string edited =
+        with_channel(original, 2, 7050000, code(mode_text_to_code, mode_name),
+                     code(preatt_text_to_code, preatt_name));
+    EXPECT_TRUE(poll_until(
+        [&] { return read_file(setup.memory_of("COM61")).substr(12, 6) == edited.substr(12, 6); },
+        10000))
         << "COM61 did not take the edited channel";
-    ASSERT_TRUE(poll_until([&] { return IsWindowEnabled(kalvo.read_button); }, 10000)) << "the write did not end";
+    ASSERT_TRUE(poll_until([&] { return IsWindowEnabled(kalvo.read_button); }, 10000))
+        << "the write did not end";
     EXPECT_EQ(read_file(setup.memory_of("COM60")), original);
 
     // COM60, chosen with the keys, reads at 9600 baud: still reading after
@@ -309,7 +342,8 @@ TEST(Program, ChosenWithMouseAndKeysEditsWritesAndEndsAtOnceOnTheCloseBox) {
     kalvo.choose_with_keys(kalvo.port_combo, Program::find(kalvo.port_combo, "COM60"));
     ASSERT_EQ(kalvo.item_text(kalvo.port_combo, ask(kalvo.port_combo, CB_GETCURSEL)), L"COM60");
     click(centre_of(kalvo.read_button));
-    ASSERT_TRUE(poll_until([&] { return !IsWindowEnabled(kalvo.read_button); }, 10000)) << "the read did not start";
+    ASSERT_TRUE(poll_until([&] { return !IsWindowEnabled(kalvo.read_button); }, 10000))
+        << "the read did not start";
     Sleep(1500);
     EXPECT_FALSE(IsWindowEnabled(kalvo.read_button)) << "the read ended early";
     TITLEBARINFO title{};
@@ -318,10 +352,12 @@ TEST(Program, ChosenWithMouseAndKeysEditsWritesAndEndsAtOnceOnTheCloseBox) {
     RECT window_rect;
     GetWindowRect(kalvo.window, &window_rect);
     const int button = GetSystemMetrics(SM_CYCAPTION);
-    POINT close_box{window_rect.right - GetSystemMetrics(SM_CXFRAME) - button / 2, (title.rcTitleBar.top + title.rcTitleBar.bottom) / 2};
+    POINT close_box{window_rect.right - GetSystemMetrics(SM_CXFRAME) - button / 2,
+                    (title.rcTitleBar.top + title.rcTitleBar.bottom) / 2};
     ASSERT_EQ(ask(kalvo.window, WM_NCHITTEST, 0, MAKELPARAM(close_box.x, close_box.y)), HTCLOSE);
     click(close_box);
-    ASSERT_EQ(WaitForSingleObject(kalvo.child.info.hProcess, 2000), WAIT_OBJECT_0) << "still running 2 s after the close";
+    ASSERT_EQ(WaitForSingleObject(kalvo.child.info.hProcess, 2000), WAIT_OBJECT_0)
+        << "still running 2 s after the close";
     DWORD exit_code = 1;
     GetExitCodeProcess(kalvo.child.info.hProcess, &exit_code);
     EXPECT_EQ(exit_code, 0u);

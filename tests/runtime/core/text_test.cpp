@@ -9,10 +9,21 @@
 namespace {
 
 TEST(Text, ValParsesSignsBasesAndWraps) {
-    const std::pair<WideText, std::int64_t> cases[] = {
-        {u"  -42x", -42}, {u"\t+17", 17}, {u"$7fG", 127}, {u"-$10", -16}, {u"%1012", 5}, {u"- 5", 0},
-        {u"abc", 0}, {u"9223372036854775807", INT64_MAX}, {u"9223372036854775808", INT64_MIN},
-        {u"18446744073709551617", 1}, {u"$FFFFFFFFFFFFFFFF", -1}, {WideText(u"12\0" u"34", 5), 12}};
+    const std::pair<WideText, std::int64_t> cases[] = {{u"  -42x", -42},
+                                                       {u"\t+17", 17},
+                                                       {u"$7fG", 127},
+                                                       {u"-$10", -16},
+                                                       {u"%1012", 5},
+                                                       {u"- 5", 0},
+                                                       {u"abc", 0},
+                                                       {u"9223372036854775807", INT64_MAX},
+                                                       {u"9223372036854775808", INT64_MIN},
+                                                       {u"18446744073709551617", 1},
+                                                       {u"$FFFFFFFFFFFFFFFF", -1},
+                                                       {WideText(u"12\0"
+                                                                 u"34",
+                                                                 5),
+                                                        12}};
     for (const auto &[text, value] : cases)
         EXPECT_EQ(text_val(text), value) << text_to_utf8(text);
     EXPECT_EQ(text_str(INT64_MIN), u"-9223372036854775808");
@@ -59,18 +70,26 @@ TEST(Text, LengthEqualityAndFormatting) {
     EXPECT_EQ(text_equal(WideText(), u""), 1);
     EXPECT_EQ(text_equal(WideText(u"ab\0x", 4), u"ab"), 1);
     EXPECT_EQ(text_format(u"MR00%02d;", 7), u"MR0007;");
-    EXPECT_EQ(text_format(u"%s \u00E9 %lld %5.1f", "\xE2\x82\xAC", -12LL, 2.5), u"\u20AC \u00E9 -12   2.5");
+    EXPECT_EQ(text_format(u"%s \u00E9 %lld %5.1f", "\xE2\x82\xAC", -12LL, 2.5),
+              u"\u20AC \u00E9 -12   2.5");
     EXPECT_EQ(text_format(nullptr), u"");
 }
 
 TEST(TextUtf8, MalformedInputEndsTheConversion) {
-    EXPECT_EQ(text_from_utf8("ab\x80" "cd"), u"ab");            // stray continuation
+    EXPECT_EQ(text_from_utf8("ab\x80"
+                             "cd"),
+              u"ab");                                           // stray continuation
     EXPECT_EQ(text_from_utf8("ab\xF8\x80\x80\x80\x80"), u"ab"); // lead above 0xF7
     EXPECT_EQ(text_from_utf8("ab\xE2\x82"), u"ab");             // truncated
     EXPECT_EQ(text_from_utf8("ab\xE2\x82z"), u"ab");            // continuation missing
-    EXPECT_EQ(text_from_utf8("ab\xF4\x90\x80\x80" "c"), u"ab"); // above 0x10FFFF
-    EXPECT_EQ(text_from_utf8("\xC0\x81" "b"), u"\x01" u"b");    // overlong accepted
-    EXPECT_EQ(text_from_utf8("\xED\xB0\x80"), u"\xDC00");       // encoded lone surrogate
+    EXPECT_EQ(text_from_utf8("ab\xF4\x90\x80\x80"
+                             "c"),
+              u"ab"); // above 0x10FFFF
+    EXPECT_EQ(text_from_utf8("\xC0\x81"
+                             "b"),
+              u"\x01"
+              u"b");                                      // overlong accepted
+    EXPECT_EQ(text_from_utf8("\xED\xB0\x80"), u"\xDC00"); // encoded lone surrogate
 }
 
 #ifndef _WIN32
@@ -82,8 +101,8 @@ TEST(TextUtf8, DecodingMeasuresAndFillsTheRoomGiven) {
     char16_t units[8] = {u'x', u'x', u'x', u'x', u'x', u'x', u'x', u'x'};
     EXPECT_EQ(text_decode(CODE_PAGE_UTF8, bytes, -1, units, 8), 6);
     EXPECT_EQ(WideText(units, 6), WideText(u"a\u00E9\U0001F600z", 6));
-    EXPECT_EQ(text_decode(CODE_PAGE_UTF8, bytes, -1, units, 3), 2);   // a pair is never split
-    EXPECT_EQ(text_decode(CODE_PAGE_UTF8, bytes, 3, units, 8), 2);   // a byte count ends it too
+    EXPECT_EQ(text_decode(CODE_PAGE_UTF8, bytes, -1, units, 3), 2); // a pair is never split
+    EXPECT_EQ(text_decode(CODE_PAGE_UTF8, bytes, 3, units, 8), 2);  // a byte count ends it too
     EXPECT_EQ(text_decode(CODE_PAGE_8BIT, "\xE9\xFF", 2, units, 8), 2);
     EXPECT_EQ(WideText(units, 2), u"\u00E9\u00FF");
     EXPECT_EQ(text_decode(CODE_PAGE_UTF8, nullptr, -1, units, 8), 0);

@@ -36,6 +36,8 @@ protected:
     void put(const char *base, const std::string &bytes) const {
         std::ofstream(fs::path(name(base)), std::ios::binary) << bytes;
     }
-    std::ptrdiff_t files_in_folder() const { return std::distance(fs::directory_iterator(dir), {}); }
+    std::ptrdiff_t files_in_folder() const {
+        return std::distance(fs::directory_iterator(dir), {});
+    }
     fs::path dir;
 };

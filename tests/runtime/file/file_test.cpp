@@ -49,7 +49,10 @@ TEST_F(FileTest, WritesLandWhereTheyShouldWithOrWithoutABuffer) {
         EXPECT_EQ(file_close(4), 1);
         const std::string set = contents("set");
         ASSERT_EQ(set.size(), 600u) << flags;
-        EXPECT_EQ(set.substr(6, 6), std::string("\x11\x93\x6B\x00" "21", 6)) << flags;
+        EXPECT_EQ(set.substr(6, 6), std::string("\x11\x93\x6B\x00"
+                                                "21",
+                                                6))
+            << flags;
 
         put("mixed", "abcdefgh");
         ASSERT_NE(file_open(5, name("mixed"), flags), 0);
@@ -88,7 +91,8 @@ TEST_F(FileTest, FailedOpensAndUnknownIdsAreHarmless) {
     EXPECT_EQ(file_open_read(2, name("missing")), 0); // closes what was under 2
     EXPECT_EQ(file_open_read(ANY, WideText()), 0);
     std::int32_t outsider[16] = {1};
-    for (ObjectId id : {ObjectId{2}, ObjectId{500}, ObjectId{-7}, reinterpret_cast<ObjectId>(outsider)}) {
+    for (ObjectId id :
+         {ObjectId{2}, ObjectId{500}, ObjectId{-7}, reinterpret_cast<ObjectId>(outsider)}) {
         EXPECT_EQ(file_read_long(id), 0);
         file_seek(id, 3);
         EXPECT_EQ(file_close(id), 0);
@@ -101,7 +105,8 @@ TEST_F(FileTest, FailedOpensAndUnknownIdsAreHarmless) {
 TEST_F(FileTest, PipesTakeWrites) {
     int ends[2];
     ASSERT_EQ(pipe(ends), 0);
-    ASSERT_NE(file_open(0, text_from_utf8(("/proc/self/fd/" + std::to_string(ends[1])).c_str())), 0);
+    ASSERT_NE(file_open(0, text_from_utf8(("/proc/self/fd/" + std::to_string(ends[1])).c_str())),
+              0);
     close(ends[1]);
     EXPECT_EQ(file_write_long(0, 0x64636261), 4);
     EXPECT_EQ(file_write_byte(0, 'e'), 1);
@@ -149,7 +154,8 @@ TEST_F(FileTest, ReplacingKeepsWhatTheFileIs) {
     const bool root = geteuid() == 0;
     const std::string long_base(238, 'n'); // 250 bytes with name()'s ending
     const fs::path kept = name("kept"), stray = name("kept") + u".kalvo-part";
-    for (const char *base : {"real", "linked", "kept", long_base.c_str()}) put(base, OLD_BYTES);
+    for (const char *base : {"real", "linked", "kept", long_base.c_str()})
+        put(base, OLD_BYTES);
     std::ofstream(stray, std::ios::binary) << OLD_BYTES;
     fs::create_symlink(name("real"), name("link"));
     fs::create_hard_link(name("linked"), name("other"));
@@ -173,7 +179,8 @@ TEST_F(FileTest, ReplacingKeepsWhatTheFileIs) {
 // Where the disk is in the way (full, a folder that takes no new names, a
 // read-only file system) the old bytes stay unless the new ones land whole.
 TEST_F(FileTest, ReplacingWhatTheDiskRefusesKeepsTheOldBytes) {
-    if (geteuid() != 0) GTEST_SKIP() << "mounting needs root (runs in the sandbox)";
+    if (geteuid() != 0)
+        GTEST_SKIP() << "mounting needs root (runs in the sandbox)";
     const fs::path small = dir / "small", kept = small / "kept.mem", fresh = small / "new.mem";
     fs::create_directory(small);
     ASSERT_EQ(mount("tmpfs", small.c_str(), "tmpfs", 0, "size=8k"), 0);

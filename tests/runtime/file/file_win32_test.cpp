@@ -22,7 +22,8 @@ TEST_F(FileTest, OpenFilesAreExclusive) {
 TEST_F(FileTest, ReplacingKeepsWhatTheFileIs) {
     put("hidden", "old contents");
     put("linked", "old contents");
-    ASSERT_TRUE(SetFileAttributesW(wide(name("hidden")), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+    ASSERT_TRUE(
+        SetFileAttributesW(wide(name("hidden")), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
     ASSERT_TRUE(CreateHardLinkW(wide(name("other")), wide(name("linked")), nullptr));
     for (const char *base : {"hidden", "linked", "new"})
         EXPECT_EQ(file_replace(name(base), "wxyz", 4), 1) << base;
@@ -46,9 +47,16 @@ TEST_F(FileTest, SizesOfDrivesFoldersAndOddNames) {
     for (DWORD drives = GetLogicalDrives(); drives & (1u << (unused_drive[0] - L'A'));)
         ++unused_drive[0];
     const std::pair<WideText, std::int64_t> cases[] = {
-        {system_drive, -2}, {system_drive + u"\\", -2}, {reinterpret_cast<char16_t *>(unused_drive), -1},
-        {folder + u"\\\\//", -2}, {name("data") + u"\\", 5}, {u"\\\\?\\" + name("data"), 5}, {u"..", -2},
-        {folder + u"\\*", -1}, {folder + u"\\data?Kan*", -1}, {u"\\\\no-such-host\\share", -1},
+        {system_drive, -2},
+        {system_drive + u"\\", -2},
+        {reinterpret_cast<char16_t *>(unused_drive), -1},
+        {folder + u"\\\\//", -2},
+        {name("data") + u"\\", 5},
+        {u"\\\\?\\" + name("data"), 5},
+        {u"..", -2},
+        {folder + u"\\*", -1},
+        {folder + u"\\data?Kan*", -1},
+        {u"\\\\no-such-host\\share", -1},
         // A name beyond the usual limit is looked up whole, never cut to another name.
         {name("data") + WideText(300, u'x'), -1}};
     for (const auto &[path, size] : cases)

@@ -12,7 +12,9 @@ namespace {
 
 class Gadgets : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { window = window_open(ANY, 0, 0, 530, 310, u"gadgets", EDITOR_WINDOW); }
+    static void SetUpTestSuite() {
+        window = window_open(ANY, 0, 0, 530, 310, u"gadgets", EDITOR_WINDOW);
+    }
     static void TearDownTestSuite() { window_close(window); }
     void SetUp() override {
         ASSERT_NE(window_native_handle(window), nullptr);
@@ -53,13 +55,15 @@ TEST_F(Gadgets, ButtonsAndLabelsShowTheirTextAndClicksPostEvents) {
 
 TEST_F(Gadgets, FieldsFilterWhatTheUserTypesButNotTheProgramsText) {
     const std::intptr_t digits = gadget_create_string(ANY, 10, 90, 90, 20, u"", STRING_NUMERIC);
-    const std::intptr_t fixed = gadget_create_string(ANY, 110, 90, 40, 20, u"", STRING_READ_ONLY | STRING_NUMERIC);
+    const std::intptr_t fixed =
+        gadget_create_string(ANY, 110, 90, 40, 20, u"", STRING_READ_ONLY | STRING_NUMERIC);
     const std::intptr_t plain = gadget_create_string(ANY, 160, 90, 90, 20, u"start");
     EXPECT_EQ(shown_text(plain), "start");
-    type_into(digits, "aB3\xc3\xa4" "7");
+    type_into(digits, "aB3\xc3\xa4"
+                      "7");
     EXPECT_EQ(shown_text(digits), "37");
-    gadget_set_text(fixed, u"12ab");   // the program may set any text
-    type_into(fixed, "5");             // the user none
+    gadget_set_text(fixed, u"12ab"); // the program may set any text
+    type_into(fixed, "5");           // the user none
     EXPECT_EQ(shown_text(fixed), "12ab");
 
     drain_events();
@@ -115,7 +119,8 @@ TEST_F(Gadgets, SizesColoursAndWindowOfEveryKind) {
     const std::pair<int, int> sizes[] = {{80, 30}, {60, 20}, {90, 24}, {200, 120}};
     for (int n = 0; n < 4; ++n) {
         EXPECT_EQ(gadget_kind(gadgets[n]), kinds[n]);
-        EXPECT_EQ(std::make_pair(gadget_width(gadgets[n]), gadget_height(gadgets[n])), sizes[n]) << kinds[n];
+        EXPECT_EQ(std::make_pair(gadget_width(gadgets[n]), gadget_height(gadgets[n])), sizes[n])
+            << kinds[n];
         EXPECT_GT(gadget_width(gadgets[n], 1) * gadget_height(gadgets[n], 1), 0) << kinds[n];
         EXPECT_EQ(gadget_window_of(gadget_native_handle(gadgets[n])), window) << kinds[n];
     }
@@ -144,7 +149,8 @@ protected:
     void SetUp() override {
         Gadgets::SetUp();
         list = gadget_create_list_icon(ANY, 10, 50, 320, 230, u"NumCh", 60,
-                                       LIST_ICON_GRID_LINES | LIST_ICON_FULL_ROW_SELECT | LIST_ICON_THIRD_STATE);
+                                       LIST_ICON_GRID_LINES | LIST_ICON_FULL_ROW_SELECT |
+                                           LIST_ICON_THIRD_STATE);
         ASSERT_NE(list, 0);
         gadget_add_column(list, 1, u"Freq (Hz)", 120);
         gadget_add_column(list, 2, u"Mode", 60);
@@ -160,7 +166,7 @@ protected:
 TEST_F(ChannelList, ProgramSelectionIsSilentInViewAndFollowsRemoval) {
     EXPECT_EQ(gadget_get_state(list), -1);
     gadget_set_state(list, 60);
-    gadget_set_state(list, 500);   // no such row: unchanged
+    gadget_set_state(list, 500); // no such row: unchanged
     EXPECT_TRUE(subtypes_of(pump_events(300), list).empty());
     const auto [top, bottom] = rows_in_view(list);
     EXPECT_TRUE(top <= 60 && bottom >= 60) << top << "-" << bottom;
@@ -173,7 +179,7 @@ TEST_F(ChannelList, ProgramSelectionIsSilentInViewAndFollowsRemoval) {
     EXPECT_EQ(gadget_get_state(list), 60);
     EXPECT_EQ(gadget_get_text(list), u"60");
 
-    EXPECT_EQ(gadget_get_item_text(list, 100, 0), u"");   // rows and cells that are not there
+    EXPECT_EQ(gadget_get_item_text(list, 100, 0), u""); // rows and cells that are not there
     EXPECT_EQ(gadget_get_item_text(list, -7, 0), u"");
     EXPECT_EQ(gadget_get_item_text(list, 3, 9), u"");
     gadget_remove_item(list, 100);
@@ -186,19 +192,19 @@ TEST_F(ChannelList, ProgramSelectionIsSilentInViewAndFollowsRemoval) {
     EXPECT_EQ(gadget_get_state(list), -1);
     gadget_set_state(list, 3);
     gadget_set_state(list, -1);
-    gadget_remove_item(list, 3);   // the cursor's row: no neighbour gets selected
+    gadget_remove_item(list, 3); // the cursor's row: no neighbour gets selected
     EXPECT_EQ(selected_rows(list), Rows{});
 }
 
 TEST_F(ChannelList, ReplacingEveryRowInPlaceLeavesViewAndSelectionAlone) {
     gadget_set_state(list, 0);
-    for (int row = 0; row < 100; ++row) {   // as a transfer replaces every channel
+    for (int row = 0; row < 100; ++row) { // as a transfer replaces every channel
         gadget_remove_item(list, row);
         gadget_add_item(list, row, text_str(row) + u"\n7050000\nLSB\n---");
     }
     EXPECT_TRUE(subtypes_of(pump_events(100), list).empty());
     EXPECT_EQ(rows_in_view(list).first, 0);
-    EXPECT_EQ(selected_rows(list), Rows{});   // only the replaced row held the selection
+    EXPECT_EQ(selected_rows(list), Rows{}); // only the replaced row held the selection
     EXPECT_EQ(shown_row(list, 99), "99|7050000|LSB|---");
 }
 
@@ -226,7 +232,7 @@ TEST_F(ChannelList, ItemAndColumnOperationsShowInTheList) {
 
     EXPECT_EQ(gadget_get_attribute(list, LIST_ATTRIBUTE_COLUMN_COUNT), 4);
     gadget_set_item_attribute(list, 0, LIST_ATTRIBUTE_COLUMN_WIDTH, 77, 2);
-    pump_events(50);   // the width shown, once the list is laid out again
+    pump_events(50); // the width shown, once the list is laid out again
     EXPECT_EQ(gadget_get_item_attribute(list, 0, LIST_ATTRIBUTE_COLUMN_WIDTH, 2), 77);
     gadget_set_item_attribute(list, 0, LIST_ATTRIBUTE_COLUMN_WIDTH, 0, 2);
     EXPECT_EQ(gadget_get_item_attribute(list, 0, LIST_ATTRIBUTE_COLUMN_WIDTH, 2), 0);
@@ -234,7 +240,7 @@ TEST_F(ChannelList, ItemAndColumnOperationsShowInTheList) {
     gadget_remove_column(list, 3);
     EXPECT_EQ(gadget_get_attribute(list, LIST_ATTRIBUTE_COLUMN_COUNT), 3);
     EXPECT_EQ(shown_row(list, 3), "3|7050000|CW ");
-    EXPECT_TRUE(subtypes_of(pump_events(50), list).empty());   // the program's changes post nothing
+    EXPECT_TRUE(subtypes_of(pump_events(50), list).empty()); // the program's changes post nothing
 
     gadget_clear_items(list);
     EXPECT_EQ(gadget_count_items(list), 0);
@@ -243,7 +249,8 @@ TEST_F(ChannelList, ItemAndColumnOperationsShowInTheList) {
 
 // Check boxes with a third state: each state set is the state shown.
 TEST_F(Gadgets, ThreeStateCheckBoxesKeepTheirState) {
-    const std::intptr_t list = gadget_create_list_icon(ANY, 10, 50, 200, 100, u"Name", 80, LIST_ICON_THREE_STATE);
+    const std::intptr_t list =
+        gadget_create_list_icon(ANY, 10, 50, 200, 100, u"Name", 80, LIST_ICON_THREE_STATE);
     gadget_add_item(list, -1, u"a");
     gadget_add_item(list, -1, u"b", nullptr, static_cast<std::int32_t>(ITEM_CHECKED));
     EXPECT_EQ(gadget_get_item_state(list, 1), ITEM_CHECKED);
@@ -265,23 +272,28 @@ TEST_F(Gadgets, StatusBarProgressFractions) {
     ASSERT_NE(statusbar_create(0, window_native_handle(window)), 0);
     statusbar_add_field(530);
     pump_events(50);
-    EXPECT_EQ(look_of(window).width, 530);   // a field as wide as the window fills it, no wider
-    const std::pair<int, double> values[] = {{0, 0.0}, {50, 0.5}, {100, 1.0}, {250, 1.0}, {-5, 0.0}};
+    EXPECT_EQ(look_of(window).width, 530); // a field as wide as the window fills it, no wider
+    const std::pair<int, double> values[] = {
+        {0, 0.0}, {50, 0.5}, {100, 1.0}, {250, 1.0}, {-5, 0.0}};
     for (const auto &[value, fraction] : values) {
         statusbar_progress(0, 0, value);
         EXPECT_NEAR(progress_shown(window), fraction, 0.05) << value;
     }
     statusbar_progress(0, 0, 50);
-    statusbar_progress(0, 3, 100);    // no such field
+    statusbar_progress(0, 3, 100); // no such field
     statusbar_progress(0, -1, 100);
-    statusbar_progress(5, 0, 100);    // no such status bar
+    statusbar_progress(5, 0, 100); // no such status bar
     EXPECT_NEAR(progress_shown(window), 0.5, 0.05);
     // A range of its own; an empty or reversed one: empty up to the minimum, full beyond it.
-    const std::tuple<int, int, int, double> ranges[] = {
-        {15, 10, 20, 0.5}, {5, 10, 10, 0.0}, {10, 10, 10, 0.0}, {15, 10, 10, 1.0}, {15, 20, 10, 0.0}};
+    const std::tuple<int, int, int, double> ranges[] = {{15, 10, 20, 0.5},
+                                                        {5, 10, 10, 0.0},
+                                                        {10, 10, 10, 0.0},
+                                                        {15, 10, 10, 1.0},
+                                                        {15, 20, 10, 0.0}};
     for (const auto &[value, low, high, fraction] : ranges) {
         statusbar_progress_ex(0, 0, value, 0, low, high);
-        EXPECT_NEAR(progress_shown(window), fraction, 0.05) << value << " in " << low << "..." << high;
+        EXPECT_NEAR(progress_shown(window), fraction, 0.05)
+            << value << " in " << low << "..." << high;
     }
 }
 

@@ -1,7 +1,7 @@
 // What only the GTK back-end has to get right: the locale GTK sets up, a
 // window drawn before it may take the focus, long combo items, an idle turn
 // of the event loop, and file filters from pattern lists.
-#include <gtest/gtest.h>   // before X11, whose None macro it would not survive
+#include <gtest/gtest.h> // before X11, whose None macro it would not survive
 
 #include "toolkit_view.h"
 
@@ -14,7 +14,9 @@
 
 namespace {
 
-GtkWidget *widget_of(ObjectId gadget) { return static_cast<GtkWidget *>(gadget_native_handle(gadget)); }
+GtkWidget *widget_of(ObjectId gadget) {
+    return static_cast<GtkWidget *>(gadget_native_handle(gadget));
+}
 
 // The user's locale governs characters; numbers keep the decimal point even
 // after GTK has set up its own locale.
@@ -27,14 +29,17 @@ TEST(Gtk, StartUpKeepsNumbersInTheCForm) {
 // nothing is left to touch it later.
 TEST(Gtk, NoActivationWindowMayCloseAtOnce) {
     const std::int32_t no_activate = 0x2000;
-    const GLogLevelFlags fatal = g_log_set_always_fatal(GLogLevelFlags(G_LOG_FATAL_MASK | G_LOG_LEVEL_CRITICAL));
-    const std::intptr_t kept = window_open(ANY, 0, 0, 120, 80, u"kept", EDITOR_WINDOW | no_activate);
+    const GLogLevelFlags fatal =
+        g_log_set_always_fatal(GLogLevelFlags(G_LOG_FATAL_MASK | G_LOG_LEVEL_CRITICAL));
+    const std::intptr_t kept =
+        window_open(ANY, 0, 0, 120, 80, u"kept", EDITOR_WINDOW | no_activate);
     pump_events(150);
     EXPECT_TRUE(gtk_window_get_accept_focus(GTK_WINDOW(window_native_handle(kept))));
     window_close(kept);
     for (int round = 0; round < 5; ++round) {
-        const std::intptr_t brief = window_open(ANY, 0, 0, 120, 80, u"brief", EDITOR_WINDOW | no_activate);
-        pump_events(20);   // drawn, not yet 50 ms old
+        const std::intptr_t brief =
+            window_open(ANY, 0, 0, 120, 80, u"brief", EDITOR_WINDOW | no_activate);
+        pump_events(20); // drawn, not yet 50 ms old
         window_close(brief);
     }
     pump_events(150);
@@ -59,7 +64,8 @@ TEST(Gtk, ResizableToolWindowStaysResizable) {
 
 // The colour of the pixel at x, y of the window's gadget area, 0xBBGGRR.
 std::int32_t pixel_at(ObjectId window, int x, int y) {
-    GdkPixbuf *shot = gdk_pixbuf_get_from_window(gtk_widget_get_window(GTK_WIDGET(window_native_handle(window))), x, y, 1, 1);
+    GdkPixbuf *shot = gdk_pixbuf_get_from_window(
+        gtk_widget_get_window(GTK_WIDGET(window_native_handle(window))), x, y, 1, 1);
     if (!shot)
         return -1;
     const guchar *rgb = gdk_pixbuf_get_pixels(shot);
@@ -73,8 +79,9 @@ std::int32_t pixel_at(ObjectId window, int x, int y) {
 // leaves none.
 TEST(Gtk, ChildWindowsLimitsColoursAndClosingAll) {
     const std::intptr_t parent = window_open(ANY, 0, 0, 300, 200, u"parent", EDITOR_WINDOW);
-    const std::intptr_t child = window_open_child(ANY, 0, 0, 200, 100, u"child", WINDOW_SIZEABLE | WINDOW_PARENT_CENTERED,
-                                                  window_native_handle(parent));
+    const std::intptr_t child =
+        window_open_child(ANY, 0, 0, 200, 100, u"child", WINDOW_SIZEABLE | WINDOW_PARENT_CENTERED,
+                          window_native_handle(parent));
     EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(window_native_handle(child))),
               GTK_WINDOW(window_native_handle(parent)));
     window_set_size_limits(child, 150, 80, 400, 0);
@@ -82,7 +89,8 @@ TEST(Gtk, ChildWindowsLimitsColoursAndClosingAll) {
     long supplied = 0;
     GdkWindow *native = gtk_widget_get_window(GTK_WIDGET(window_native_handle(child)));
     pump_events(50);
-    ASSERT_TRUE(XGetWMNormalHints(GDK_WINDOW_XDISPLAY(native), GDK_WINDOW_XID(native), &hints, &supplied));
+    ASSERT_TRUE(
+        XGetWMNormalHints(GDK_WINDOW_XDISPLAY(native), GDK_WINDOW_XID(native), &hints, &supplied));
     EXPECT_TRUE((hints.flags & PMinSize) && hints.min_width >= 150 && hints.min_height >= 80);
     EXPECT_TRUE((hints.flags & PMaxSize) && hints.max_width == 400);
     window_set_color(child, 0x0000FF);
@@ -108,14 +116,16 @@ TEST(Gtk, FontsFocusAndFreedStatusBars) {
     auto *font = static_cast<PangoFontDescription *>(gadget_get_font(field));
     ASSERT_NE(font, nullptr);
     EXPECT_EQ(pango_font_description_get_size(font), 17 * PANGO_SCALE);
-    EXPECT_NE(pango_font_description_get_size(static_cast<PangoFontDescription *>(gadget_get_font(other))),
+    EXPECT_NE(pango_font_description_get_size(
+                  static_cast<PangoFontDescription *>(gadget_get_font(other))),
               17 * PANGO_SCALE);
     pump_events(100);
     // An editable combo takes the focus given to it in its entry.
     GtkWindow *top = GTK_WINDOW(window_native_handle(window));
     const auto focus_in = [&](ObjectId gadget) {
         GtkWidget *focus = gtk_window_get_focus(top);
-        return focus && (focus == widget_of(gadget) || gtk_widget_is_ancestor(focus, widget_of(gadget)));
+        return focus &&
+               (focus == widget_of(gadget) || gtk_widget_is_ancestor(focus, widget_of(gadget)));
     };
     const std::int32_t editable = 0x1;
     const std::intptr_t modes = gadget_create_combo(ANY, 150, 10, 80, 25, editable);
@@ -148,7 +158,7 @@ TEST(Gtk, FontsFocusAndFreedStatusBars) {
     EXPECT_EQ(progress_bars(), 1);
     statusbar_free(bar);
     EXPECT_EQ(progress_bars(), 0);
-    statusbar_progress(bar, 0, 10);   // gone: nothing happens
+    statusbar_progress(bar, 0, 10); // gone: nothing happens
     window_close(window);
 }
 
@@ -163,7 +173,7 @@ TEST(Gtk, ListRowsShowTheirImage) {
         GtkTreeIter row;
         GdkPixbuf *shown = nullptr;
         if (gtk_tree_model_get_iter_first(model, &row))
-            gtk_tree_model_get(model, &row, 3, &shown, -1);   // the rows' image column
+            gtk_tree_model_get(model, &row, 3, &shown, -1); // the rows' image column
         if (shown)
             g_object_unref(shown);
         return shown;
@@ -189,7 +199,7 @@ TEST(Gtk, ComboCutsALongItemAtItsStartAndShowsItAllAsATooltip) {
     g_free(tooltip);
     GList *cells = gtk_cell_layout_get_cells(GTK_CELL_LAYOUT(widget_of(combo)));
     PangoEllipsizeMode mode = PANGO_ELLIPSIZE_NONE;
-    g_object_get(g_list_last(cells)->data, "ellipsize", &mode, nullptr);   // the text's renderer
+    g_object_get(g_list_last(cells)->data, "ellipsize", &mode, nullptr); // the text's renderer
     EXPECT_EQ(mode, PANGO_ELLIPSIZE_START);
     g_list_free(cells);
     window_close(window);

@@ -12,11 +12,12 @@ TEST(Requester, MessagesShowTheirTextAndBringBackTheAnswer) {
     EXPECT_EQ(error.title, "Error");
     EXPECT_EQ(error.text, "TRX not responding!");
     EXPECT_FALSE(error.yes_no);
-    for (const auto &[reply, answer] : {std::pair{Reply::yes, REQUESTER_ANSWER_YES}, {Reply::no, REQUESTER_ANSWER_NO}}) {
+    for (const auto &[reply, answer] :
+         {std::pair{Reply::yes, REQUESTER_ANSWER_YES}, {Reply::no, REQUESTER_ANSWER_NO}}) {
         answer_next_dialog(reply);
         EXPECT_EQ(requester_message(u"", u"File exists, replace?", REQUESTER_QUESTION), answer);
         EXPECT_TRUE(answered_dialog().yes_no);
-        EXPECT_EQ(dialogs_showing(), 0);   // gone before the answer
+        EXPECT_EQ(dialogs_showing(), 0); // gone before the answer
     }
 }
 
@@ -32,7 +33,9 @@ TEST(Requester, FileRequestersStartAtTheDefaultFileWithTheChosenFilter) {
     EXPECT_EQ(seen.filter, "All");
 
     answer_next_dialog(Reply::cancel);
-    EXPECT_EQ(requester_open_file(u"Open", native_name(scratch_path("")), u"Memory (*.mem)|*.mem;", 0), u"");
+    EXPECT_EQ(
+        requester_open_file(u"Open", native_name(scratch_path("")), u"Memory (*.mem)|*.mem;", 0),
+        u"");
     answered_dialog();
 }
 
@@ -49,7 +52,8 @@ TEST(Requester, SeveralFileFormAndTheFilterCurrentAtTheClose) {
     EXPECT_EQ(requester_selected_pattern(), 1);
 
     answer_next_dialog(Reply::cancel);
-    EXPECT_EQ(requester_open_file(u"Open", native_name(scratch_path("")), u"Text|*.txt|All|*.*", 0), u"");
+    EXPECT_EQ(requester_open_file(u"Open", native_name(scratch_path("")), u"Text|*.txt|All|*.*", 0),
+              u"");
     answered_dialog();
     EXPECT_EQ(requester_selected_pattern(), 0);
     EXPECT_EQ(requester_next_file(), u"");

@@ -23,9 +23,11 @@ TEST(Shutdown, ReleasesWaitingWorkersAndDismissesTheirRequesters) {
     std::atomic<std::intptr_t> answer{-1};
     std::atomic<bool> stop{false};
     std::atomic<int> read_ok{0}, read_empty{0};
-    std::thread asker([&] { answer = requester_message(u"Error", u"TRX not responding!", REQUESTER_ERROR); });
+    std::thread asker(
+        [&] { answer = requester_message(u"Error", u"TRX not responding!", REQUESTER_ERROR); });
     WideText chosen = u"none";
-    std::thread chooser([&] { chosen = requester_save_file(u"Save", u"", u"Memory (*.mem)|*.mem;", 0); });
+    std::thread chooser(
+        [&] { chosen = requester_save_file(u"Save", u"", u"Memory (*.mem)|*.mem;", 0); });
     std::thread reader([&] {
         while (!stop)
             (gadget_get_text(combo) == u"USB" ? read_ok : read_empty)++;

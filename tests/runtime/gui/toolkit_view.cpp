@@ -14,7 +14,7 @@ namespace {
 
 // The Win32 part answers from a thread of its own.
 std::mutex answers_lock;
-int answered = 0;   // requesters answered and gone
+int answered = 0; // requesters answered and gone
 int waited_for = 0;
 DialogSeen last_answered;
 
@@ -31,7 +31,8 @@ void answer_next_dialog(Reply reply, std::string file, int after_ms) {
         std::lock_guard lock(answers_lock);
         waited_for = answered + 1;
     }
-    auto once = std::make_shared<std::optional<DialogAnswer>>(DialogAnswer{reply, std::move(file), after_ms});
+    auto once = std::make_shared<std::optional<DialogAnswer>>(
+        DialogAnswer{reply, std::move(file), after_ms});
     answer_every_dialog([once](const DialogSeen &) { return std::exchange(*once, std::nullopt); });
 }
 
@@ -60,8 +61,7 @@ std::vector<SeenEvent> pump_events(int ms) {
 }
 
 void drain_events() {
-    for (int i = 0; i < 10000 && event_wait_timeout(0) != 0; ++i) {
-    }
+    for (int i = 0; i < 10000 && event_wait_timeout(0) != 0; ++i) {}
 }
 
 std::vector<std::intptr_t> subtypes_of(const std::vector<SeenEvent> &events, std::intptr_t gadget) {

@@ -34,7 +34,8 @@ bool is_toolkit_event(std::int32_t code);
 // The sub-type of a user's change (text typed, another row chosen, a box checked).
 inline constexpr std::intptr_t CHANGED = 0x300;
 // The flags of the editor's main window.
-inline constexpr std::int32_t EDITOR_WINDOW = WINDOW_SYSTEM_MENU | WINDOW_MINIMIZE_GADGET | WINDOW_SCREEN_CENTERED;
+inline constexpr std::int32_t EDITOR_WINDOW =
+    WINDOW_SYSTEM_MENU | WINDOW_MINIMIZE_GADGET | WINDOW_SCREEN_CENTERED;
 
 // ---- the user's input ----
 void click(ObjectId button);
@@ -50,8 +51,8 @@ struct Rect {
 };
 struct WindowLook {
     std::string title;
-    Rect frame;                // on the screen, decorations included
-    int width, height;         // the client area
+    Rect frame;        // on the screen, decorations included
+    int width, height; // the client area
     bool sizeable, minimise_box, maximise_box;
 };
 WindowLook look_of(ObjectId window);
@@ -75,12 +76,12 @@ double progress_shown(ObjectId window);
 
 // ---- requesters ----
 struct DialogSeen {
-    std::string title, text;     // a message's text
-    bool yes_no = false;         // offers Yes and No
+    std::string title, text; // a message's text
+    bool yes_no = false;     // offers Yes and No
     bool file_requester = false;
-    std::string file_name;       // a file requester's name box and filter
+    std::string file_name; // a file requester's name box and filter
     std::string filter;
-    bool in_front = false;       // Win32: kept above every other window
+    bool in_front = false; // Win32: kept above every other window
 };
 enum class Reply { ok, yes, no, cancel };
 // How a requester is answered, once it has been up for after_ms, as the user

@@ -1,7 +1,7 @@
 // The GTK part of the toolkit view: input through the widgets' own signals
 // (pointer clicks through the X server's test extension), read-backs from
 // the widgets, their cell renderers and the window's X properties.
-#include <gtest/gtest.h>   // before X11, whose None macro it would not survive
+#include <gtest/gtest.h> // before X11, whose None macro it would not survive
 
 #include "toolkit_view.h"
 
@@ -21,7 +21,7 @@ namespace {
 class ToolkitEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
-        XInitThreads();   // must come before any other Xlib call, as in runtime_start
+        XInitThreads(); // must come before any other Xlib call, as in runtime_start
         const char *display = std::getenv("DISPLAY");
         Display *probe = display ? XOpenDisplay(display) : nullptr;
         if (!probe) {
@@ -30,8 +30,8 @@ public:
             std::exit(2);
         }
         XCloseDisplay(probe);
-        setenv("GSETTINGS_BACKEND", "memory", 1);   // GTK's settings stay out of the user's store
-        setenv("NO_AT_BRIDGE", "1", 1);             // no accessibility bus to keep alive
+        setenv("GSETTINGS_BACKEND", "memory", 1); // GTK's settings stay out of the user's store
+        setenv("NO_AT_BRIDGE", "1", 1);           // no accessibility bus to keep alive
         // A locale from the environment, as users have one: the start-up must
         // still leave numbers in the "C" form.
         setenv("LC_ALL", "C.UTF-8", 1);
@@ -43,10 +43,15 @@ public:
     }
 };
 
-[[maybe_unused]] testing::Environment *const environment = testing::AddGlobalTestEnvironment(new ToolkitEnvironment);
+[[maybe_unused]] testing::Environment *const environment =
+    testing::AddGlobalTestEnvironment(new ToolkitEnvironment);
 
-GtkWidget *widget_of(ObjectId gadget) { return static_cast<GtkWidget *>(gadget_native_handle(gadget)); }
-GtkWidget *window_of(ObjectId window) { return static_cast<GtkWidget *>(window_native_handle(window)); }
+GtkWidget *widget_of(ObjectId gadget) {
+    return static_cast<GtkWidget *>(gadget_native_handle(gadget));
+}
+GtkWidget *window_of(ObjectId window) {
+    return static_cast<GtkWidget *>(window_native_handle(window));
+}
 
 template <class T> T property(gpointer object, const char *name) {
     T value{};
@@ -86,7 +91,8 @@ std::vector<GtkCellRenderer *> combo_cells(ObjectId combo, int item) {
     GtkTreeIter iter;
     if (!gtk_tree_model_iter_nth_child(model, &iter, nullptr, item))
         return {};
-    gtk_cell_area_apply_attributes(gtk_cell_layout_get_area(GTK_CELL_LAYOUT(widget)), model, &iter, FALSE, FALSE);
+    gtk_cell_area_apply_attributes(gtk_cell_layout_get_area(GTK_CELL_LAYOUT(widget)), model, &iter,
+                                   FALSE, FALSE);
     return renderers(GTK_CELL_LAYOUT(widget));
 }
 
@@ -109,8 +115,9 @@ unsigned long motif_functions(GtkWidget *window) {
     int format = 0;
     unsigned long count = 0, after = 0, functions = 0;
     unsigned char *data = nullptr;
-    XGetWindowProperty(display, GDK_WINDOW_XID(native), XInternAtom(display, "_MOTIF_WM_HINTS", False), 0, 5,
-                       False, AnyPropertyType, &type, &format, &count, &after, &data);
+    XGetWindowProperty(display, GDK_WINDOW_XID(native),
+                       XInternAtom(display, "_MOTIF_WM_HINTS", False), 0, 5, False, AnyPropertyType,
+                       &type, &format, &count, &after, &data);
     if (data && count >= 3)
         functions = reinterpret_cast<unsigned long *>(data)[1];
     if (data)
@@ -120,7 +127,8 @@ unsigned long motif_functions(GtkWidget *window) {
 
 // What the status bar's field holds: a label or a progress bar.
 GtkWidget *status_field(ObjectId window, int field) {
-    auto *vbox = static_cast<GtkWidget *>(g_object_get_data(G_OBJECT(window_of(window)), "kw_vbox"));
+    auto *vbox =
+        static_cast<GtkWidget *>(g_object_get_data(G_OBJECT(window_of(window)), "kw_vbox"));
     GList *rows = gtk_container_get_children(GTK_CONTAINER(vbox));
     GtkWidget *found = nullptr;
     for (GList *row = rows; row && !found; row = row->next) {
@@ -152,7 +160,7 @@ void click(ObjectId button) { gtk_button_clicked(GTK_BUTTON(widget_of(button)));
 void type_into(ObjectId field, const std::string &text) {
     auto *editable = GTK_EDITABLE(widget_of(field));
     if (!gtk_editable_get_editable(editable))
-        return;   // key presses go nowhere
+        return; // key presses go nowhere
     gtk_editable_set_position(editable, -1);
     int position = gtk_editable_get_position(editable);
     gtk_editable_insert_text(editable, text.c_str(), -1, &position);
@@ -166,8 +174,8 @@ void click_row(ObjectId list, int row) {
     gtk_tree_path_free(path);
     int x = 0, y = 0;
     gdk_window_get_origin(gtk_tree_view_get_bin_window(view), &x, &y);
-    const std::string command = "xdotool mousemove " + std::to_string(x + cell.x + cell.width / 2) + " " +
-                                std::to_string(y + cell.y + cell.height / 2) + " click 1";
+    const std::string command = "xdotool mousemove " + std::to_string(x + cell.x + cell.width / 2) +
+                                " " + std::to_string(y + cell.y + cell.height / 2) + " click 1";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
 }
 
@@ -227,8 +235,8 @@ std::string shown_row(ObjectId list, int row) {
 }
 
 std::vector<int> selected_rows(ObjectId list) {
-    GList *paths = gtk_tree_selection_get_selected_rows(gtk_tree_view_get_selection(GTK_TREE_VIEW(widget_of(list))),
-                                                        nullptr);
+    GList *paths = gtk_tree_selection_get_selected_rows(
+        gtk_tree_view_get_selection(GTK_TREE_VIEW(widget_of(list))), nullptr);
     std::vector<int> rows;
     for (GList *p = paths; p; p = p->next)
         rows.push_back(gtk_tree_path_get_indices(static_cast<GtkTreePath *>(p->data))[0]);
@@ -240,7 +248,8 @@ std::pair<int, int> rows_in_view(ObjectId list) {
     GtkTreePath *first = nullptr, *last = nullptr;
     if (!gtk_tree_view_get_visible_range(GTK_TREE_VIEW(widget_of(list)), &first, &last))
         return {-1, -1};
-    const std::pair<int, int> rows{gtk_tree_path_get_indices(first)[0], gtk_tree_path_get_indices(last)[0]};
+    const std::pair<int, int> rows{gtk_tree_path_get_indices(first)[0],
+                                   gtk_tree_path_get_indices(last)[0]};
     gtk_tree_path_free(first);
     gtk_tree_path_free(last);
     return rows;
@@ -248,7 +257,9 @@ std::pair<int, int> rows_in_view(ObjectId list) {
 
 double progress_shown(ObjectId window) {
     GtkWidget *field = status_field(window, 0);
-    return field && GTK_IS_PROGRESS_BAR(field) ? gtk_progress_bar_get_fraction(GTK_PROGRESS_BAR(field)) : 0.0;
+    return field && GTK_IS_PROGRESS_BAR(field)
+               ? gtk_progress_bar_get_fraction(GTK_PROGRESS_BAR(field))
+               : 0.0;
 }
 
 std::string scratch_path(const std::string &name, bool create) {
@@ -262,6 +273,6 @@ std::string scratch_path(const std::string &name, bool create) {
     return path;
 }
 
-std::string unusual_file_name() { return "caf\xE9.mem"; }   // Latin-1
+std::string unusual_file_name() { return "caf\xE9.mem"; } // Latin-1
 WideText native_name(const std::string &path) { return text_from_file_name(path.c_str()); }
 std::string from_native_name(const WideText &name) { return text_to_file_name(name); }

@@ -54,7 +54,7 @@ struct Answering {
     DialogAnswer answer;
     DialogSeen seen;
     gint64 shown_at;
-    bool named = false;   // its file's name given
+    bool named = false; // its file's name given
 };
 std::map<GtkWidget *, Answering> answering;
 std::function<std::optional<DialogAnswer>(const DialogSeen &)> decide;
@@ -102,11 +102,12 @@ void respond(GtkWidget *dialog, Reply reply) {
     const bool chooser = GTK_IS_FILE_CHOOSER(dialog);
     // A chooser turns an answer down while it still loads the folder: it is
     // given again on the next tick until the requester goes.
-    gtk_dialog_response(GTK_DIALOG(dialog), reply == Reply::yes  ? GTK_RESPONSE_YES
-                                            : reply == Reply::no ? GTK_RESPONSE_NO
-                                            : reply == Reply::ok ? (chooser ? GTK_RESPONSE_ACCEPT : GTK_RESPONSE_OK)
-                                                                 : (chooser ? GTK_RESPONSE_CANCEL
-                                                                            : GTK_RESPONSE_DELETE_EVENT));
+    gtk_dialog_response(GTK_DIALOG(dialog),
+                        reply == Reply::yes  ? GTK_RESPONSE_YES
+                        : reply == Reply::no ? GTK_RESPONSE_NO
+                        : reply == Reply::ok
+                            ? (chooser ? GTK_RESPONSE_ACCEPT : GTK_RESPONSE_OK)
+                            : (chooser ? GTK_RESPONSE_CANCEL : GTK_RESPONSE_DELETE_EVENT));
 }
 
 // Runs inside whichever loop is turning: the event loop or a requester's own.
@@ -118,7 +119,8 @@ gboolean answer_tick(gpointer) {
             continue;
         const DialogSeen seen = what_shows(dialog);
         if (std::optional<DialogAnswer> answer = decide(seen))
-            answering.emplace(GTK_WIDGET(g_object_ref(dialog)), Answering{*answer, seen, g_get_monotonic_time()});
+            answering.emplace(GTK_WIDGET(g_object_ref(dialog)),
+                              Answering{*answer, seen, g_get_monotonic_time()});
     }
     g_list_free(dialogs);
     for (auto a = answering.begin(); a != answering.end();) {

@@ -49,7 +49,9 @@ TEST(EventQueue, MergesFetchesInOrderSuspendsAndPurges) {
     static int payload = 5;
     event_post(EVENT_GADGET, 7, window, CHANGED);
     event_post(EVENT_GADGET, 7, window, CHANGED);
-    event_post_full(EVENT_MENU, 9, window, 0, &payload, [](void *data) { released += *static_cast<int *>(data); }, 0);
+    event_post_full(
+        EVENT_MENU, 9, window, 0, &payload,
+        [](void *data) { released += *static_cast<int *>(data); }, 0);
     event_post(EVENT_GADGET, 7, window, CHANGED);
     EXPECT_EQ(event_peek_type(), EVENT_GADGET);
     EXPECT_EQ(event_fetch(), EVENT_GADGET);
@@ -60,7 +62,7 @@ TEST(EventQueue, MergesFetchesInOrderSuspendsAndPurges) {
     EXPECT_EQ(event_menu(), 9);
     EXPECT_EQ(event_payload(), &payload);
     EXPECT_EQ(released, 0);
-    EXPECT_EQ(event_fetch(), EVENT_GADGET);   // not a repeat of the one just before it
+    EXPECT_EQ(event_fetch(), EVENT_GADGET); // not a repeat of the one just before it
     EXPECT_EQ(released, payload);
     EXPECT_EQ(event_fetch(), 0);
     EXPECT_EQ(event_type(), -1);

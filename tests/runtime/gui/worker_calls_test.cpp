@@ -15,7 +15,8 @@ class WorkerCalls : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         window = window_open(ANY, 0, 0, 530, 310, u"worker", EDITOR_WINDOW);
-        list = gadget_create_list_icon(ANY, 10, 50, 320, 230, u"NumCh", 60, LIST_ICON_FULL_ROW_SELECT);
+        list =
+            gadget_create_list_icon(ANY, 10, 50, 320, 230, u"NumCh", 60, LIST_ICON_FULL_ROW_SELECT);
         for (int column = 1; column < 4; ++column)
             gadget_add_column(list, column, u"column", 60);
         for (int row = 0; row < 100; ++row)
@@ -45,7 +46,7 @@ TEST_F(WorkerCalls, ThousandsOfWorkerCallsStayCorrectBesideABusyLoop) {
     const std::intptr_t freed = gadget_create_string(ANY, 400, 90, 90, 20, u"7050000");
     gadget_free(freed);
     std::atomic<bool> done{false};
-    int wrong_cells = 0, wrong_texts = 0;   // the worker's until joined
+    int wrong_cells = 0, wrong_texts = 0; // the worker's until joined
     std::intptr_t added_to_freed = -1;
     std::thread worker([&] {
         for (int i = 0; i < rounds; ++i) {
@@ -79,8 +80,9 @@ TEST_F(WorkerCalls, ThousandsOfWorkerCallsStayCorrectBesideABusyLoop) {
         const int row = clicks % 100;
         const std::string cells = shown_row(list, row);
         const bool shifted = cells.starts_with(std::to_string(row + 1) + "|");
-        EXPECT_TRUE(cells.empty() || cells.starts_with(std::to_string(row) + "|") || shifted) << row << ": " << cells;
-        event_wait_timeout(5);   // a turn that serves the worker
+        EXPECT_TRUE(cells.empty() || cells.starts_with(std::to_string(row) + "|") || shifted)
+            << row << ": " << cells;
+        event_wait_timeout(5); // a turn that serves the worker
     }
     worker.join();
     drain_events();
@@ -93,13 +95,16 @@ TEST_F(WorkerCalls, ThousandsOfWorkerCallsStayCorrectBesideABusyLoop) {
     EXPECT_GT(clicks, 0);
     EXPECT_TRUE(is_enabled(button));
     for (int row = 0; row < 100; ++row)
-        EXPECT_EQ(shown_row(list, row), std::to_string(row) + "|" + std::to_string(rounds - 100 + row) + "|USB|---");
+        EXPECT_EQ(shown_row(list, row),
+                  std::to_string(row) + "|" + std::to_string(rounds - 100 + row) + "|USB|---");
     EXPECT_EQ(shown_row(list, 100), "");
 }
 
 TEST_F(WorkerCalls, WorkerRequesterBlocksOnlyTheWorker) {
     std::atomic<std::intptr_t> answer{-1};
-    std::thread worker([&] { answer = requester_message(u"Error", u"File exists, replace?", REQUESTER_QUESTION); });
+    std::thread worker([&] {
+        answer = requester_message(u"Error", u"File exists, replace?", REQUESTER_QUESTION);
+    });
     ASSERT_TRUE(wait_for_dialog());
     // The event loop goes on while the worker waits for its answer...
     event_post(EVENT_GADGET, 42, window, 0);
@@ -154,7 +159,8 @@ TEST_F(WorkerCalls, PostsFromAnotherThreadFollowTheQueuesRules) {
     std::atomic<bool> posted{false};
     std::thread poster([&] {
         event_post_full(EVENT_GADGET, 42, window, 0, &dropped_payload, release, 0);
-        event_post_full(EVENT_GADGET, 43, window, 0, &kept_payload, release, EVENT_POST_WHILE_SUSPENDED);
+        event_post_full(EVENT_GADGET, 43, window, 0, &kept_payload, release,
+                        EVENT_POST_WHILE_SUSPENDED);
         posted = true;
     });
     std::vector<SeenEvent> seen;
@@ -182,7 +188,9 @@ TEST_F(WorkerCalls, RemovalAsAThreadsLastCallIsCarriedOut) {
         if (own_thread)
             std::thread([] { gadget_remove_item(list, 0); }).join();
         else
-            ASSERT_NE(thread_create([](std::intptr_t gadget) { gadget_remove_item(gadget, 0); }, list), 0);
+            ASSERT_NE(
+                thread_create([](std::intptr_t gadget) { gadget_remove_item(gadget, 0); }, list),
+                0);
         for (int waited = 0; waited < 2000 && shown_row(list, 99) != ""; waited += 10)
             pump_events(10);
         EXPECT_EQ(shown_row(list, 99), "") << own_thread;

@@ -43,7 +43,9 @@ protected:
         name = text_from_utf8(ports.front().c_str());
     }
     void TearDown() override { serial_close(ANY); }
-    std::intptr_t open_port(ObjectId number) { return serial_open(number, name, 9600, 0, 8, 1.0f, 0, 64, 64); }
+    std::intptr_t open_port(ObjectId number) {
+        return serial_open(number, name, 9600, 0, 8, 1.0f, 0, 64, 64);
+    }
     // Asks for channel 3 and waits until its 50-byte reply is in (unread).
     bool reply_waits(ObjectId port) {
         serial_write(port, "MR0003;", 7);
@@ -53,7 +55,8 @@ protected:
     }
     bool answers(ObjectId port) {
         std::string reply(vtrx::REPLY_LENGTH, '\0');
-        return reply_waits(port) && serial_read(port, reply.data(), vtrx::REPLY_LENGTH) == vtrx::REPLY_LENGTH &&
+        return reply_waits(port) &&
+               serial_read(port, reply.data(), vtrx::REPLY_LENGTH) == vtrx::REPLY_LENGTH &&
                reply == vtrx::build_reply(3, {});
     }
     WideText name;
@@ -145,9 +148,11 @@ TEST_F(SerialTest, LineSettingsReachTheDriver) {
     };
     // XON/XOFF leaves the CTS setting as the driver had it (off from the open
     // before), and the other handshakes leave XON/XOFF as it was.
-    for (const Setting &setting : {Setting{1200, 1.0f, ONESTOPBIT, 0}, Setting{115200, 1.0f, ONESTOPBIT, 3},
-                                   Setting{19200, 2.0f, TWOSTOPBITS, 2}}) {
-        const std::intptr_t handle = serial_open(0, name, setting.baud, 0, 8, setting.stop_bits, setting.handshake, 64, 64);
+    for (const Setting &setting :
+         {Setting{1200, 1.0f, ONESTOPBIT, 0}, Setting{115200, 1.0f, ONESTOPBIT, 3},
+          Setting{19200, 2.0f, TWOSTOPBITS, 2}}) {
+        const std::intptr_t handle =
+            serial_open(0, name, setting.baud, 0, 8, setting.stop_bits, setting.handshake, 64, 64);
         ASSERT_NE(handle, 0) << setting.baud;
         DCB control{};
         control.DCBlength = sizeof control;
@@ -179,8 +184,9 @@ TEST_F(SerialTest, LineSettingsReachTheTerminal) {
         {9600, B9600, 7, 0, 8, 1.0f, 0},
     };
     for (const Setting &setting : settings) {
-        const int fd = static_cast<int>(serial_open(0, name, setting.baud, setting.parity, setting.data_bits,
-                                                    setting.stop_bits, setting.handshake, 64, 64));
+        const int fd =
+            static_cast<int>(serial_open(0, name, setting.baud, setting.parity, setting.data_bits,
+                                         setting.stop_bits, setting.handshake, 64, 64));
         ASSERT_NE(fd, 0) << setting.baud;
         termios line{};
         ASSERT_EQ(tcgetattr(fd, &line), 0);
@@ -188,9 +194,11 @@ TEST_F(SerialTest, LineSettingsReachTheTerminal) {
         // A pseudo-terminal keeps 8 bits without parity whatever it is told,
         // so of the size and parity only what it keeps can be read back.
         EXPECT_EQ((line.c_cflag & CSTOPB) != 0, setting.stop_bits != 1.0f) << setting.baud;
-        EXPECT_EQ(line.c_cflag & (PARODD | CMSPAR), setting.parity_bits & (PARODD | CMSPAR)) << setting.baud;
+        EXPECT_EQ(line.c_cflag & (PARODD | CMSPAR), setting.parity_bits & (PARODD | CMSPAR))
+            << setting.baud;
         EXPECT_EQ((line.c_cflag & CRTSCTS) != 0, setting.handshake == 2) << setting.baud;
-        EXPECT_EQ(line.c_iflag & (IXON | IXOFF | IXANY), setting.handshake == 3 ? IXON | IXOFF | IXANY : 0u);
+        EXPECT_EQ(line.c_iflag & (IXON | IXOFF | IXANY),
+                  setting.handshake == 3 ? IXON | IXOFF | IXANY : 0u);
         EXPECT_EQ(line.c_lflag & (ICANON | ECHO | ISIG), 0u);
     }
     const std::intptr_t kept = next_free_handle();

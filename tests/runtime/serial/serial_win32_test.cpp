@@ -30,8 +30,9 @@ TEST(Win32SerialSettings, LineParametersReachTheDriverAndKeepItsOwnFields) {
 TEST(Win32SerialPorts, LongNamesAreCutAndDevicesWithoutSettingsAreClosedAgain) {
     serial_init();
     const WideText pipe = u"pipe\\kalvo-" + WideText(48, u'p'); // 59 units
-    HANDLE server = CreateNamedPipeW(reinterpret_cast<LPCWSTR>((u"\\\\.\\" + pipe).c_str()), PIPE_ACCESS_DUPLEX,
-                                     PIPE_TYPE_BYTE | PIPE_NOWAIT, 1, 64, 64, 0, nullptr);
+    HANDLE server =
+        CreateNamedPipeW(reinterpret_cast<LPCWSTR>((u"\\\\.\\" + pipe).c_str()), PIPE_ACCESS_DUPLEX,
+                         PIPE_TYPE_BYTE | PIPE_NOWAIT, 1, 64, 64, 0, nullptr);
     ASSERT_NE(server, INVALID_HANDLE_VALUE);
     EXPECT_FALSE(ConnectNamedPipe(server, nullptr));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PIPE_LISTENING));

@@ -17,11 +17,11 @@ inline constexpr std::int32_t EVENT_GADGET = 13100;
 inline constexpr std::int32_t EVENT_MENU = 13101;
 inline constexpr std::int32_t EVENT_CLOSE_WINDOW = 13116;
 
-inline constexpr std::int32_t WINDOW_SYSTEM_MENU = 0xC80000;   // caption and system menu
+inline constexpr std::int32_t WINDOW_SYSTEM_MENU = 0xC80000; // caption and system menu
 inline constexpr std::int32_t WINDOW_MINIMIZE_GADGET = 0x20000;
 inline constexpr std::int32_t WINDOW_SCREEN_CENTERED = 0x1;
 inline constexpr std::int32_t WINDOW_PARENT_CENTERED = 0x2;
-inline constexpr std::int32_t WINDOW_SIZEABLE = 0x40000;       // WS_THICKFRAME
+inline constexpr std::int32_t WINDOW_SIZEABLE = 0x40000; // WS_THICKFRAME
 inline constexpr std::int32_t WINDOW_INVISIBLE = 0x10000000;
 // window_set_state: the same bits that open a window maximised or minimised.
 inline constexpr std::int32_t WINDOW_STATE_MAXIMIZED = 0x1000000;
@@ -40,8 +40,8 @@ inline constexpr std::int32_t LIST_ICON_MULTIPLE_SELECTION = 0x4;
 inline constexpr std::int32_t COMBO_EDITABLE = 0x2;
 inline constexpr std::int32_t COMBO_IMAGES = 0x10000000;
 
-inline constexpr std::int32_t REQUESTER_ERROR = 16;      // error icon, OK
-inline constexpr std::int32_t REQUESTER_QUESTION = 52;   // warning icon, Yes and No
+inline constexpr std::int32_t REQUESTER_ERROR = 16;    // error icon, OK
+inline constexpr std::int32_t REQUESTER_QUESTION = 52; // warning icon, Yes and No
 #else
 inline constexpr std::int32_t EVENT_MENU = 1;
 inline constexpr std::int32_t EVENT_CLOSE_WINDOW = 2;
@@ -144,9 +144,9 @@ std::intptr_t window_open(ObjectId number, std::int32_t x, std::int32_t y, std::
                           std::int32_t height, const WideText &title, std::int32_t flags);
 // As window_open, with a parent (native window, null for none) the window
 // stays in front of and can be centred on (WINDOW_PARENT_CENTERED).
-std::intptr_t window_open_child(ObjectId number, std::int32_t x, std::int32_t y,
-                                std::int32_t width, std::int32_t height, const WideText &title,
-                                std::int32_t flags, void *parent);
+std::intptr_t window_open_child(ObjectId number, std::int32_t x, std::int32_t y, std::int32_t width,
+                                std::int32_t height, const WideText &title, std::int32_t flags,
+                                void *parent);
 void *window_native_handle(ObjectId window);
 // WINDOW_STATE_MAXIMIZED, WINDOW_STATE_MINIMIZED, anything else restores.
 void window_set_state(ObjectId window, std::int32_t state);
@@ -176,21 +176,20 @@ void window_close_all();
 // Gadgets
 // ---------------------------------------------------------------------------
 std::intptr_t gadget_create_button(ObjectId number, std::int32_t x, std::int32_t y,
-                                   std::int32_t width, std::int32_t height,
-                                   const WideText &text, std::int32_t flags = 0);
+                                   std::int32_t width, std::int32_t height, const WideText &text,
+                                   std::int32_t flags = 0);
 // The full form of gadget_create_button, flags always given.
 std::intptr_t gadget_create_button_ex(ObjectId number, std::int32_t x, std::int32_t y,
-                                      std::int32_t width, std::int32_t height,
-                                      const WideText &text, std::int32_t flags);
+                                      std::int32_t width, std::int32_t height, const WideText &text,
+                                      std::int32_t flags);
 std::intptr_t gadget_create_text(ObjectId number, std::int32_t x, std::int32_t y,
                                  std::int32_t width, std::int32_t height, const WideText &text,
                                  std::int32_t flags = 0);
 std::intptr_t gadget_create_string(ObjectId number, std::int32_t x, std::int32_t y,
-                                   std::int32_t width, std::int32_t height,
-                                   const WideText &text, std::int32_t flags = 0);
+                                   std::int32_t width, std::int32_t height, const WideText &text,
+                                   std::int32_t flags = 0);
 std::intptr_t gadget_create_combo(ObjectId number, std::int32_t x, std::int32_t y,
-                                  std::int32_t width, std::int32_t height,
-                                  std::int32_t flags = 0);
+                                  std::int32_t width, std::int32_t height, std::int32_t flags = 0);
 std::intptr_t gadget_create_list_icon(ObjectId number, std::int32_t x, std::int32_t y,
                                       std::int32_t width, std::int32_t height,
                                       const WideText &title, std::int32_t title_width,
@@ -263,8 +262,8 @@ inline constexpr std::int32_t LIST_ATTRIBUTE_COLUMN_COUNT = 3;
 inline constexpr std::int32_t LIST_ATTRIBUTE_COLUMN_WIDTH = 1;
 std::intptr_t gadget_get_attribute(ObjectId gadget, std::int32_t attribute);
 void gadget_set_attribute(ObjectId gadget, std::int32_t attribute, std::intptr_t value);
-std::intptr_t gadget_get_item_attribute(ObjectId gadget, std::intptr_t item,
-                                        std::int32_t attribute, std::int32_t column);
+std::intptr_t gadget_get_item_attribute(ObjectId gadget, std::intptr_t item, std::int32_t attribute,
+                                        std::int32_t column);
 void gadget_set_item_attribute(ObjectId gadget, std::intptr_t item, std::int32_t attribute,
                                std::intptr_t value, std::int32_t column);
 // -1 removes every column.

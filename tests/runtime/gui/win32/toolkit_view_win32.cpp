@@ -45,7 +45,9 @@ std::wstring class_of(HWND hwnd) {
     return name;
 }
 
-HWND status_bar(ObjectId window) { return FindWindowExW(window_of(window), nullptr, STATUSCLASSNAMEW, nullptr); }
+HWND status_bar(ObjectId window) {
+    return FindWindowExW(window_of(window), nullptr, STATUSCLASSNAMEW, nullptr);
+}
 
 // Share of the field's width painted in the highlight colour.
 double filled_share(HWND status) {
@@ -61,14 +63,16 @@ double filled_share(HWND status) {
 }
 
 int column_count(ObjectId list) {
-    return static_cast<int>(send(reinterpret_cast<HWND>(send(control(list), LVM_GETHEADER)), HDM_GETITEMCOUNT));
+    return static_cast<int>(
+        send(reinterpret_cast<HWND>(send(control(list), LVM_GETHEADER)), HDM_GETITEMCOUNT));
 }
 
 // A requester of this process on screen, whichever thread shows it.
 bool is_our_dialog(HWND window) {
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
-    return process == GetCurrentProcessId() && IsWindowVisible(window) && class_of(window) == L"#32770";
+    return process == GetCurrentProcessId() && IsWindowVisible(window) &&
+           class_of(window) == L"#32770";
 }
 
 BOOL CALLBACK count_dialog(HWND window, LPARAM count) {
@@ -98,7 +102,7 @@ struct Answering {
 };
 std::mutex decide_lock;
 std::function<std::optional<DialogAnswer>(const DialogSeen &)> decide;
-std::map<HWND, Answering> answering;   // the helper's
+std::map<HWND, Answering> answering; // the helper's
 constexpr const wchar_t *ANSWERED = L"kalvo_test_answered";
 
 void give(HWND dialog, const DialogAnswer &answer) {
@@ -106,9 +110,13 @@ void give(HWND dialog, const DialogAnswer &answer) {
         SetWindowTextW(GetDlgItem(dialog, 0x47C), wide(text_from_utf8(answer.file.c_str())));
     const Reply reply = answer.reply;
     if (reply == Reply::cancel && !GetDlgItem(dialog, IDCANCEL))
-        return (void)PostMessageW(dialog, WM_CLOSE, 0, 0);   // the close box
-    const int id = reply == Reply::ok ? IDOK : reply == Reply::yes ? IDYES : reply == Reply::no ? IDNO : IDCANCEL;
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+        return (void)PostMessageW(dialog, WM_CLOSE, 0, 0); // the close box
+    const int id = reply == Reply::ok    ? IDOK
+                   : reply == Reply::yes ? IDYES
+                   : reply == Reply::no  ? IDNO
+                                         : IDCANCEL;
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
 // Takes up a requester not answered yet.
@@ -126,7 +134,8 @@ BOOL CALLBACK take_dialog(HWND window, LPARAM) {
         return TRUE;
     // A handle may come back for the next dialog: the mark goes with the window.
     SetPropW(window, ANSWERED, window);
-    const auto first_try = Clock::now() + std::chrono::milliseconds(std::max(answer->after_ms, 300));
+    const auto first_try =
+        Clock::now() + std::chrono::milliseconds(std::max(answer->after_ms, 300));
     answering[window] = {*answer, seen, first_try};
     return TRUE;
 }
@@ -135,7 +144,8 @@ void answer_dialogs() {
     for (;; Sleep(50)) {
         EnumWindows(take_dialog, 0);
         for (auto a = answering.begin(); a != answering.end();) {
-            if (!IsWindow(a->first) || !IsWindowVisible(a->first) || !GetPropW(a->first, ANSWERED)) {
+            if (!IsWindow(a->first) || !IsWindowVisible(a->first) ||
+                !GetPropW(a->first, ANSWERED)) {
                 dialog_answered(a->second.seen);
                 a = answering.erase(a);
                 continue;
@@ -191,7 +201,9 @@ WindowLook look_of(ObjectId window) {
 
 Rect screen_size() { return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
 
-bool window_usable(ObjectId window) { return IsWindowVisible(window_of(window)) && IsWindowEnabled(window_of(window)); }
+bool window_usable(ObjectId window) {
+    return IsWindowVisible(window_of(window)) && IsWindowEnabled(window_of(window));
+}
 
 // A combo with images keeps its items' texts out of its window text.
 std::string shown_text(ObjectId gadget) {
@@ -204,7 +216,9 @@ std::string shown_text(ObjectId gadget) {
     item.iItem = send(hwnd, CB_GETCURSEL);
     item.pszText = text;
     item.cchTextMax = 256;
-    return item.iItem >= 0 && send(hwnd, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) ? utf8(text) : "";
+    return item.iItem >= 0 && send(hwnd, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))
+               ? utf8(text)
+               : "";
 }
 
 bool is_enabled(ObjectId gadget) { return IsWindowEnabled(control(gadget)); }
@@ -219,7 +233,8 @@ std::string shown_row(ObjectId list, int row) {
         item.iSubItem = column;
         item.pszText = text;
         item.cchTextMax = 256;
-        send(control(list), LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+        send(control(list), LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+             reinterpret_cast<LPARAM>(&item));
         cells += (column ? "|" : "") + utf8(text);
     }
     return cells;
@@ -227,7 +242,8 @@ std::string shown_row(ObjectId list, int row) {
 
 std::vector<int> selected_rows(ObjectId list) {
     std::vector<int> rows;
-    for (int row = -1; (row = static_cast<int>(send(control(list), LVM_GETNEXTITEM, row, LVNI_SELECTED))) >= 0;)
+    for (int row = -1;
+         (row = static_cast<int>(send(control(list), LVM_GETNEXTITEM, row, LVNI_SELECTED))) >= 0;)
         rows.push_back(row);
     return rows;
 }
@@ -245,7 +261,8 @@ double progress_shown(ObjectId window) {
         return filled_share(status);
     PBRANGE range{};
     send(bar, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
-    return static_cast<double>(send(bar, PBM_GETPOS) - range.iLow) / std::max(1, range.iHigh - range.iLow);
+    return static_cast<double>(send(bar, PBM_GETPOS) - range.iLow) /
+           std::max(1, range.iHigh - range.iLow);
 }
 
 void answer_every_dialog(std::function<std::optional<DialogAnswer>(const DialogSeen &)> answer) {
@@ -264,13 +281,15 @@ std::string scratch_path(const std::string &name, bool create) {
     static const std::wstring folder = [] {
         wchar_t temp[MAX_PATH] = {};
         GetTempPathW(MAX_PATH, temp);
-        const std::wstring made = std::wstring(temp) + L"kalvo_gui_" + std::to_wstring(GetCurrentProcessId());
+        const std::wstring made =
+            std::wstring(temp) + L"kalvo_gui_" + std::to_wstring(GetCurrentProcessId());
         CreateDirectoryW(made.c_str(), nullptr);
         return made;
     }();
     const std::string path = utf8(folder.c_str()) + "\\" + name;
     if (create)
-        CloseHandle(CreateFileW(wide(text_from_utf8(path.c_str())), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        CloseHandle(CreateFileW(wide(text_from_utf8(path.c_str())), GENERIC_WRITE, 0, nullptr,
+                                CREATE_ALWAYS, 0, nullptr));
     return path;
 }
 

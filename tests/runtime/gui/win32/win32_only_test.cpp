@@ -56,7 +56,7 @@ TEST_F(Win32, TabMovesAmongEnabledTabStopsAndCombosKeepTheirHeight) {
     EXPECT_EQ(GetFocus(), control(last));
     PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
     pump_events(50);
-    EXPECT_EQ(GetFocus(), control(first));   // wrapped
+    EXPECT_EQ(GetFocus(), control(first)); // wrapped
 
     for (int height : {20, 25, 32}) {
         const ObjectId combo = gadget_create_combo(ANY, 100, 10, 80, height);
@@ -69,7 +69,8 @@ TEST_F(Win32, TabMovesAmongEnabledTabStopsAndCombosKeepTheirHeight) {
 // A child window is owned by its parent; states, size limits and the gadget
 // area's colour reach the window; a callback sees the window's messages first.
 TEST_F(Win32, ChildWindowsStatesLimitsColoursAndCallbacks) {
-    const ObjectId child = window_open_child(ANY, 0, 0, 200, 100, u"child", WINDOW_SYSTEM_MENU | WINDOW_SIZEABLE, hwnd);
+    const ObjectId child = window_open_child(ANY, 0, 0, 200, 100, u"child",
+                                             WINDOW_SYSTEM_MENU | WINDOW_SIZEABLE, hwnd);
     HWND child_hwnd = static_cast<HWND>(window_native_handle(child));
     ASSERT_NE(child_hwnd, nullptr);
     EXPECT_EQ(GetWindow(child_hwnd, GW_OWNER), hwnd);
@@ -86,7 +87,8 @@ TEST_F(Win32, ChildWindowsStatesLimitsColoursAndCallbacks) {
     MINMAXINFO limits{};
     SendMessageW(child_hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
     RECT frame{0, 0, 150, 80};
-    AdjustWindowRectEx(&frame, GetWindowLongW(child_hwnd, GWL_STYLE), FALSE, GetWindowLongW(child_hwnd, GWL_EXSTYLE));
+    AdjustWindowRectEx(&frame, GetWindowLongW(child_hwnd, GWL_STYLE), FALSE,
+                       GetWindowLongW(child_hwnd, GWL_EXSTYLE));
     EXPECT_EQ(limits.ptMinTrackSize.x, frame.right - frame.left);
     EXPECT_EQ(limits.ptMinTrackSize.y, frame.bottom - frame.top);
 
@@ -97,12 +99,13 @@ TEST_F(Win32, ChildWindowsStatesLimitsColoursAndCallbacks) {
     ReleaseDC(child_hwnd, dc);
 
     static UINT seen = 0;
-    window_set_callback(child, [](void *, std::uint32_t message, std::uintptr_t, std::intptr_t) -> std::intptr_t {
-        if (message != WM_APP + 7)
-            return WINDOW_CALLBACK_PASS;
-        seen = message;
-        return 42;
-    });
+    window_set_callback(
+        child, [](void *, std::uint32_t message, std::uintptr_t, std::intptr_t) -> std::intptr_t {
+            if (message != WM_APP + 7)
+                return WINDOW_CALLBACK_PASS;
+            seen = message;
+            return 42;
+        });
     EXPECT_EQ(SendMessageW(child_hwnd, WM_APP + 7, 0, 0), 42);
     EXPECT_EQ(seen, WM_APP + 7u);
     window_set_callback(child, nullptr);
@@ -116,7 +119,8 @@ TEST_F(Win32, ChildWindowsStatesLimitsColoursAndCallbacks) {
 TEST_F(Win32, FontsAndFocus) {
     const ObjectId field = gadget_create_string(ANY, 10, 10, 100, 24, u"7050000");
     const ObjectId combo = gadget_create_combo(ANY, 10, 40, 100, 24);
-    HFONT large = CreateFontW(-20, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
+    HFONT large =
+        CreateFontW(-20, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
     gadget_set_font(field, large);
     EXPECT_EQ(gadget_get_font(field), large);
     EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(control(field), WM_GETFONT, 0, 0)), large);
@@ -147,7 +151,8 @@ TEST_F(Win32, ListRowsShowTheirImage) {
     gadget_set_item_image(list, 0, dot);
     const int shown = row_image();
     EXPECT_GE(shown, 0);
-    auto images = reinterpret_cast<HIMAGELIST>(SendMessageW(control(list), LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+    auto images =
+        reinterpret_cast<HIMAGELIST>(SendMessageW(control(list), LVM_GETIMAGELIST, LVSIL_SMALL, 0));
     EXPECT_GT(ImageList_GetImageCount(images), shown);
     gadget_set_item_image(list, 0, nullptr);
     EXPECT_LT(row_image(), 0);
@@ -164,12 +169,14 @@ TEST_F(Win32, EditableCombosAnswerWithTheTypedText) {
         gadget_add_item(combo, -1, u"COM2");
         gadget_set_state(combo, 1);
         EXPECT_EQ(gadget_get_text(combo), u"COM2") << flags;
-        HWND edit = flags & with_images ? reinterpret_cast<HWND>(SendMessageW(control(combo), CBEM_GETEDITCONTROL, 0, 0))
-                                        : FindWindowExW(control(combo), nullptr, L"Edit", nullptr);
+        HWND edit =
+            flags & with_images
+                ? reinterpret_cast<HWND>(SendMessageW(control(combo), CBEM_GETEDITCONTROL, 0, 0))
+                : FindWindowExW(control(combo), nullptr, L"Edit", nullptr);
         ASSERT_NE(edit, nullptr) << flags;
         SetWindowTextW(edit, L"COM77");
         EXPECT_EQ(gadget_get_text(combo), u"COM77") << flags;
-        EXPECT_EQ(gadget_get_state(combo), -1) << flags;   // no item is what was typed
+        EXPECT_EQ(gadget_get_state(combo), -1) << flags; // no item is what was typed
         gadget_free(combo);
     }
 }
@@ -188,10 +195,12 @@ TEST_F(Win32, ASecondStatusBarLeavesTheFirstDrawing) {
     statusbar_free(33);
 }
 
-// Not every system honours MB_TOPMOST: the toolkit keeps a worker's message above the main window itself.
+// Not every system honours MB_TOPMOST: the toolkit keeps a worker's message above the main window
+// itself.
 TEST_F(Win32, WorkersMessageStaysInFront) {
     answer_next_dialog(Reply::ok);
-    std::thread worker([] { requester_message(u"Error", u"TRX not responding!", REQUESTER_ERROR); });
+    std::thread worker(
+        [] { requester_message(u"Error", u"TRX not responding!", REQUESTER_ERROR); });
     const DialogSeen seen = answered_dialog();
     worker.join();
     EXPECT_TRUE(seen.in_front);
@@ -214,24 +223,26 @@ TEST_F(Win32, CallsWithoutTheEventWindowAreRefused) {
     if (returned)
         worker.join();
     else
-        worker.detach();   // stuck for good; the process ends with the suite
+        worker.detach(); // stuck for good; the process ends with the suite
     event_system_init();
     EXPECT_EQ(read, u"");
     EXPECT_EQ(gadget_get_text(field), u"kept");
 }
 
 TEST(Win32Files, FilterTextAndDefaultFileFollowTheDialogsRules) {
-    EXPECT_EQ(file_filter_text(u"Memory (*.mem)|*.mem;"), std::wstring(L"Memory (*.mem)\0*.mem;\0\0", 23));
+    EXPECT_EQ(file_filter_text(u"Memory (*.mem)|*.mem;"),
+              std::wstring(L"Memory (*.mem)\0*.mem;\0\0", 23));
     EXPECT_EQ(file_filter_text(u""), std::wstring(L"\0\0", 2));
     DefaultFile split = split_default_file(u"C:\\radio\\sets\\field.mem");
     EXPECT_EQ(split.directory, L"C:\\radio\\sets");
     EXPECT_EQ(split.name, L"field.mem");
-    split = split_default_file(u"\\field.mem");   // a leading backslash does not split
+    split = split_default_file(u"\\field.mem"); // a leading backslash does not split
     EXPECT_EQ(split.directory + split.name, L"");
-    split = split_default_file(u"C:\\radio\\what?.mem");   // no file name
+    split = split_default_file(u"C:\\radio\\what?.mem"); // no file name
     EXPECT_EQ(split.directory, L"C:\\radio");
     EXPECT_EQ(split.name, L"");
-    EXPECT_EQ(split_default_file(WideText(300, u'a')).name.size(), 259u);   // within the dialog's buffer
+    EXPECT_EQ(split_default_file(WideText(300, u'a')).name.size(),
+              259u); // within the dialog's buffer
 }
 
 } // namespace
