@@ -1,0 +1,10 @@
+# The toolkit's code both back-ends share: the event queue, the hand-over to
+# the event-loop thread, the common gadget operations, chosen files and held
+# removals. Each back-end's CMakeLists.txt adds these to its kalvo_gui.
+set(KALVO_GUI_SHARED_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/chosen_files.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/event_queue.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/gadget_dispatch.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/gui_handover.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/held_removal.cpp
+)
