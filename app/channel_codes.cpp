@@ -1,4 +1,4 @@
-#include "app/channel_codes.h"
+#include "channel_codes.h"
 
 const char16_t *const MODE_NAMES[MODE_NAME_COUNT] = {u"USB", u"LSB", u"CW ", u"CWR",
                                                      u"DIG", u"AM ", u"FM "};

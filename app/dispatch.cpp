@@ -1,6 +1,6 @@
 // Event dispatch and the three handlers that move one channel between its
 // channel_list row and the edit controls.
-#include "app/kalvo.h"
+#include "kalvo.h"
 #include "gui/gui.h"
 
 namespace {

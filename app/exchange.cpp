@@ -1,4 +1,4 @@
-#include "app/exchange.h"
+#include "exchange.h"
 #include "serial/serial.h"
 
 namespace {
@@ -41,7 +41,7 @@ struct Exchange {
     // Opens the port and lets the line settle; false (after telling) when the
     // port does not open.
     bool open(const WideText &port) {
-        if (serial_open(EXCHANGE_PORT, port, 9600, 0, 8, 1.0f, 0, 64, 64) == 0) {
+        if (serial_open(EXCHANGE_PORT, port, 9600, SERIAL_PARITY_NONE, 8, 1.0f, SERIAL_HANDSHAKE_NONE, 64, 64) == 0) {
             tell(u"Can't open port!");
             return false;
         }

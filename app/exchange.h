@@ -4,7 +4,7 @@
 // when to stop, and how to tell the user.
 #pragma once
 
-#include "app/protocol.h"
+#include "protocol.h"
 #include "core/core.h"
 
 enum class ExchangeEnd { done, no_port, no_answer, stopped };

@@ -1,7 +1,7 @@
 // "Load File" and "Save File": the 100 rows of channel_list to and from a
 // .mem file chosen by the user.
-#include "app/kalvo.h"
-#include "app/memory_file.h"
+#include "kalvo.h"
+#include "memory_file.h"
 #include "file/file.h"
 #include "gui/gui.h"
 

@@ -2,7 +2,7 @@
 // by the Linux and the Windows build: only the runtime's public headers here.
 #pragma once
 
-#include "app/protocol.h"
+#include "protocol.h"
 #include "core/core.h"
 
 #include <atomic>

@@ -1,6 +1,7 @@
 // Program entry of the memory-channel editor.
-#include "app/kalvo.h"
+#include "kalvo.h"
 #include "gui/gui.h"
+#include "start/start.h"
 
 int main(int argc, char **argv) {
     runtime_start(argc, argv);

@@ -1,8 +1,9 @@
 // Start-up and exit of the editor: the main window with its status bar and
 // 17 gadgets, the serial ports that open, the 100 empty rows.
-#include "app/kalvo.h"
+#include "kalvo.h"
 #include "gui/gui.h"
 #include "serial/serial.h"
+#include "start/start.h"
 
 AppState app;
 
@@ -89,7 +90,7 @@ void build_main_window(std::int32_t x, std::int32_t y, std::int32_t width, std::
 void discover_ports() {
     for (int n = 0; n < PORT_PROBE_COUNT; ++n) {
         WideText name = app.port_base + text_str(n);
-        if (serial_open(EXCHANGE_PORT, name, 9600, 0, 8, 1.0f, 0, 16, 16) != 0) {
+        if (serial_open(EXCHANGE_PORT, name, 9600, SERIAL_PARITY_NONE, 8, 1.0f, SERIAL_HANDSHAKE_NONE, 16, 16) != 0) {
             gadget_add_item(app.port_combo, -1, name);
             serial_close(EXCHANGE_PORT);
         }

@@ -1,4 +1,4 @@
-#include "app/memory_file.h"
+#include "memory_file.h"
 #include "file/file.h"
 
 namespace {

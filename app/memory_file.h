@@ -2,7 +2,7 @@
 // frequency (signed 32-bit, little-endian), mode code, pre-amp code.
 #pragma once
 
-#include "app/channel_codes.h"
+#include "channel_codes.h"
 #include "core/core.h"
 
 #include <array>

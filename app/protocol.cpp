@@ -1,4 +1,4 @@
-#include "app/protocol.h"
+#include "protocol.h"
 
 namespace {
 

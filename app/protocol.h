@@ -3,7 +3,7 @@
 // into a channel. The exchange itself lives in exchange.cpp.
 #pragma once
 
-#include "app/channel_codes.h"
+#include "channel_codes.h"
 #include "core/core.h"
 
 #include <cstdint>

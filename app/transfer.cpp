@@ -2,8 +2,8 @@
 // channels into channel_list, or write all 100 rows to the radio. The main
 // thread keeps serving the window meanwhile; toolkit calls made here are
 // carried out by the toolkit on the main thread.
-#include "app/exchange.h"
-#include "app/kalvo.h"
+#include "exchange.h"
+#include "kalvo.h"
 #include "gui/gui.h"
 
 namespace {

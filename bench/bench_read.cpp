@@ -3,7 +3,7 @@
 // itself needs (100 x (7 + 50) bytes x 10 bits / 9600 baud = 5.9375 s), and
 // the longest stall of the event loop meanwhile, seen by a 1 ms GLib timeout,
 // beside the window's frame cycles.
-#include "tests/app/editor_harness.h"
+#include "editor_harness.h"
 
 #include "gui/gui.h"
 

@@ -3,7 +3,7 @@
 // port, as a ratio to the time the line itself needs (100 x (7 + 50) bytes x
 // 10 bits / 9600 baud = 5.9375 s), and the longest stall of the event loop
 // meanwhile, seen as the longest wait between two turns of a 1 ms loop.
-#include "tests/app/editor_harness.h"
+#include "editor_harness.h"
 
 #include "gui/gui.h"
 

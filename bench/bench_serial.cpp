@@ -2,7 +2,7 @@
 // kalvo-vtrx paced at 9600 baud (bench.sh starts it), and prints it against
 // the line-time floor: 100 exchanges of 7 + 50 bytes at 10 bits a byte.
 #include "serial/serial.h"
-#include "tests/tools/vtrx_exchange.h"
+#include "vtrx_exchange.h"
 
 #include <chrono>
 #include <cstdio>

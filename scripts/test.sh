@@ -8,6 +8,15 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
+
+# Headers are reached only through the include folders each target names
+# (a layer's internal headers only through kalvo_<layer>_internal), which a
+# path climbing out of its own folder would get around.
+if git grep -n '#include "\.\./' -- '*.cpp' '*.h'; then
+  echo "include through a relative path above (use the target's include folders)" >&2
+  exit 1
+fi
+
 . scripts/xvfb.sh
 kalvo_display
 

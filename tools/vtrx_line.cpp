@@ -1,4 +1,4 @@
-#include "tools/vtrx_line.h"
+#include "vtrx_line.h"
 
 #include <cerrno>
 #include <cstdio>

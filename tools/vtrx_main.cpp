@@ -1,9 +1,9 @@
 // kalvo-vtrx: a virtual transceiver on a pseudo-terminal, for trying and
 // testing the editor without a radio. See --help and README.md.
-#include "tools/vtrx_line.h"
-#include "tools/vtrx_options.h"
-#include "tools/vtrx_pacer.h"
-#include "tools/vtrx_radio.h"
+#include "vtrx_line.h"
+#include "vtrx_options.h"
+#include "vtrx_pacer.h"
+#include "vtrx_radio.h"
 
 #include <cerrno>
 #include <csignal>

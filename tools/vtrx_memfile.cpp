@@ -1,5 +1,5 @@
 // Loading and atomically saving the transceiver's memory as a .mem file.
-#include "tools/vtrx_protocol.h"
+#include "vtrx_protocol.h"
 
 #include <cstdio>
 #include <memory>

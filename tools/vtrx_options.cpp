@@ -1,4 +1,4 @@
-#include "tools/vtrx_options.h"
+#include "vtrx_options.h"
 
 #include <cerrno>
 #include <cstdio>

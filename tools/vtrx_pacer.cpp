@@ -1,4 +1,4 @@
-#include "tools/vtrx_pacer.h"
+#include "vtrx_pacer.h"
 
 #include <algorithm>
 

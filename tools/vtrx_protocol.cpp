@@ -1,4 +1,4 @@
-#include "tools/vtrx_protocol.h"
+#include "vtrx_protocol.h"
 
 #include <algorithm>
 #include <cstring>

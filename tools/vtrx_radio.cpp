@@ -1,4 +1,4 @@
-#include "tools/vtrx_radio.h"
+#include "vtrx_radio.h"
 
 namespace vtrx {
 namespace {

@@ -1,8 +1,8 @@
 // What the virtual transceiver does with each command, faults included.
 #pragma once
 
-#include "tools/vtrx_options.h"
-#include "tools/vtrx_protocol.h"
+#include "vtrx_options.h"
+#include "vtrx_protocol.h"
 
 #include <string>
 

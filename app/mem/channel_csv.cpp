@@ -1,4 +1,4 @@
-#include "app/mem/channel_csv.h"
+#include "channel_csv.h"
 
 #include <algorithm>
 #include <array>

@@ -2,8 +2,8 @@
 // and the CSV "import" reads in either of its two layouts.
 #pragma once
 
-#include "app/mem/csv.h"
-#include "app/memory_file.h"
+#include "csv.h"
+#include "memory_file.h"
 
 #include <string>
 #include <string_view>

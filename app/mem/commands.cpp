@@ -1,8 +1,8 @@
-#include "app/mem/commands.h"
+#include "commands.h"
 
-#include "app/exchange.h"
-#include "app/mem/channel_csv.h"
-#include "app/mem/console.h"
+#include "exchange.h"
+#include "channel_csv.h"
+#include "console.h"
 #include "file/file.h"
 
 #include <cstdio>

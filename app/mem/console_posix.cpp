@@ -1,4 +1,4 @@
-#include "app/mem/console.h"
+#include "console.h"
 
 #include <csignal>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "app/mem/csv.h"
+#include "csv.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // kalvo-mem: the 100 memory channels as .mem files, CSV and on the radio,
 // from the command line.
-#include "app/mem/commands.h"
-#include "app/mem/console.h"
+#include "commands.h"
+#include "console.h"
 #include "file/file.h"
 #include "serial/serial.h"
 

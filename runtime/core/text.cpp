@@ -1,6 +1,6 @@
 // Text operations on WideText values.
 #include "core/core.h"
-#include "core/text_units.h"
+#include "internal/text_units.h"
 
 #include <cstdint>
 

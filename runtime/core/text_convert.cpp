@@ -1,7 +1,7 @@
 // Conversions between WideText and byte strings: UTF-8 for paths and the
 // toolkit, one byte per unit for the serial line.
 #include "core/core.h"
-#include "core/text_units.h"
+#include "internal/text_units.h"
 
 #include <cstdarg>
 #include <cstdint>

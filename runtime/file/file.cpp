@@ -1,7 +1,7 @@
 // Numbered files with a buffer of their own over a back-end stream: values
 // are gathered into one block per transfer, whatever their size.
 #include "file/file.h"
-#include "file/file_stream.h"
+#include "internal/file_stream.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "gui/chosen_files.h"
+#include "internal/chosen_files.h"
 
 #include "gui/gui.h"
 

@@ -1,6 +1,6 @@
 // The removal a worker thread holds back until its next toolkit call (see
 // gui_handover.h), shared by both back-ends.
-#include "gui/gui_handover.h"
+#include "internal/gui_handover.h"
 
 #include "core/core.h"
 

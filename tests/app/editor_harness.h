@@ -5,9 +5,9 @@
 // are written once for both toolkits.
 #pragma once
 
-#include "app/kalvo.h"
-#include "tests/app/radios.h"
-#include "tests/runtime/gui/toolkit_view.h"
+#include "kalvo.h"
+#include "radios.h"
+#include "toolkit_view.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "tests/app/editor_harness.h"
+#include "editor_harness.h"
 
 #include "gui/gui.h"
 

@@ -1,7 +1,7 @@
 // The editor on the real toolkit of the build (GTK under Xvfb, Win32 under
 // wine) against the transceivers with_radios.sh started: start-up, editing,
 // "Read TRX" and "Write TRX", loading and saving, and their failures.
-#include "tests/app/editor_harness.h"
+#include "editor_harness.h"
 
 #include "gui/gui.h"
 
@@ -11,7 +11,9 @@
 #include <cstdlib>
 
 #ifndef _WIN32
-#include "tests/without_file_override.h"
+#include "without_file_override.h"
+
+#include <unistd.h>
 #endif
 
 namespace fs = std::filesystem;

@@ -1,8 +1,8 @@
 // What only a broken radio or a wild cell gives the command and reply code;
 // the plain ones go through the editor suite against the transceiver's own
 // decoder, and the fuzz target for replies feeds the decoder any bytes.
-#include "app/channel_codes.h"
-#include "app/protocol.h"
+#include "channel_codes.h"
+#include "protocol.h"
 
 #include <gtest/gtest.h>
 

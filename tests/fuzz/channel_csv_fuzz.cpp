@@ -1,7 +1,7 @@
 // Any bytes as a CSV file to import. An import either names its faults, each
 // on a line the text has, and leaves the channels alone, or gives channels
 // the editor could have made, which export and import again unchanged.
-#include "app/mem/channel_csv.h"
+#include "channel_csv.h"
 #include "fuzz_check.h"
 
 #include <algorithm>

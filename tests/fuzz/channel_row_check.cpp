@@ -1,5 +1,5 @@
 #include "fuzz_check.h"
-#include "gui/gtk/cell_text.h"
+#include "internal/row_cells.h"
 
 namespace {
 

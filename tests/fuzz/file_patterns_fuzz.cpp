@@ -1,6 +1,6 @@
 // Any filter text of a file requester, "Name|pattern;pattern|Name|...".
 #include "fuzz_check.h"
-#include "gtk_private.h"
+#include "gtk/gtk_private.h"
 
 #include <algorithm>
 #include <cstdint>

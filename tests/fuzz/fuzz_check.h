@@ -2,7 +2,7 @@
 // and aborts, which libFuzzer reports as a crash and keeps the input.
 #pragma once
 
-#include "app/channel_codes.h"
+#include "channel_codes.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,5 +1,5 @@
 // Any bytes as a .mem file on disk, loaded the way "Load File" loads it.
-#include "app/memory_file.h"
+#include "memory_file.h"
 #include "file/file.h"
 #include "fuzz_check.h"
 

@@ -1,5 +1,5 @@
 // Any 50 bytes as the radio's reply to a memory-read command.
-#include "app/protocol.h"
+#include "protocol.h"
 #include "fuzz_check.h"
 
 #include <cstdint>

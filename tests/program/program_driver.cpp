@@ -1,6 +1,6 @@
-#include "tests/program/program_driver.h"
+#include "program_driver.h"
 
-#include "tests/app/radios.h"
+#include "radios.h"
 
 #include <X11/Xlib.h>
 #include <atspi/atspi.h>

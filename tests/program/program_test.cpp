@@ -1,8 +1,8 @@
 // The kalvo program used as a user uses it (see program_driver.h) against the
 // transceivers with_radios.sh started: reading, editing, writing, saving and
 // loading, every message the user can meet, closing during an exchange.
-#include "tests/app/radios.h"
-#include "tests/program/program_driver.h"
+#include "radios.h"
+#include "program_driver.h"
 
 #include <gtest/gtest.h>
 

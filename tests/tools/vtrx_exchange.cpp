@@ -1,4 +1,4 @@
-#include "tests/tools/vtrx_exchange.h"
+#include "vtrx_exchange.h"
 
 #include "serial/serial.h"
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "core/core.h"
-#include "tools/vtrx_protocol.h"
+#include "vtrx_protocol.h"
 
 #include <optional>
 #include <string>

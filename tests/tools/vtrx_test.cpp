@@ -3,7 +3,7 @@
 // terminal under the same link, and the command line it refuses. The
 // transceivers come from with_radios.sh (see CMakeLists.txt).
 #include "serial/serial.h"
-#include "tests/tools/vtrx_exchange.h"
+#include "vtrx_exchange.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // File streams on the C library's stdio, with 64-bit positions, and the
 // named-file queries on POSIX calls.
 #include "file/file.h"
-#include "file/file_stream.h"
+#include "internal/file_stream.h"
 
 #include <cstdio>
 #include <fcntl.h>

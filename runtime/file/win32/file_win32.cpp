@@ -2,7 +2,7 @@
 // named-file queries on the Win32 file and drive functions. Names go to the
 // system as UTF-16 unchanged.
 #include "file/file.h"
-#include "file/file_stream.h"
+#include "internal/file_stream.h"
 
 #include <windows.h>
 

@@ -6,19 +6,15 @@
 
 namespace {
 
-constexpr std::int32_t editable = 0x1;
 constexpr std::int32_t lower_case = 0x2;
 constexpr std::int32_t upper_case = 0x4;
-constexpr std::int32_t with_images = 0x8;
 
 constexpr int data_column = 0;
 constexpr int text_column = 1;
 constexpr int image_column = 2;
 
-// Kind words: 2 creation flags, 3 the entry of an editable combo, 4 the store
-// record, 5 the text renderer.
-std::int32_t combo_flags(GadgetRecord *record) { return static_cast<std::int32_t>(record->word[1]); }
-GtkEntry *combo_entry(GadgetRecord *record) { return reinterpret_cast<GtkEntry *>(record->word[2]); }
+std::int32_t combo_flags(GadgetRecord *record) { return static_cast<std::int32_t>(kind_word(record, COMBO_FLAGS_WORD)); }
+GtkEntry *combo_entry(GadgetRecord *record) { return reinterpret_cast<GtkEntry *>(kind_word(record, COMBO_ENTRY_WORD)); }
 
 InsertFilter case_rule(std::int32_t flags) {
     if (flags & lower_case)
@@ -37,8 +33,8 @@ std::string row_text(GtkListStore *store, GtkTreeIter *iter) {
 }
 
 void combo_free(GadgetRecord *record) {
-    store_record_free(reinterpret_cast<StoreRecord *>(record->word[3]));
-    record->word[3] = 0;
+    store_record_free(reinterpret_cast<StoreRecord *>(kind_word(record, STORE_WORD)));
+    kind_word(record, STORE_WORD) = 0;
 }
 
 std::intptr_t combo_get_state(GadgetRecord *record) {
@@ -84,7 +80,7 @@ std::intptr_t combo_add_item(GadgetRecord *record, std::intptr_t position, const
     GtkTreeIter iter;
     gtk_list_store_insert(store, &iter, row);
     gtk_list_store_set(store, &iter, text_column, combo_apply_case(record, text).c_str(), data_column, 0, -1);
-    if (image && (combo_flags(record) & with_images))
+    if (image && (combo_flags(record) & COMBO_IMAGES))
         gtk_list_store_set(store, &iter, image_column, image, -1);
     return 1;
 }
@@ -147,7 +143,7 @@ void on_shown_item_changed(GtkComboBox *combo, gpointer) {
 
 void set_up_entry(GadgetRecord *record, ObjectId id, std::int32_t flags) {
     GtkWidget *entry = gtk_bin_get_child(GTK_BIN(record->widget));
-    record->word[2] = reinterpret_cast<std::intptr_t>(entry);
+    kind_word(record, COMBO_ENTRY_WORD) = reinterpret_cast<std::intptr_t>(entry);
     gtk_entry_set_width_chars(GTK_ENTRY(entry), 0);
     g_object_set_data(G_OBJECT(entry), "kw_id", id_to_pointer(id + 1));
     insert_filter_connect(entry, case_rule(flags));
@@ -161,11 +157,11 @@ std::intptr_t create_combo(ObjectId number, std::int32_t x, std::int32_t y, std:
     GtkListStore *store = gtk_list_store_new(3, G_TYPE_INT, G_TYPE_STRING, GDK_TYPE_PIXBUF);
     if (!event_box || !store)
         return 0;
-    GtkWidget *combo = flags & editable
+    GtkWidget *combo = flags & COMBO_EDITABLE
                            ? gtk_combo_box_new_with_model_and_entry(GTK_TREE_MODEL(store))
                            : gtk_combo_box_new_with_model(GTK_TREE_MODEL(store));
     g_object_unref(store);   // the combo holds it now
-    if (flags & editable) {
+    if (flags & COMBO_EDITABLE) {
         gtk_combo_box_set_entry_text_column(GTK_COMBO_BOX(combo), text_column);
         gtk_cell_layout_clear(GTK_CELL_LAYOUT(combo));
     }
@@ -180,14 +176,14 @@ std::intptr_t create_combo(ObjectId number, std::int32_t x, std::int32_t y, std:
     g_signal_connect(combo, "changed", G_CALLBACK(gadget_on_changed), id_to_pointer(id));
     g_signal_connect(combo, "changed", G_CALLBACK(on_shown_item_changed), nullptr);
     gtk_widget_show_all(event_box);
-    record->word[1] = flags;
-    if (flags & editable)
+    kind_word(record, COMBO_FLAGS_WORD) = flags;
+    if (flags & COMBO_EDITABLE)
         set_up_entry(record, id, flags);
     auto *store_record = store_record_new(store);
     store_record->column_count = 1;
     store_record->columns = g_list_append(nullptr, GINT_TO_POINTER(text_column));
-    record->word[3] = reinterpret_cast<std::intptr_t>(store_record);
-    record->word[4] = reinterpret_cast<std::intptr_t>(text_renderer);
+    kind_word(record, STORE_WORD) = reinterpret_cast<std::intptr_t>(store_record);
+    kind_word(record, COMBO_RENDERER_WORD) = reinterpret_cast<std::intptr_t>(text_renderer);
     return gadget_finish(number, id, record);
 }
 

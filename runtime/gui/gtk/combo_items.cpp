@@ -7,13 +7,10 @@ namespace {
 constexpr int data_column = 0;
 constexpr int text_column = 1;
 constexpr int image_column = 2;
-constexpr std::int32_t with_images = 0x8;
 
-// Kind words: 2 creation flags, 3 the entry of an editable combo, 5 the text
-// renderer.
-GtkWidget *combo_entry(GadgetRecord *record) { return reinterpret_cast<GtkWidget *>(record->word[2]); }
+GtkWidget *combo_entry(GadgetRecord *record) { return reinterpret_cast<GtkWidget *>(kind_word(record, COMBO_ENTRY_WORD)); }
 GtkCellRenderer *combo_text_renderer(GadgetRecord *record) {
-    return reinterpret_cast<GtkCellRenderer *>(record->word[4]);
+    return reinterpret_cast<GtkCellRenderer *>(kind_word(record, COMBO_RENDERER_WORD));
 }
 
 void combo_give_focus(GadgetRecord *record) {
@@ -56,7 +53,7 @@ std::int32_t combo_get_item_data(GadgetRecord *record, Item item) {
 // Only a combo created for images shows them; null removes the image.
 void combo_set_item_image(GadgetRecord *record, Item item, void *image) {
     GtkTreeIter iter;
-    if ((record->word[1] & with_images) && store_row(gadget_store(record), item, &iter))
+    if ((kind_word(record, COMBO_FLAGS_WORD) & COMBO_IMAGES) && store_row(gadget_store(record), item, &iter))
         gtk_list_store_set(gadget_store(record), &iter, image_column, image, -1);
 }
 

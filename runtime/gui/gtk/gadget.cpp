@@ -230,7 +230,7 @@ bool store_row(GtkListStore *store, std::intptr_t row, GtkTreeIter *iter) {
 }
 
 GtkListStore *gadget_store(GadgetRecord *record) {
-    return reinterpret_cast<StoreRecord *>(record->word[3])->store;
+    return reinterpret_cast<StoreRecord *>(kind_word(record, STORE_WORD))->store;
 }
 
 void store_insert_text(GtkListStore *store, int column, std::intptr_t position, const char *text,
@@ -280,13 +280,6 @@ void gadget_free(ObjectId gadget) {
     on_gui_thread([&] { gadget_free_one(gadget); });
 }
 
-std::int32_t gadget_kind(ObjectId gadget) {
-    return on_gui_thread([&] {
-        GadgetRecord *record = gadget_lookup(gadget);
-        return record ? record->gadget_class->kind : 0;
-    });
-}
-
 void *gadget_native_handle(ObjectId gadget) {
     return on_gui_thread([&]() -> void * {
         GadgetRecord *record = gadget_lookup(gadget);
@@ -298,70 +291,6 @@ void gadget_disable(ObjectId gadget, std::int32_t state) {
     on_gui_thread([&] {
         if (GadgetRecord *record = gadget_lookup(gadget))
             gtk_widget_set_sensitive(record->widget, state == 0);
-    });
-}
-
-WideText gadget_get_text(ObjectId gadget) {
-    return with_gadget(gadget, &GadgetClass::get_text,
-                       [](GadgetRecord *record) { return record->gadget_class->get_text(record); });
-}
-
-void gadget_set_text(ObjectId gadget, const WideText &text) {
-    with_gadget(gadget, &GadgetClass::set_text, [&](GadgetRecord *record) {
-        const std::string utf8 = text_to_utf8(text);
-        suspended([&] { record->gadget_class->set_text(record, utf8.c_str()); });
-    });
-}
-
-std::intptr_t gadget_get_state(ObjectId gadget) {
-    return with_gadget(gadget, &GadgetClass::get_state,
-                       [](GadgetRecord *record) { return record->gadget_class->get_state(record); });
-}
-
-void gadget_set_state(ObjectId gadget, std::intptr_t state) {
-    with_gadget(gadget, &GadgetClass::set_state, [&](GadgetRecord *record) {
-        suspended([&] { record->gadget_class->set_state(record, state); });
-    });
-}
-
-std::intptr_t gadget_add_item(ObjectId gadget, std::intptr_t position, const WideText &text) {
-    return gadget_add_item(gadget, position, text, nullptr, 0);
-}
-
-// The kind's form with flags when it has one, else the one without.
-std::intptr_t gadget_add_item(ObjectId gadget, std::intptr_t position, const WideText &text,
-                              void *image, std::int32_t flags) {
-    // A worker replacing an item: its removal of this very item is held.
-    const HeldRemoval replaced = take_held_removal_of(gadget, position);
-    return on_gui_thread([&]() -> std::intptr_t {
-        GadgetRecord *record = gadget_lookup(gadget);
-        if (!record)
-            return 0;
-        const GadgetClass *kind = record->gadget_class;
-        const std::string utf8 = text_to_utf8(text);
-        return suspended([&]() -> std::intptr_t {
-            if (replaced && !image && list_replace_item(record, position, utf8.c_str()))
-                return 1;
-            replaced.carry_out();
-            if (kind->add_item_flags)
-                return kind->add_item_flags(record, position, utf8.c_str(), image, flags);
-            return kind->add_item ? kind->add_item(record, position, utf8.c_str(), image) : 0;
-        });
-    });
-}
-
-WideText gadget_get_item_text(ObjectId gadget, std::intptr_t item, std::int32_t column) {
-    return with_gadget(gadget, &GadgetClass::get_item_text, [&](GadgetRecord *record) {
-        return suspended([&] { return record->gadget_class->get_item_text(record, item, column); });
-    });
-}
-
-std::intptr_t gadget_add_column(ObjectId gadget, std::int32_t position, const WideText &title,
-                                std::int32_t width) {
-    return with_gadget(gadget, &GadgetClass::add_column, [&](GadgetRecord *record) {
-        const std::string utf8 = text_to_utf8(title);
-        return suspended(
-            [&] { return record->gadget_class->add_column(record, position, utf8.c_str(), width); });
     });
 }
 

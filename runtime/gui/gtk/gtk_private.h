@@ -2,9 +2,9 @@
 // hand-over of calls to the event-loop thread and small GLib helpers.
 #pragma once
 
-#include "gui/event_records.h"
+#include "internal/event_queue.h"
 #include "gui/gui.h"
-#include "gui/gui_handover.h"
+#include "internal/gui_handover.h"
 
 #include <gtk/gtk.h>
 
@@ -39,19 +39,8 @@ inline ObjectId pointer_to_id(gconstpointer data) {
 // ---------------------------------------------------------------------------
 // Event-loop thread
 // ---------------------------------------------------------------------------
-// The thread that ran runtime_start owns every GTK object.
-void gui_thread_bind();
-// Wakes every caller waiting on the event-loop thread and dismisses the
-// requesters they wait on; later calls from other threads return at once.
-void gui_thread_shutdown_begin();
-bool gui_thread_shutting_down();
-
-// Waits (any thread but the event-loop one) until done() is true or shut-down
-// began; done() is evaluated under the hand-over lock. Returns done().
-bool gui_wait_until(bool (*done)(void *), void *context);
-// Wakes gui_wait_until callers after state they test was changed by fn, which
-// runs under the hand-over lock.
-void gui_signal(void (*fn)(void *), void *context);
+// The thread that ran gui_init (through runtime_start) owns every GTK object;
+// internal/gui_handover.h hands calls from other threads over to it.
 
 // ---------------------------------------------------------------------------
 // Event queue
@@ -130,8 +119,19 @@ struct GadgetRecord {
     GtkWidget *outer;           // widget put into the layout when not the main one
     const GadgetClass *gadget_class;
     ObjectId window;            // number of the window the gadget was created in
-    std::intptr_t word[5];      // per-kind state, kind words 1 to 5
+    std::intptr_t word[5];      // per-kind state, kind words 1 to 5: see kind_word
 };
+
+// A record's kind word by its number (1 to 5), and what each kind keeps there.
+inline std::intptr_t &kind_word(GadgetRecord *record, int number) { return record->word[number - 1]; }
+inline constexpr int COMBO_FLAGS_WORD = 2;        // combo: its creation flags
+inline constexpr int COMBO_ENTRY_WORD = 3;        // combo: the entry of an editable one
+inline constexpr int STORE_WORD = 4;              // combo and list: their StoreRecord
+inline constexpr int COMBO_RENDERER_WORD = 5;     // combo: the text renderer
+inline constexpr int LIST_SPARE_WORD = 5;         // list: spare model column triples (GList)
+inline constexpr int TEXT_EVENT_BOX_WORD = 5;     // text: the event box that paints it
+inline constexpr int TEXT_COLOUR_WORD = 2;        // kinds with colours: text colour
+inline constexpr int BACKGROUND_COLOUR_WORD = 3;  // kinds with colours: background
 
 // Store of a combo box or a list: model, selection and column map.
 struct StoreRecord {
@@ -162,21 +162,35 @@ GtkWindow *gadget_list_use(GtkWindow *window);
 std::int32_t gadget_width(GadgetRecord *record);
 std::int32_t gadget_height(GadgetRecord *record);
 
-// Looks the gadget up on the event-loop thread and runs fn with its record;
-// the empty value when the gadget or the kind's operation is missing.
-template <class Slot, class Fn>
-auto with_gadget(ObjectId gadget, Slot GadgetClass::*slot, Fn &&fn)
-    -> decltype(fn(std::declval<GadgetRecord *>())) {
-    using Result = decltype(fn(std::declval<GadgetRecord *>()));
-    return on_gui_thread([&]() -> Result {
-        GadgetRecord *record = gadget_lookup(gadget);
-        if (!record || !(record->gadget_class->*slot))
-            return Result();
-        return fn(record);
-    });
+#include "internal/gadget_dispatch.h"
+
+// Integers kept on a widget under a key.
+inline std::intptr_t widget_int(GtkWidget *widget, const char *key) {
+    return reinterpret_cast<std::intptr_t>(g_object_get_data(G_OBJECT(widget), key));
+}
+inline void set_widget_int(GtkWidget *widget, const char *key, std::intptr_t value) {
+    g_object_set_data(G_OBJECT(widget), key, reinterpret_cast<gpointer>(value));
 }
 
-// Fonts and colours (font_color.cpp). The font operations of the kinds whose
+// A window's box and gadget area, and its signals as window events
+// (window_events.cpp); layout_set_colour is window_set_color's gadget area.
+void window_build_content(GtkWidget *window, gpointer id);
+void window_connect_events(GtkWidget *window, gpointer id);
+void layout_set_colour(GtkWidget *layout, std::int32_t colour);
+
+// Texts as the kinds' operations take them: UTF-8.
+struct KindText {
+    std::string utf8;
+    operator const char *() const { return utf8.c_str(); }
+};
+inline KindText kind_text(const WideText &text) { return {text_to_utf8(text)}; }
+// A kind without text operations has no text.
+inline WideText gadget_plain_text(GadgetRecord *) { return {}; }
+inline void gadget_set_plain_text(GadgetRecord *, const WideText &) {}
+// What adding a list row answers, also when a held removal's row is replaced.
+inline constexpr std::intptr_t ROW_ADDED = 1;
+
+// Fonts and colours (font_colour.cpp). The font operations of the kinds whose
 // font lies on their main widget, the colour operations of those that keep
 // colour + 1 in kind words 2 and 3.
 void gadget_override_font(GtkWidget *widget, const PangoFontDescription *font);
@@ -231,6 +245,8 @@ StoreRecord *list_store_record(GadgetRecord *record);
 int model_column_of(StoreRecord *store, std::int32_t column);
 void list_fill_item_slots(GadgetClass &gadget_class);
 void list_column_text_renderer(GtkTreeViewColumn *column, int triple);
+// Turns the view's clicks, selection changes and drags into events (list_events.cpp).
+void list_connect_events(GtkWidget *view, GtkTreeSelection *selection, ObjectId id);
 // Gives the column that becomes the first one the check box and image of
 // each row, and turns the previous first column back into a text column.
 void list_make_first_column(GadgetRecord *record, GtkTreeViewColumn *column, int triple);

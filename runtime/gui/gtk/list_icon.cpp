@@ -2,13 +2,13 @@
 // store in a scrolled window. Every gadget column owns a triple of model
 // columns (text, text colour, background colour); a row's text arrives as one
 // text with the columns separated by line feeds.
-#include "cell_text.h"
+#include "internal/row_cells.h"
 #include "gtk_private.h"
 
 #include <dlfcn.h>
 
 StoreRecord *list_store_record(GadgetRecord *record) {
-    return reinterpret_cast<StoreRecord *>(record->word[3]);
+    return reinterpret_cast<StoreRecord *>(kind_word(record, STORE_WORD));
 }
 
 int model_column_of(StoreRecord *store, std::int32_t column) {
@@ -17,8 +17,6 @@ int model_column_of(StoreRecord *store, std::int32_t column) {
 
 namespace {
 
-constexpr std::int32_t multiple_selection = 0x1;
-constexpr std::int32_t grid_lines = 0x4;
 constexpr std::int32_t reorderable_columns = 0x10;
 
 constexpr int data_column = 0;
@@ -26,18 +24,13 @@ constexpr int checked_column = 1;
 constexpr int image_column = 3;
 constexpr int first_triple = 4;
 
-constexpr std::intptr_t subtype_changed = 0x300;
-constexpr std::intptr_t subtype_drag = 0x800;
-
-enum Pending { none = 0, left_press = 1, right_press = 2, left_double = 3, right_double = 4 };
 
 using SetGridLines = void (*)(GtkTreeView *, int);
 SetGridLines set_grid_lines = nullptr;
 
-// Kind words: 4 the store record, 5 the spare model-column triples.
-GList *spare_triples(GadgetRecord *record) { return reinterpret_cast<GList *>(record->word[4]); }
+GList *spare_triples(GadgetRecord *record) { return reinterpret_cast<GList *>(kind_word(record, LIST_SPARE_WORD)); }
 void set_spare_triples(GadgetRecord *record, GList *spare) {
-    record->word[4] = reinterpret_cast<std::intptr_t>(spare);
+    kind_word(record, LIST_SPARE_WORD) = reinterpret_cast<std::intptr_t>(spare);
 }
 GtkTreeView *list_view(GadgetRecord *record) { return GTK_TREE_VIEW(record->widget); }
 
@@ -253,7 +246,7 @@ WideText list_get_text(GadgetRecord *record) {
 void list_free(GadgetRecord *record) {
     store_record_free(list_store_record(record));
     g_list_free(spare_triples(record));
-    record->word[3] = record->word[4] = 0;
+    kind_word(record, STORE_WORD) = kind_word(record, LIST_SPARE_WORD) = 0;
 }
 
 const GadgetClass *list_class();
@@ -294,133 +287,19 @@ const GadgetClass *list_class() {
     return &table;
 }
 
-// ---------------------------------------------------------------------------
-// Clicks, selection changes and drags
-// ---------------------------------------------------------------------------
-
-int pending_click(GtkWidget *view) {
-    return GPOINTER_TO_INT(g_object_get_data(G_OBJECT(view), "kw_gadget_eventtype"));
-}
-
-void set_pending_click(GtkWidget *view, int pending) {
-    g_object_set_data(G_OBJECT(view), "kw_gadget_eventtype", GINT_TO_POINTER(pending));
-}
-
-// The event's position relative to the view's own window.
-void position_in_view(GtkWidget *view, GdkEventButton *event, int *x, int *y) {
-    int event_x = 0, event_y = 0, view_x = 0, view_y = 0;
-    gdk_window_get_origin(event->window, &event_x, &event_y);
-    gdk_window_get_origin(gtk_widget_get_window(view), &view_x, &view_y);
-    *x = static_cast<int>(event->x) + event_x - view_x;
-    *y = static_cast<int>(event->y) + event_y - view_y;
-}
-
-void report_release(GtkWidget *view, GdkEventButton *event, ObjectId id) {
-    GadgetRecord *record = gadget_lookup(id);
-    const int pending = pending_click(view);
-    set_pending_click(view, none);
-    if (!record)
-        return;
-    int x = 0, y = 0;
-    position_in_view(view, event, &x, &y);
-    const bool inside = x >= 0 && x < gadget_width(record) && y >= 0 && y < gadget_height(record);
-    const bool left = event->button == 1 && (pending == left_press || pending == left_double);
-    const bool right = event->button == 3 && (pending == right_press || pending == right_double);
-    if (inside && (left || right))
-        event_post(EVENT_GADGET, id, gadget_window_of(view), pending - 1);
-}
-
-gboolean on_list_button(GtkWidget *view, GdkEventButton *event, gpointer id) {
-    switch (event->type) {
-    case GDK_BUTTON_PRESS:
-        if (event->button == 1)
-            set_pending_click(view, left_press);
-        if (event->button == 3) {
-            set_pending_click(view, right_press);
-            return TRUE;   // a right click leaves the selection alone
-        }
-        return FALSE;
-    case GDK_2BUTTON_PRESS:
-        if (event->button == 1)
-            set_pending_click(view, left_double);
-        if (event->button == 3) {
-            set_pending_click(view, right_double);
-            return TRUE;
-        }
-        return FALSE;
-    case GDK_BUTTON_RELEASE:
-        report_release(view, event, pointer_to_id(id));
-        return FALSE;
-    default:
-        return FALSE;
-    }
-}
-
-void on_selection_changed(GtkTreeSelection *, gpointer view) {
-    const ObjectId id = pointer_to_id(g_object_get_data(G_OBJECT(view), "kw_id")) - 1;
-    event_post(EVENT_GADGET, id, gadget_window_of(GTK_WIDGET(view)), subtype_changed);
-}
-
-struct DragWatch {
-    ObjectId gadget;
-    std::int32_t pressed;
-    std::int32_t reported;
-    std::int32_t x, y;
-};
-
-gboolean on_drag_press(GtkWidget *view, GdkEventButton *event, gpointer data) {
-    auto *drag = static_cast<DragWatch *>(data);
-    if (event->button == 1 && event->window == gtk_tree_view_get_bin_window(GTK_TREE_VIEW(view)))
-        *drag = {drag->gadget, 1, 0, static_cast<std::int32_t>(event->x),
-                 static_cast<std::int32_t>(event->y)};
-    return FALSE;
-}
-
-gboolean on_drag_release(GtkWidget *, GdkEventButton *, gpointer data) {
-    static_cast<DragWatch *>(data)->pressed = 0;
-    return FALSE;
-}
-
-gboolean on_drag_motion(GtkWidget *view, GdkEventMotion *event, gpointer data) {
-    auto *drag = static_cast<DragWatch *>(data);
-    const auto buttons = event->state & (GDK_BUTTON1_MASK | GDK_BUTTON2_MASK | GDK_BUTTON3_MASK |
-                                         GDK_BUTTON4_MASK | GDK_BUTTON5_MASK);
-    if (drag->pressed && !drag->reported && buttons == GDK_BUTTON1_MASK &&
-        gtk_drag_check_threshold(view, drag->x, drag->y, static_cast<int>(event->x),
-                                 static_cast<int>(event->y))) {
-        event_post(EVENT_GADGET, drag->gadget, gadget_window_of(view), subtype_drag);
-        drag->reported = 1;
-    }
-    return FALSE;
-}
-
-void install_drag_watch(GtkWidget *view, ObjectId id) {
-    gtk_widget_add_events(view, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
-                                    GDK_BUTTON_MOTION_MASK);
-    auto *drag = new DragWatch{id, 0, 0, 0, 0};
-    g_signal_connect(view, "button-press-event", G_CALLBACK(on_drag_press), drag);
-    g_signal_connect(view, "button-release-event", G_CALLBACK(on_drag_release), drag);
-    g_signal_connect_data(view, "motion-notify-event", G_CALLBACK(on_drag_motion), drag,
-                          [](gpointer data, GClosure *) { delete static_cast<DragWatch *>(data); },
-                          GConnectFlags(0));
-}
-
 void on_scrolled(GtkAdjustment *, gpointer view) { gtk_widget_queue_draw(GTK_WIDGET(view)); }
 
 void set_up_view(GtkWidget *view, GtkWidget *scrolled, ObjectId id, std::int32_t flags) {
     GtkTreeSelection *selection = gtk_tree_view_get_selection(GTK_TREE_VIEW(view));
-    gtk_tree_selection_set_mode(selection, flags & multiple_selection ? GTK_SELECTION_MULTIPLE
+    gtk_tree_selection_set_mode(selection, flags & LIST_ICON_MULTIPLE_SELECTION ? GTK_SELECTION_MULTIPLE
                                                                       : GTK_SELECTION_SINGLE);
-    if ((flags & grid_lines) && set_grid_lines) {
+    if ((flags & LIST_ICON_GRID_LINES) && set_grid_lines) {
         set_grid_lines(GTK_TREE_VIEW(view), GTK_TREE_VIEW_GRID_LINES_BOTH);
         GtkAdjustment *vertical = gtk_scrolled_window_get_vadjustment(GTK_SCROLLED_WINDOW(scrolled));
         g_signal_connect(vertical, "value-changed", G_CALLBACK(on_scrolled), view);
     }
     g_object_set_data(G_OBJECT(view), "kw_gadget_flags", GINT_TO_POINTER(flags));
-    g_signal_connect(view, "button-press-event", G_CALLBACK(on_list_button), id_to_pointer(id));
-    g_signal_connect(view, "button-release-event", G_CALLBACK(on_list_button), id_to_pointer(id));
-    g_signal_connect(selection, "changed", G_CALLBACK(on_selection_changed), view);
-    install_drag_watch(view, id);
+    list_connect_events(view, selection, id);
 }
 
 GtkListStore *initial_store() {
@@ -459,7 +338,7 @@ std::intptr_t create_list(ObjectId number, std::int32_t x, std::int32_t y, std::
     set_up_view(view, scrolled, id, flags);
     auto *store_record = store_record_new(store);
     store_record->selection = gtk_tree_view_get_selection(GTK_TREE_VIEW(view));
-    record->word[3] = reinterpret_cast<std::intptr_t>(store_record);
+    kind_word(record, STORE_WORD) = reinterpret_cast<std::intptr_t>(store_record);
     set_spare_triples(record, g_list_append(nullptr, GINT_TO_POINTER(first_triple)));
     const std::intptr_t result = gadget_finish(number, id, record);
     list_add_column(record, 0, text_to_utf8(title).c_str(), title_width);

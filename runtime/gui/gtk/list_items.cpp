@@ -2,7 +2,7 @@
 // images, column widths and removal, fonts. Model columns 0 to 3 hold each
 // row's data, check box, third state and image; every gadget column owns a
 // triple (text, text colour, background colour) from model column 4 on.
-#include "cell_text.h"
+#include "internal/row_cells.h"
 #include "gtk_private.h"
 
 #include <algorithm>
@@ -10,20 +10,13 @@
 
 namespace {
 
-constexpr std::int32_t check_boxes = 0x2;
-constexpr std::int32_t three_state = 0x8;
 
 constexpr int data_column = 0;
 constexpr int checked_column = 1;
 constexpr int inconsistent_column = 2;
 constexpr int image_column = 3;
 
-constexpr std::intptr_t state_selected = 0x1;
-constexpr std::intptr_t state_checked = 0x2;
-constexpr std::intptr_t state_inconsistent = 0x4;
 
-constexpr std::int32_t attribute_columns = 3;
-constexpr std::int32_t item_attribute_width = 1;
 
 constexpr std::intptr_t subtype_changed = 0x300;
 
@@ -75,11 +68,11 @@ std::intptr_t list_get_item_state(GadgetRecord *record, Item item) {
                        inconsistent_column, &inconsistent, -1);
     std::intptr_t state = 0;
     if (gtk_tree_selection_iter_is_selected(list_store_record(record)->selection, &iter))
-        state |= state_selected;
+        state |= ITEM_SELECTED;
     if (inconsistent)
-        state |= state_inconsistent;
+        state |= ITEM_INCONSISTENT;
     else if (checked)
-        state |= state_checked;
+        state |= ITEM_CHECKED;
     return state;
 }
 
@@ -88,12 +81,12 @@ void list_set_item_state(GadgetRecord *record, Item item, std::intptr_t state) {
     if (!store_row(store_of(record), item, &iter))
         return;
     GtkTreeSelection *selection = list_store_record(record)->selection;
-    if (state & state_selected)
+    if (state & ITEM_SELECTED)
         gtk_tree_selection_select_iter(selection, &iter);
     else
         gtk_tree_selection_unselect_iter(selection, &iter);
-    const bool inconsistent = (list_flags(record->widget) & three_state) && (state & state_inconsistent);
-    const bool checked = (state & state_checked) && !inconsistent;
+    const bool inconsistent = (list_flags(record->widget) & LIST_ICON_THIRD_STATE) && (state & ITEM_INCONSISTENT);
+    const bool checked = (state & ITEM_CHECKED) && !inconsistent;
     gtk_list_store_set(store_of(record), &iter, checked_column, checked, inconsistent_column,
                        inconsistent, -1);
 }
@@ -173,7 +166,7 @@ void list_set_item_image(GadgetRecord *record, Item item, void *image) {
 // Colours
 // ---------------------------------------------------------------------------
 
-GdkColor gdk_color_of(std::int32_t colour) {
+GdkColor gdk_colour_of(std::int32_t colour) {
     return {0, static_cast<guint16>((colour & 0xFF) * 256), static_cast<guint16>(colour & 0xFF00),
             static_cast<guint16>(((colour >> 16) & 0xFF) * 256)};
 }
@@ -189,7 +182,7 @@ void list_set_item_color(GadgetRecord *record, Item item, std::int32_t type, std
         return;
     if (column != -1 && !valid_column(record, column))
         return;
-    const GdkColor value = gdk_color_of(colour);
+    const GdkColor value = gdk_colour_of(colour);
     const GdkColor *given = colour == GADGET_COLOR_DEFAULT ? nullptr : &value;
     const std::int32_t first = column == -1 ? 0 : column;
     const std::int32_t last = column == -1 ? list_store_record(record)->column_count - 1 : column;
@@ -224,13 +217,13 @@ void list_set_color(GadgetRecord *record, std::int32_t type, std::int32_t colour
 // ---------------------------------------------------------------------------
 
 std::intptr_t list_get_attribute(GadgetRecord *record, std::int32_t attribute) {
-    return attribute == attribute_columns ? list_store_record(record)->column_count : 0;
+    return attribute == LIST_ATTRIBUTE_COLUMN_COUNT ? list_store_record(record)->column_count : 0;
 }
 
 std::intptr_t list_get_item_attribute(GadgetRecord *record, Item, std::int32_t attribute,
                                       std::int32_t column) {
     GtkTreeViewColumn *header = gtk_tree_view_get_column(view_of(record), column);
-    if (attribute != item_attribute_width || !header || !gtk_tree_view_column_get_visible(header))
+    if (attribute != LIST_ATTRIBUTE_COLUMN_WIDTH || !header || !gtk_tree_view_column_get_visible(header))
         return 0;
     const int width = gtk_tree_view_column_get_width(header);
     return width > 0 ? width : gtk_tree_view_column_get_fixed_width(header);
@@ -240,7 +233,7 @@ std::intptr_t list_get_item_attribute(GadgetRecord *record, Item, std::int32_t a
 void list_set_item_attribute(GadgetRecord *record, Item, std::int32_t attribute,
                              std::intptr_t value, std::int32_t column) {
     GtkTreeViewColumn *header = gtk_tree_view_get_column(view_of(record), column);
-    if (attribute != item_attribute_width || !header)
+    if (attribute != LIST_ATTRIBUTE_COLUMN_WIDTH || !header)
         return;
     gtk_tree_view_column_set_visible(header, value >= 1);
     if (value >= 1)
@@ -258,8 +251,8 @@ void remove_one_column(GadgetRecord *record, std::int32_t column) {
     store->columns = g_list_delete_link(store->columns, g_list_nth(store->columns, static_cast<guint>(column)));
     --store->column_count;
     // The triple is taken again by the next column added.
-    auto *spare = reinterpret_cast<GList *>(record->word[4]);
-    record->word[4] = reinterpret_cast<std::intptr_t>(g_list_prepend(spare, GINT_TO_POINTER(triple)));
+    auto *spare = reinterpret_cast<GList *>(kind_word(record, LIST_SPARE_WORD));
+    kind_word(record, LIST_SPARE_WORD) = reinterpret_cast<std::intptr_t>(g_list_prepend(spare, GINT_TO_POINTER(triple)));
     if (column == 0 && store->column_count > 0)
         list_make_first_column(record, gtk_tree_view_get_column(view_of(record), 0),
                                model_column_of(store, 0));
@@ -297,7 +290,7 @@ void on_toggled(GtkCellRendererToggle *, char *path, gpointer view) {
     gboolean checked = FALSE, inconsistent = FALSE;
     gtk_tree_model_get(GTK_TREE_MODEL(store_of(record)), &iter, checked_column, &checked,
                        inconsistent_column, &inconsistent, -1);
-    checked = (list_flags(GTK_WIDGET(view)) & three_state) && inconsistent ? TRUE : !checked;
+    checked = (list_flags(GTK_WIDGET(view)) & LIST_ICON_THIRD_STATE) && inconsistent ? TRUE : !checked;
     gtk_list_store_set(store_of(record), &iter, checked_column, checked, inconsistent_column, FALSE, -1);
     gadget_post_event(GTK_WIDGET(view), subtype_changed);
 }
@@ -320,12 +313,12 @@ void list_make_first_column(GadgetRecord *record, GtkTreeViewColumn *column, int
     }
     gtk_tree_view_column_clear(column);
     const std::int32_t flags = list_flags(record->widget);
-    if (flags & check_boxes) {
+    if (flags & LIST_ICON_CHECK_BOXES) {
         GtkCellRenderer *toggle = gtk_cell_renderer_toggle_new();
         gtk_tree_view_column_pack_start(column, toggle, FALSE);
         gtk_tree_view_column_set_attributes(column, toggle, "active", checked_column,
                                             "cell-background-gdk", triple + 2, nullptr);
-        if (flags & three_state)
+        if (flags & LIST_ICON_THIRD_STATE)
             gtk_tree_view_column_add_attribute(column, toggle, "inconsistent", inconsistent_column);
         g_signal_connect(toggle, "toggled", G_CALLBACK(on_toggled), view);
     }

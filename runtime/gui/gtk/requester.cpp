@@ -2,7 +2,7 @@
 // file choosers with a filter list.
 #include "gtk_private.h"
 
-#include "gui/chosen_files.h"
+#include "internal/chosen_files.h"
 
 namespace {
 

@@ -1,8 +1,5 @@
-// Start-up and shut-down of the runtime in its fixed order.
+// Start-up and shut-down of the GTK toolkit and its parts, in their fixed order.
 #include "gtk_private.h"
-
-#include "file/file.h"
-#include "serial/serial.h"
 
 #include <X11/Xlib.h>
 
@@ -36,17 +33,14 @@ void toolkit_init(int argc, char **argv) {
     toolkit_started = true;
 }
 
-void runtime_start(int argc, char **argv) {
+void gui_init(int argc, char **argv) {
     gui_thread_bind();
     locale_init();
     toolkit_init(argc, argv);
     event_system_init();
     window_system_init();
     gadget_system_init();
-    serial_init();
     statusbar_system_init();
-    thread_init();
-    file_init();
 }
 
 void toolkit_shutdown_begin() {
@@ -56,17 +50,14 @@ void toolkit_shutdown_begin() {
         return;
     }
     // Asked from another thread: the event loop dismisses the requesters when
-    // it next runs; runtime_stop does it as well should the loop not run again.
+    // it next runs; gui_shutdown does it as well should the loop not run again.
     g_idle_add([](gpointer) -> gboolean {
         requester_dismiss_pending();
         return G_SOURCE_REMOVE;
     }, nullptr);
 }
 
-void runtime_stop() {
-    file_shutdown();
-    thread_shutdown();
-    serial_shutdown();
+void gui_shutdown() {
     if (gui_thread_is_current())
         requester_dismiss_pending();
     window_close_all();

@@ -15,10 +15,6 @@ ObjectRegistry *statusbar_registry = nullptr;
 // Where statusbar_add_field adds: the newest status bar.
 GtkWidget *current_box = nullptr;
 
-constexpr std::int32_t raised_border = 0x1;
-constexpr std::int32_t no_border = 0x2;
-constexpr std::int32_t image_centred = 0x4;
-constexpr std::int32_t image_right = 0x8;
 constexpr int field_padding = 2;   // on each side of a field
 
 void on_box_destroy(GtkWidget *box, gpointer data) {
@@ -113,8 +109,8 @@ GtkWidget *field_frame(ObjectId statusbar, std::int32_t field) {
 }
 
 void set_border(GtkWidget *frame, std::int32_t flags) {
-    const GtkShadowType shadow = flags & no_border       ? GTK_SHADOW_NONE
-                                 : flags & raised_border ? GTK_SHADOW_OUT
+    const GtkShadowType shadow = flags & STATUSBAR_BORDER_NONE       ? GTK_SHADOW_NONE
+                                 : flags & STATUSBAR_BORDER_RAISED ? GTK_SHADOW_OUT
                                                          : GTK_SHADOW_IN;
     gtk_frame_set_shadow_type(GTK_FRAME(frame), shadow);
 }
@@ -136,8 +132,8 @@ void image_on_gui_thread(ObjectId statusbar, std::int32_t field, void *image, st
         replace_content(frame, gtk_label_new(""));
     } else {
         GtkWidget *picture = gtk_image_new_from_pixbuf(static_cast<GdkPixbuf *>(image));
-        gtk_widget_set_halign(picture, flags & image_centred ? GTK_ALIGN_CENTER
-                                       : flags & image_right ? GTK_ALIGN_END
+        gtk_widget_set_halign(picture, flags & STATUSBAR_IMAGE_CENTRED ? GTK_ALIGN_CENTER
+                                       : flags & STATUSBAR_IMAGE_RIGHT ? GTK_ALIGN_END
                                                              : GTK_ALIGN_START);
         replace_content(frame, picture);
     }

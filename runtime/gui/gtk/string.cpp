@@ -9,15 +9,10 @@
 namespace {
 
 constexpr std::int32_t password = 0x1;
-constexpr std::int32_t read_only = 0x2;
 constexpr std::int32_t upper_case = 0x4;
 constexpr std::int32_t lower_case = 0x8;
-constexpr std::int32_t digits_only = 0x10;
 constexpr std::int32_t no_frame = 0x20;
-constexpr std::int32_t popup_completion = 0x40;
 constexpr std::int32_t inline_completion = 0x80;
-
-constexpr std::int32_t attribute_max_length = 1;
 
 void on_insert_text(GtkEditable *editable, const char *text, int length, int *position,
                     gpointer filter) {
@@ -46,12 +41,12 @@ void string_set_text(GadgetRecord *record, const char *text) {
 }
 
 std::intptr_t string_get_attribute(GadgetRecord *record, std::int32_t attribute) {
-    return attribute == attribute_max_length ? gtk_entry_get_max_length(GTK_ENTRY(record->widget))
+    return attribute == GADGET_ATTRIBUTE_MAX_LENGTH ? gtk_entry_get_max_length(GTK_ENTRY(record->widget))
                                              : 0;
 }
 
 void string_set_attribute(GadgetRecord *record, std::int32_t attribute, std::intptr_t value) {
-    if (attribute != attribute_max_length)
+    if (attribute != GADGET_ATTRIBUTE_MAX_LENGTH)
         return;
     const auto limit = static_cast<int>(std::clamp<std::intptr_t>(value, 1, G_MAXINT));
     gtk_entry_set_max_length(GTK_ENTRY(record->widget), limit);
@@ -88,7 +83,7 @@ InsertFilter filter_of(std::int32_t flags) {
         return InsertFilter::upper_case;
     if (flags & lower_case)
         return InsertFilter::lower_case;
-    if (flags & digits_only)
+    if (flags & STRING_NUMERIC)
         return InsertFilter::digits_only;
     return InsertFilter::none;
 }
@@ -100,15 +95,15 @@ std::intptr_t create_string(ObjectId number, std::int32_t x, std::int32_t y, std
         return 0;
     if (flags & password)
         gtk_entry_set_visibility(GTK_ENTRY(entry), FALSE);
-    if (flags & read_only)
+    if (flags & STRING_READ_ONLY)
         gtk_editable_set_editable(GTK_EDITABLE(entry), FALSE);
     if (flags & no_frame)
         gtk_entry_set_has_frame(GTK_ENTRY(entry), FALSE);
     insert_filter_connect(entry, filter_of(flags));
     gtk_entry_set_width_chars(GTK_ENTRY(entry), 0);
-    const bool with_completion = flags & (popup_completion | inline_completion);
+    const bool with_completion = flags & (STRING_COMPLETION | inline_completion);
     if (with_completion)
-        completion_attach(entry, (flags & popup_completion) != 0);
+        completion_attach(entry, (flags & STRING_COMPLETION) != 0);
     ObjectId id = 0;
     GadgetRecord *record = gadget_place(number, &id, entry, nullptr, string_class(with_completion),
                                         x, y, width, height);

@@ -17,7 +17,7 @@ void text_set_text(GadgetRecord *record, const char *text) {
 }
 
 GtkWidget *text_event_box(GadgetRecord *record) {
-    return reinterpret_cast<GtkWidget *>(record->word[4]);
+    return reinterpret_cast<GtkWidget *>(kind_word(record, TEXT_EVENT_BOX_WORD));
 }
 
 // The event box draws a background of its own only while one is set.
@@ -65,7 +65,7 @@ std::intptr_t create_text(ObjectId number, std::int32_t x, std::int32_t y, std::
     GadgetRecord *record = gadget_place(number, &id, label, box, text_class(), x, y, width, height);
     if (!record)
         return 0;
-    record->word[4] = reinterpret_cast<std::intptr_t>(event_box);
+    kind_word(record, TEXT_EVENT_BOX_WORD) = reinterpret_cast<std::intptr_t>(event_box);
     const float x_align = flags & align_right ? 1.0f : flags & align_center ? 0.5f : 0.0f;
     gtk_label_set_xalign(GTK_LABEL(label), x_align);
     gtk_label_set_yalign(GTK_LABEL(label), 0.0f);

@@ -8,151 +8,15 @@ namespace {
 
 ObjectRegistry *window_registry = nullptr;
 
-constexpr std::int32_t open_invisible = 0x1;
-constexpr std::int32_t sizeable = 0x2;
-constexpr std::int32_t system_menu = 0x4;
 constexpr std::int32_t maximize_gadget = 0x10;
-constexpr std::int32_t minimize_gadget = 0x20;
-constexpr std::int32_t screen_centered = 0x40;
 constexpr std::int32_t borderless = 0x80;
-constexpr std::int32_t window_centered = 0x100;
-constexpr std::int32_t open_maximized = 0x200;
-constexpr std::int32_t open_minimized = 0x400;
 constexpr std::int32_t tool_window = 0x800;
 constexpr std::int32_t keep_gadget_list = 0x1000;
 constexpr std::int32_t no_activate = 0x2000;
 
-constexpr std::int32_t event_close = 2;
-constexpr std::int32_t event_repaint = 4;
-constexpr std::int32_t event_moved = 5;
-constexpr std::int32_t event_resized = 6;
-constexpr std::int32_t event_activated = 7;
-constexpr std::int32_t event_deactivated = 8;
-constexpr std::int32_t event_minimized = 12;
-constexpr std::int32_t event_maximized = 13;
-constexpr std::int32_t event_restored = 14;
-constexpr std::int32_t event_right_click = 16;
-constexpr std::int32_t event_left_click = 17;
-constexpr std::int32_t event_left_double_click = 18;
-constexpr std::int32_t event_mouse_moved = 24;
-
 const char window_css[] =
     "button, entry {min-height: 20px;} tab {min-height: 20px;} button, scale {padding-bottom: "
     "2px; padding-left: 2px; padding-right: 2px; padding-top: 2px} ";
-
-void post(std::int32_t code, gpointer window) { event_post(code, 0, pointer_to_id(window), 0); }
-
-std::intptr_t get_int(GtkWidget *window, const char *key) {
-    return reinterpret_cast<std::intptr_t>(g_object_get_data(G_OBJECT(window), key));
-}
-
-void set_int(GtkWidget *window, const char *key, std::intptr_t value) {
-    g_object_set_data(G_OBJECT(window), key, reinterpret_cast<gpointer>(value));
-}
-
-gboolean on_delete(GtkWidget *, GdkEvent *, gpointer window) {
-    post(event_close, window);
-    return TRUE;   // the application decides when the window goes
-}
-
-gboolean on_configure(GtkWidget *widget, GdkEventConfigure *event, gpointer window) {
-    int width = 0, height = 0;
-    gtk_window_get_size(GTK_WINDOW(widget), &width, &height);
-    if (width != get_int(widget, "kw_previous_width") ||
-        height != get_int(widget, "kw_previous_height")) {
-        set_int(widget, "kw_previous_width", width);
-        set_int(widget, "kw_previous_height", height);
-        post(event_resized, window);
-    }
-    if (std::intptr_t pending = get_int(widget, "kw_window_state_event")) {
-        post(static_cast<std::int32_t>(pending), window);
-        set_int(widget, "kw_window_state_event", 0);
-    }
-    if (event->x != get_int(widget, "kw_previous_x") ||
-        event->y != get_int(widget, "kw_previous_y")) {
-        set_int(widget, "kw_previous_x", event->x);
-        set_int(widget, "kw_previous_y", event->y);
-        post(event_moved, window);
-    }
-    return FALSE;
-}
-
-gboolean on_window_state(GtkWidget *widget, GdkEventWindowState *event, gpointer window) {
-    const GdkWindowState state = event->new_window_state;
-    const bool iconified = state & GDK_WINDOW_STATE_ICONIFIED;
-    const bool maximized = state & GDK_WINDOW_STATE_MAXIMIZED;
-    if (event->changed_mask & GDK_WINDOW_STATE_ICONIFIED) {
-        if (iconified)
-            post(event_minimized, window);
-        else if (!maximized)
-            post(event_restored, window);
-        else   // reported with the configure-event that follows
-            set_int(widget, "kw_window_state_event", event_maximized);
-    } else if (event->changed_mask & GDK_WINDOW_STATE_MAXIMIZED) {
-        if (!maximized)
-            post(event_restored, window);
-        else
-            set_int(widget, "kw_window_state_event", event_maximized);
-    }
-    return FALSE;
-}
-
-gboolean on_focus_in(GtkWidget *, GdkEvent *, gpointer window) {
-    post(event_activated, window);
-    return FALSE;
-}
-
-gboolean on_focus_out(GtkWidget *, GdkEvent *, gpointer window) {
-    post(event_deactivated, window);
-    return FALSE;
-}
-
-gboolean on_motion(GtkWidget *, GdkEvent *, gpointer window) {
-    post(event_mouse_moved, window);
-    return FALSE;
-}
-
-// The gadget area's own colour (window_set_color), stored as colour + 1 so
-// that 0 leaves the theme's background. GtkLayout paints no background of its
-// own, so it is painted here, under the gadgets the layout draws next.
-constexpr char layout_colour_key[] = "kw_layout_colour";
-
-void paint_layout_colour(GtkWidget *layout, cairo_t *cr) {
-    const auto stored = get_int(layout, layout_colour_key);
-    if (stored == 0)
-        return;
-    const auto colour = static_cast<std::uint32_t>(stored - 1);
-    cairo_set_source_rgb(cr, (colour & 0xFF) / 255.0, ((colour >> 8) & 0xFF) / 255.0,
-                         ((colour >> 16) & 0xFF) / 255.0);
-    cairo_paint(cr);
-}
-
-gboolean on_layout_draw(GtkWidget *layout, cairo_t *cr, gpointer window) {
-    paint_layout_colour(layout, cr);
-    post(event_repaint, window);
-    GtkWidget *top = gtk_widget_get_toplevel(layout);
-    if (get_int(top, "kw_restore_focus")) {
-        // A window opened without taking focus may take it once it is drawn.
-        set_int(top, "kw_restore_focus", 0);
-        // The timer holds the window, which may be closed before it fires.
-        g_timeout_add_full(G_PRIORITY_DEFAULT, 50, [](gpointer w) -> gboolean {
-            if (gtk_widget_get_realized(GTK_WIDGET(w)))
-                gtk_window_set_accept_focus(GTK_WINDOW(w), TRUE);
-            return G_SOURCE_REMOVE;
-        }, g_object_ref(top), g_object_unref);
-    }
-    return FALSE;
-}
-
-gboolean on_layout_button(GtkWidget *, GdkEventButton *event, gpointer window) {
-    if (event->type == GDK_BUTTON_RELEASE && event->button == 1)
-        post(event_left_click, window);
-    else if (event->type == GDK_BUTTON_RELEASE && event->button == 3)
-        post(event_right_click, window);
-    else if (event->type == GDK_2BUTTON_PRESS && event->button == 1)
-        post(event_left_double_click, window);
-    return FALSE;
-}
 
 void on_destroy(GtkWidget *widget, gpointer window) {
     ObjectId id = pointer_to_id(window);
@@ -170,14 +34,14 @@ void on_destroy(GtkWidget *widget, gpointer window) {
 // Resizability comes from the flags as given: a tool window loses its
 // maximise gadget and opening states, not the resizing they asked for.
 bool is_resizable(std::int32_t flags) {
-    return flags & (sizeable | maximize_gadget | open_maximized);
+    return flags & (WINDOW_SIZEABLE | maximize_gadget | WINDOW_STATE_MAXIMIZED);
 }
 
 std::int32_t effective_flags(std::int32_t x, std::int32_t y, std::int32_t flags) {
     if (x == NOT_GIVEN || y == NOT_GIVEN)
-        flags |= screen_centered;
+        flags |= WINDOW_SCREEN_CENTERED;
     if (flags & tool_window)
-        flags &= ~(maximize_gadget | minimize_gadget | open_maximized | open_minimized);
+        flags &= ~(maximize_gadget | WINDOW_MINIMIZE_GADGET | WINDOW_STATE_MAXIMIZED | WINDOW_STATE_MINIMIZED);
     return flags;
 }
 
@@ -188,9 +52,9 @@ void set_decorations(GtkWidget *window, std::int32_t flags, bool resizable) {
         decorations = GDK_DECOR_BORDER | GDK_DECOR_TITLE;
         if (resizable)
             decorations |= GDK_DECOR_RESIZEH;
-        if (flags & system_menu)
+        if (flags & WINDOW_SYSTEM_MENU)
             decorations |= GDK_DECOR_MENU;
-        if (flags & minimize_gadget)
+        if (flags & WINDOW_MINIMIZE_GADGET)
             decorations |= GDK_DECOR_MINIMIZE;
         if (flags & maximize_gadget)
             decorations |= GDK_DECOR_MAXIMIZE;
@@ -198,7 +62,7 @@ void set_decorations(GtkWidget *window, std::int32_t flags, bool resizable) {
     int functions = GDK_FUNC_MOVE | GDK_FUNC_CLOSE;
     if (resizable)
         functions |= GDK_FUNC_RESIZE;
-    if (flags & minimize_gadget)
+    if (flags & WINDOW_MINIMIZE_GADGET)
         functions |= GDK_FUNC_MINIMIZE;
     if (flags & maximize_gadget)
         functions |= GDK_FUNC_MAXIMIZE;
@@ -209,48 +73,28 @@ void set_decorations(GtkWidget *window, std::int32_t flags, bool resizable) {
 // Centres on the screen, or on the parent's frame (nothing without a parent).
 void window_center(GtkWidget *window, std::int32_t flags, GtkWidget *parent) {
     GdkRectangle area{};
-    if (flags & screen_centered) {
+    if (flags & WINDOW_SCREEN_CENTERED) {
         GdkScreen *screen = gtk_widget_get_screen(window);
         G_GNUC_BEGIN_IGNORE_DEPRECATIONS
         area.width = gdk_screen_get_width(screen);
         area.height = gdk_screen_get_height(screen);
         G_GNUC_END_IGNORE_DEPRECATIONS
-    } else if ((flags & window_centered) && parent && gtk_widget_get_window(parent)) {
+    } else if ((flags & WINDOW_PARENT_CENTERED) && parent && gtk_widget_get_window(parent)) {
         gdk_window_get_frame_extents(gtk_widget_get_window(parent), &area);
     } else {
         return;
     }
-    const auto width = static_cast<int>(get_int(window, "kw_previous_width"));
-    const auto height = static_cast<int>(get_int(window, "kw_previous_height"));
+    const auto width = static_cast<int>(widget_int(window, "kw_previous_width"));
+    const auto height = static_cast<int>(widget_int(window, "kw_previous_height"));
     gtk_window_move(GTK_WINDOW(window), area.x + area.width / 2 - width / 2,
                     area.y + area.height / 2 - height / 2);
-}
-
-void build_content(GtkWidget *window, gpointer id) {
-    GtkWidget *vbox = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
-    gtk_container_add(GTK_CONTAINER(window), vbox);
-    g_object_set_data(G_OBJECT(window), "kw_vbox", vbox);
-    GtkWidget *layout = gtk_layout_new(nullptr, nullptr);
-    gtk_box_pack_start(GTK_BOX(vbox), layout, TRUE, TRUE, 0);
-    g_object_set_data(G_OBJECT(window), "kw_gadgetlist_container", layout);
-    g_object_set_data(G_OBJECT(window), "kw_gadgetlist", layout);
-    gtk_widget_add_events(layout, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK);
-    g_signal_connect(layout, "draw", G_CALLBACK(on_layout_draw), id);
-    g_signal_connect(layout, "button-press-event", G_CALLBACK(on_layout_button), id);
-    g_signal_connect(layout, "button-release-event", G_CALLBACK(on_layout_button), id);
-    gtk_widget_show_all(vbox);
 }
 
 void connect_window(GtkWidget *window, ObjectId number) {
     gpointer id = id_to_pointer(number);
     g_signal_connect(window, "destroy", G_CALLBACK(on_destroy), id);
-    g_signal_connect(window, "configure-event", G_CALLBACK(on_configure), id);
-    g_signal_connect(window, "window-state-event", G_CALLBACK(on_window_state), id);
     g_object_set_data(G_OBJECT(window), "kw_id", id);
-    g_signal_connect(window, "delete-event", G_CALLBACK(on_delete), id);
-    g_signal_connect(window, "focus-in-event", G_CALLBACK(on_focus_in), id);
-    g_signal_connect(window, "focus-out-event", G_CALLBACK(on_focus_out), id);
-    g_signal_connect(window, "motion-notify-event", G_CALLBACK(on_motion), id);
+    window_connect_events(window, id);
 }
 
 GtkCssProvider *add_window_style(GtkWidget *window) {
@@ -262,10 +106,10 @@ GtkCssProvider *add_window_style(GtkWidget *window) {
 }
 
 void apply_window_state(GtkWidget *window, std::int32_t state) {
-    if (state == 512) {
+    if (state == WINDOW_STATE_MAXIMIZED) {
         gtk_window_maximize(GTK_WINDOW(window));
         gtk_window_deiconify(GTK_WINDOW(window));
-    } else if (state == 1024) {
+    } else if (state == WINDOW_STATE_MINIMIZED) {
         gtk_window_iconify(GTK_WINDOW(window));
     } else {
         gtk_window_unmaximize(GTK_WINDOW(window));
@@ -292,9 +136,9 @@ std::intptr_t open_on_gui_thread(ObjectId number, std::int32_t x, std::int32_t y
     g_object_set_data(G_OBJECT(window), "Window", window);
     gtk_window_set_title(GTK_WINDOW(window), text_to_utf8(title).c_str());
     gtk_window_set_default_size(GTK_WINDOW(window), width, height);
-    set_int(window, "kw_previous_width", width);
-    set_int(window, "kw_previous_height", height);
-    if (!(flags & (screen_centered | window_centered)))
+    set_widget_int(window, "kw_previous_width", width);
+    set_widget_int(window, "kw_previous_height", height);
+    if (!(flags & (WINDOW_SCREEN_CENTERED | WINDOW_PARENT_CENTERED)))
         gtk_window_move(GTK_WINDOW(window), x, y);
     if (resizable) {
         gtk_widget_set_size_request(window, 30, 30);
@@ -310,7 +154,7 @@ std::intptr_t open_on_gui_thread(ObjectId number, std::int32_t x, std::int32_t y
     }
     set_decorations(window, flags, resizable);
     window_center(window, flags, parent);
-    build_content(window, id_to_pointer(id));
+    window_build_content(window, id_to_pointer(id));
     if (parent)
         gtk_window_set_transient_for(GTK_WINDOW(window), GTK_WINDOW(parent));
     connect_window(window, id);
@@ -318,14 +162,14 @@ std::intptr_t open_on_gui_thread(ObjectId number, std::int32_t x, std::int32_t y
     *record = {window, parent, gtk_accel_group_new(), flags, add_window_style(window)};
     g_object_set_data(G_OBJECT(window), "kw_accelerators", record->accelerators);
     gtk_window_add_accel_group(GTK_WINDOW(window), record->accelerators);
-    if (flags & open_maximized)
+    if (flags & WINDOW_STATE_MAXIMIZED)
         apply_window_state(window, 512);
-    else if (flags & open_minimized)
+    else if (flags & WINDOW_STATE_MINIMIZED)
         apply_window_state(window, 1024);
-    if (!(flags & open_invisible)) {
+    if (!(flags & WINDOW_INVISIBLE)) {
         if (flags & no_activate) {
             gtk_window_set_accept_focus(GTK_WINDOW(window), FALSE);
-            set_int(window, "kw_restore_focus", 1);
+            set_widget_int(window, "kw_restore_focus", 1);
         }
         gtk_widget_show_now(window);
     }
@@ -443,7 +287,6 @@ void window_set_color(ObjectId window, std::int32_t colour) {
             return;
         auto *layout = static_cast<GtkWidget *>(
             g_object_get_data(G_OBJECT(record->widget), "kw_gadgetlist_container"));
-        set_int(layout, layout_colour_key, colour == -1 ? 0 : (colour & 0xFFFFFF) + 1);
-        gtk_widget_queue_draw(layout);
+        layout_set_colour(layout, colour);
     });
 }

@@ -4,8 +4,9 @@
 
 namespace {
 
-// WS_CHILD, WS_VISIBLE, WS_GROUP, WS_TABSTOP; a push button.
-constexpr DWORD button_style = 0x50030000;
+// A push button.
+constexpr DWORD button_style = WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON;
+static_assert(button_style == 0x50030000);
 
 std::intptr_t button_get_state(GadgetRecord *record) {
     return SendMessageW(record->handle, BM_GETCHECK, 0, 0) & 1;

@@ -6,11 +6,11 @@
 
 namespace {
 
-std::intptr_t &background(GadgetRecord *record) { return record->word[0]; }
-std::intptr_t &text_colour(GadgetRecord *record) { return record->word[1]; }
-HBRUSH brush(GadgetRecord *record) { return reinterpret_cast<HBRUSH>(record->word[2]); }
+std::intptr_t &background(GadgetRecord *record) { return kind_word(record, BACKGROUND_COLOUR_WORD); }
+std::intptr_t &text_colour(GadgetRecord *record) { return kind_word(record, TEXT_COLOUR_WORD); }
+HBRUSH brush(GadgetRecord *record) { return reinterpret_cast<HBRUSH>(kind_word(record, BRUSH_WORD)); }
 void set_brush(GadgetRecord *record, HBRUSH value) {
-    record->word[2] = reinterpret_cast<std::intptr_t>(value);
+    kind_word(record, BRUSH_WORD) = reinterpret_cast<std::intptr_t>(value);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // Drop-down combo boxes (kind 8) on the "ComboBox" control: a plain
-// drop-down list, or with flag 0x2 (CBS_DROPDOWN) an editable one; with flag
-// 0x10000000 an image combo on "ComboBoxEx32", whose items carry images. The
+// drop-down list, or with COMBO_EDITABLE (CBS_DROPDOWN) an editable one; with
+// COMBO_IMAGES an image combo on "ComboBoxEx32", whose items carry images. The
 // closed combo is exactly as high as asked, whatever the font.
 #include "win32_private.h"
 
@@ -9,15 +9,15 @@
 
 namespace {
 
-// WS_CHILD, WS_VISIBLE, WS_BORDER, WS_VSCROLL, WS_GROUP.
-constexpr DWORD combo_style = 0x50A20000;
-constexpr std::int32_t editable_flag = CBS_DROPDOWN;
-// CBS_DROPDOWNLIST and WS_TABSTOP for the plain drop-down list.
-constexpr DWORD list_style = 0x10003;
+constexpr DWORD combo_style = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_GROUP;
+static_assert(combo_style == 0x50A20000);
+static_assert(COMBO_EDITABLE == CBS_DROPDOWN);
+// The plain drop-down list.
+constexpr DWORD list_style = CBS_DROPDOWNLIST | WS_TABSTOP;
+static_assert(list_style == 0x10003);
 // Height of the drop-down part without visual styles.
 constexpr int unthemed_height = 350;
 constexpr int probe_field_height = 15;
-constexpr std::int32_t image_combo_flag = 0x10000000;
 
 // Frame and border around the selection field, measured at the latest
 // combo creation; one value for every combo.
@@ -158,13 +158,13 @@ constexpr GadgetClass combo_class{
 std::intptr_t gadget_create_combo(ObjectId number, std::int32_t x, std::int32_t y,
                                   std::int32_t width, std::int32_t height, std::int32_t flags) {
     return on_gui_thread([&] {
-        const bool editable = (flags & editable_flag) != 0;
+        const bool editable = (flags & COMBO_EDITABLE) != 0;
         DWORD style = static_cast<DWORD>(flags) | combo_style;
         if (!editable)
             style |= list_style;
         // The image-combo flag is told from the caller's flags alone: the
         // same bit is WS_VISIBLE in the style every combo is made with.
-        const bool with_images = (flags & image_combo_flag) != 0;
+        const bool with_images = (flags & COMBO_IMAGES) != 0;
         const int open_height = common_controls_check().visual_styles && !with_images
                                     ? height + 30
                                     : unthemed_height;
@@ -174,7 +174,7 @@ std::intptr_t gadget_create_combo(ObjectId number, std::int32_t x, std::int32_t 
                           WideText(), style, 0, x, y, width, open_height);
         if (!record)
             return std::intptr_t{0};
-        record->word[0] = with_images;
+        kind_word(record, IMAGE_COMBO_WORD) = with_images;
         if (editable)
             if (HWND edit = FindWindowExW(record->handle, nullptr, L"Edit", nullptr))
                 SetWindowLongPtrW(edit, GWL_STYLE, GetWindowLongPtrW(edit, GWL_STYLE) | WS_TABSTOP);

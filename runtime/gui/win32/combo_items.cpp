@@ -16,7 +16,7 @@ bool valid_item(GadgetRecord *record, Item item) { return item >= 0 && item < co
 
 } // namespace
 
-HIMAGELIST gadget_images(GadgetRecord *record) { return reinterpret_cast<HIMAGELIST>(record->word[1]); }
+HIMAGELIST gadget_images(GadgetRecord *record) { return reinterpret_cast<HIMAGELIST>(kind_word(record, COMBO_IMAGES_WORD)); }
 
 // Bitmaps and icons alike, in a small-icon list made at the first image.
 int gadget_image_add(GadgetRecord *record, HANDLE image) {
@@ -26,7 +26,7 @@ int gadget_image_add(GadgetRecord *record, HANDLE image) {
     if (!list)
         list = ImageList_Create(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
                                 ILC_COLOR32 | ILC_MASK, 4, 4);
-    record->word[1] = reinterpret_cast<std::intptr_t>(list);
+    kind_word(record, COMBO_IMAGES_WORD) = reinterpret_cast<std::intptr_t>(list);
     if (!list)
         return -1;
     if (GetObjectType(image) == OBJ_BITMAP)
@@ -37,10 +37,10 @@ int gadget_image_add(GadgetRecord *record, HANDLE image) {
 void gadget_images_release(GadgetRecord *record) {
     if (HIMAGELIST list = gadget_images(record))
         ImageList_Destroy(list);
-    record->word[1] = 0;
+    kind_word(record, COMBO_IMAGES_WORD) = 0;
 }
 
-bool is_image_combo(GadgetRecord *record) { return record->word[0] != 0; }
+bool is_image_combo(GadgetRecord *record) { return kind_word(record, IMAGE_COMBO_WORD) != 0; }
 
 void image_combo_insert(GadgetRecord *record, Item position, const WideText &text, HANDLE image) {
     COMBOBOXEXITEMW item{};

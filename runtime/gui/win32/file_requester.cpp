@@ -1,7 +1,7 @@
 // Open and save file requesters on the system's common dialogs.
 #include "win32_private.h"
 
-#include "gui/chosen_files.h"
+#include "internal/chosen_files.h"
 
 #include <commdlg.h>
 
@@ -12,8 +12,8 @@
 namespace {
 
 constexpr std::size_t path_units = 260;
-// OFN_EXPLORER, OFN_PATHMUSTEXIST, OFN_NOCHANGEDIR, OFN_HIDEREADONLY.
-constexpr DWORD dialog_flags = 0x8080C;
+constexpr DWORD dialog_flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+static_assert(dialog_flags == 0x8080C);
 // Room for many names when several files may be chosen.
 constexpr std::size_t multiple_units = 32768;
 

@@ -196,69 +196,12 @@ void gadget_free(ObjectId gadget) {
     on_gui_thread([&] { destroy_gadget(gadget); });
 }
 
-std::int32_t gadget_kind(ObjectId gadget) {
-    return on_gadget(gadget, [](GadgetRecord *record) { return record->gadget_class->kind; });
-}
-
 void *gadget_native_handle(ObjectId gadget) {
     return on_gadget(gadget, [](GadgetRecord *record) -> void * { return record->handle; });
 }
 
 void gadget_disable(ObjectId gadget, std::int32_t state) {
     on_gadget(gadget, [&](GadgetRecord *record) { EnableWindow(record->handle, state == 0); });
-}
-
-WideText gadget_get_text(ObjectId gadget) {
-    return on_gadget(gadget, [](GadgetRecord *record) {
-        if (record->gadget_class->get_text)
-            return record->gadget_class->get_text(record);
-        return window_text(record->handle);
-    });
-}
-
-void gadget_set_text(ObjectId gadget, const WideText &text) {
-    on_gadget(gadget, [&](GadgetRecord *record) {
-        suspended([&] {
-            if (record->gadget_class->set_text)
-                record->gadget_class->set_text(record, text);
-            else
-                SetWindowTextW(record->handle, wide(text));
-        });
-    });
-}
-
-std::intptr_t gadget_get_state(ObjectId gadget) {
-    return with_gadget(gadget, &GadgetClass::get_state, [](GadgetRecord *record) {
-        return record->gadget_class->get_state(record);
-    });
-}
-
-void gadget_set_state(ObjectId gadget, std::intptr_t state) {
-    with_gadget(gadget, &GadgetClass::set_state, [&](GadgetRecord *record) {
-        suspended([&] { record->gadget_class->set_state(record, state); });
-    });
-}
-
-std::intptr_t gadget_add_item(ObjectId gadget, std::intptr_t position, const WideText &text) {
-    return gadget_add_item(gadget, position, text, nullptr, 0);
-}
-
-// The kind's form with flags when it has one, else the one without.
-std::intptr_t gadget_add_item(ObjectId gadget, std::intptr_t position, const WideText &text,
-                              void *image, std::int32_t flags) {
-    // A worker replacing an item: its removal of this very item is held.
-    const HeldRemoval replaced = take_held_removal_of(gadget, position);
-    return on_gadget(gadget, [&](GadgetRecord *record) -> std::intptr_t {
-        const GadgetClass *kind = record->gadget_class;
-        return suspended([&]() -> std::intptr_t {
-            if (replaced && !image && list_replace_item(record, position, text))
-                return 0; // what adding a row answers
-            replaced.carry_out();
-            if (kind->add_item_flags)
-                return kind->add_item_flags(record, position, text, image, flags);
-            return kind->add_item ? kind->add_item(record, position, text, image) : 0;
-        });
-    });
 }
 
 // Gadget ANY chooses the font of gadgets created from now on; no font
@@ -283,30 +226,6 @@ void gadget_set_font(ObjectId gadget, void *font) {
 void *gadget_get_font(ObjectId gadget) {
     return on_gadget(gadget, [](GadgetRecord *record) -> void * {
         return reinterpret_cast<HFONT>(SendMessageW(record->handle, WM_GETFONT, 0, 0));
-    });
-}
-
-void gadget_set_color(ObjectId gadget, std::int32_t type, std::int32_t colour) {
-    with_gadget(gadget, &GadgetClass::set_color,
-                [&](GadgetRecord *record) { record->gadget_class->set_color(record, type, colour); });
-}
-
-std::int32_t gadget_get_color(ObjectId gadget, std::int32_t type) {
-    return with_gadget(gadget, &GadgetClass::get_color, [&](GadgetRecord *record) {
-        return record->gadget_class->get_color(record, type);
-    });
-}
-
-WideText gadget_get_item_text(ObjectId gadget, std::intptr_t item, std::int32_t column) {
-    return with_gadget(gadget, &GadgetClass::get_item_text, [&](GadgetRecord *record) {
-        return record->gadget_class->get_item_text(record, item, column);
-    });
-}
-
-std::intptr_t gadget_add_column(ObjectId gadget, std::int32_t position, const WideText &title,
-                                std::int32_t width) {
-    return with_gadget(gadget, &GadgetClass::add_column, [&](GadgetRecord *record) {
-        return record->gadget_class->add_column(record, position, title, width);
     });
 }
 

@@ -1,46 +1,26 @@
 // Multi-column lists (kind 12) on the "SysListView32" control in report view.
 // A row's text arrives as one text with the cells separated by line feeds.
-// Grid lines are drawn by the list itself after each paint, so they look the
-// same with and without visual styles.
+// Grid lines: list_grid.cpp.
 #include "win32_private.h"
+
+#include "internal/row_cells.h"
 
 #include <algorithm>
 #include <vector>
 
 namespace {
 
-// WS_CHILD, WS_VISIBLE, WS_TABSTOP, LVS_REPORT, LVS_SINGLESEL, LVS_SHAREIMAGELISTS.
-constexpr DWORD list_style = 0x50010045;
+constexpr DWORD list_style =
+    WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHAREIMAGELISTS;
+static_assert(list_style == 0x50010045);
 // The same with multiple selection.
-constexpr DWORD multiple_style = 0x50010041;
-constexpr std::int32_t multiple_flag = 0x4;
-constexpr std::int32_t check_boxes_flag = 0x1;
-// Check boxes with a third state: check boxes and LVS_EDITLABELS' bit.
-constexpr std::int32_t three_state_flags = 0x41;
-constexpr std::int32_t grid_lines_flag = 0x10000;
+constexpr DWORD multiple_style = list_style & ~static_cast<DWORD>(LVS_SINGLESEL);
+static_assert(multiple_style == 0x50010041);
 constexpr std::int32_t header_drag_flag = 0x10000000;
-constexpr std::int32_t full_row_flag = 0x40000000;
-
-// Kind word 4 flags.
-constexpr std::intptr_t has_grid_lines = 0x4;
 
 const wchar_t last_selected_property[] = L"KW_LastSelected";
-const wchar_t rect_top_property[] = L"KW_RectTop";
-const wchar_t rect_bottom_property[] = L"KW_RectBottom";
 
-// Kind words: 1 longest cell text ever set, 3 grid colour (-1 = button face), 4 flags.
-std::intptr_t &longest_text(GadgetRecord *record) { return record->word[0]; }
-std::intptr_t grid_colour(GadgetRecord *record) { return record->word[2]; }
-std::intptr_t list_flags(GadgetRecord *record) { return record->word[3]; }
-
-int row_count(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
-
-int column_count(HWND list) {
-    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
-    return header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
-}
-
-bool valid_row(HWND list, std::intptr_t row) { return row >= 0 && row < row_count(list); }
+std::intptr_t &longest_text(GadgetRecord *record) { return kind_word(record, LIST_LONGEST_WORD); }
 
 // The row of the last selection; -1 once it was lost (stored plus one, so an
 // absent property means -1).
@@ -69,18 +49,12 @@ void set_cell(HWND list, int row, int column, const std::wstring &text) {
 // feed at the end clears the next column, an empty text the start column.
 // Returns the column after the last piece.
 int list_set_cells(GadgetRecord *record, int row, int start, const WideText &text) {
-    const std::wstring all = wide(text);
-    std::size_t from = 0;
-    for (int column = start;; ++column) {
-        const std::size_t end = all.find(L'\n', from);
-        const std::wstring piece = all.substr(from, end == std::wstring::npos ? end : end - from);
-        set_cell(record->handle, row, column, piece);
-        longest_text(record) =
-            std::max(longest_text(record), static_cast<std::intptr_t>(piece.size()));
-        if (end == std::wstring::npos)
-            return column + 1;
-        from = end + 1;
+    int column = start;
+    for (const std::wstring &piece : split_row_cells(wide(text), SIZE_MAX)) {
+        set_cell(record->handle, row, column++, piece);
+        longest_text(record) = std::max(longest_text(record), static_cast<std::intptr_t>(piece.size()));
     }
+    return column;
 }
 
 namespace {
@@ -96,143 +70,6 @@ WideText header_text(HWND list, std::int32_t column) {
                                  reinterpret_cast<LPARAM>(&item)))
         return WideText();
     return from_wide(buffer.data());
-}
-
-// ---------------------------------------------------------------------------
-// Grid lines
-// ---------------------------------------------------------------------------
-
-// Top and bottom of row 0; on an empty list those of a row inserted for the
-// measurement, kept until the font changes.
-bool row_geometry(HWND list, int *top, int *bottom) {
-    RECT row{};
-    if (row_count(list) > 0) {
-        row.left = LVIR_BOUNDS;
-        SendMessageW(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
-        *top = row.top;
-        *bottom = row.bottom;
-        return *bottom > *top;
-    }
-    if (GetPropW(list, rect_bottom_property)) {
-        *top = static_cast<int>(reinterpret_cast<std::intptr_t>(GetPropW(list, rect_top_property)));
-        *bottom =
-            static_cast<int>(reinterpret_cast<std::intptr_t>(GetPropW(list, rect_bottom_property)));
-        return *bottom > *top;
-    }
-    LVITEMW probe{};
-    probe.mask = LVIF_TEXT;
-    probe.pszText = const_cast<wchar_t *>(L" ");
-    const auto index = SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&probe));
-    if (index < 0)
-        return false;
-    row.left = LVIR_BOUNDS;
-    SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&row));
-    SendMessageW(list, LVM_DELETEITEM, static_cast<WPARAM>(index), 0);
-    *top = row.top;
-    *bottom = row.bottom;
-    SetPropW(list, rect_top_property,
-             reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(row.top)));
-    SetPropW(list, rect_bottom_property,
-             reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(row.bottom)));
-    return *bottom > *top;
-}
-
-// x of every column boundary after horizontal scrolling: the left edge of
-// each later column that has a width, and the right edge of the whole row.
-std::vector<int> column_edges(HWND list) {
-    std::vector<int> edges;
-    const int columns = column_count(list);
-    if (row_count(list) > 0) {
-        RECT bounds{};
-        bounds.left = LVIR_BOUNDS;
-        SendMessageW(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&bounds));
-        for (int column = 1; column < columns; ++column) {
-            if (SendMessageW(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0) <= 0)
-                continue;
-            RECT cell{};
-            cell.top = column;
-            cell.left = LVIR_BOUNDS;
-            SendMessageW(list, LVM_GETSUBITEMRECT, 0, reinterpret_cast<LPARAM>(&cell));
-            edges.push_back(cell.left);
-        }
-        edges.push_back(bounds.right);
-        return edges;
-    }
-    int x = -GetScrollPos(list, SB_HORZ);
-    for (int column = 0; column < columns; ++column) {
-        const auto width = static_cast<int>(
-            SendMessageW(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
-        if (column > 0 && width > 0)
-            edges.push_back(x);
-        x += width;
-    }
-    edges.push_back(x);
-    return edges;
-}
-
-void line(HDC dc, int x1, int y1, int x2, int y2) {
-    MoveToEx(dc, x1, y1, nullptr);
-    LineTo(dc, x2, y2);
-}
-
-int header_bottom(HWND list) {
-    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
-    if (!header || !IsWindowVisible(header))
-        return 0;
-    RECT rect;
-    GetWindowRect(header, &rect);
-    MapWindowPoints(nullptr, list, reinterpret_cast<POINT *>(&rect), 2);
-    return rect.bottom;
-}
-
-void draw_grid(GadgetRecord *record, HDC dc) {
-    HWND list = record->handle;
-    int top = 0, bottom = 0;
-    if (!row_geometry(list, &top, &bottom))
-        return;
-    RECT client;
-    GetClientRect(list, &client);
-    const int below_header = header_bottom(list);
-    const COLORREF colour = grid_colour(record) == -1 ? GetSysColor(COLOR_BTNFACE)
-                                                      : static_cast<COLORREF>(grid_colour(record));
-    HPEN pen = CreatePen(PS_SOLID, 0, colour);
-    HGDIOBJ old_pen = SelectObject(dc, pen);
-    const int height = bottom - top;
-    int y = bottom - 1;
-    if (y < below_header)
-        y += (below_header - y + height - 1) / height * height; // rows scrolled out of view
-    for (; y < client.bottom; y += height)
-        line(dc, 0, y, client.right, y);
-    for (int x : column_edges(list))
-        line(dc, x - 1, below_header, x - 1, client.bottom);
-    if (common_controls_check().version < 0x60000) {
-        // Older lists draw a line of their own under the header; cover it.
-        HPEN background =
-            CreatePen(PS_SOLID, 0, static_cast<COLORREF>(SendMessageW(list, LVM_GETBKCOLOR, 0, 0)));
-        SelectObject(dc, background);
-        line(dc, 0, below_header, client.right, below_header);
-        line(dc, 0, below_header + 1, client.right, below_header + 1);
-        SelectObject(dc, pen);
-        DeleteObject(background);
-    }
-    SelectObject(dc, old_pen);
-    DeleteObject(pen);
-}
-
-LRESULT custom_draw(GadgetRecord *record, NMLVCUSTOMDRAW *draw) {
-    const bool grid = list_flags(record) & has_grid_lines;
-    switch (draw->nmcd.dwDrawStage) {
-    case CDDS_PREPAINT:
-        if (!IsWindowEnabled(record->handle))
-            return CDRF_DODEFAULT;
-        return CDRF_NOTIFYITEMDRAW | (grid ? CDRF_NOTIFYPOSTPAINT : 0);
-    case CDDS_POSTPAINT:
-        if (grid)
-            draw_grid(record, draw->nmcd.hdc);
-        return CDRF_DODEFAULT;
-    default:
-        return list_colour_draw(record, draw);
-    }
 }
 
 // ---------------------------------------------------------------------------
@@ -288,7 +125,7 @@ LRESULT list_message(GadgetRecord *record, HWND, UINT message, WPARAM, LPARAM lp
         list_row_deleted(reinterpret_cast<NMLISTVIEW *>(lparam));
         return 0;
     case NM_CUSTOMDRAW:
-        return custom_draw(record, reinterpret_cast<NMLVCUSTOMDRAW *>(lparam));
+        return list_custom_draw(record, reinterpret_cast<NMLVCUSTOMDRAW *>(lparam));
     default:
         return NOT_HANDLED;
     }
@@ -301,8 +138,8 @@ LRESULT CALLBACK list_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM l
         break;
     case WM_SETFONT:
     case WM_NCDESTROY:
-        RemovePropW(hwnd, rect_top_property);
-        RemovePropW(hwnd, rect_bottom_property);
+        RemovePropW(hwnd, LIST_RECT_TOP_PROPERTY);
+        RemovePropW(hwnd, LIST_RECT_BOTTOM_PROPERTY);
         if (message == WM_NCDESTROY)
             RemovePropW(hwnd, last_selected_property);
         break;
@@ -320,7 +157,7 @@ std::intptr_t list_get_state(GadgetRecord *record) { return first_selected(recor
 
 void list_set_state(GadgetRecord *record, std::intptr_t row) {
     HWND list = record->handle;
-    if (row != -1 && !valid_row(list, row))
+    if (row != -1 && !list_valid_row(list, row))
         return;
     LVITEMW item{};
     item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
@@ -336,11 +173,11 @@ void list_set_state(GadgetRecord *record, std::intptr_t row) {
 
 WideText list_get_item_text(GadgetRecord *record, std::intptr_t row, std::int32_t column) {
     HWND list = record->handle;
-    if (column < 0 || column >= column_count(list))
+    if (column < 0 || column >= list_column_count(list))
         return WideText();
     if (row == -1)
         return header_text(list, column);
-    if (!valid_row(list, row))
+    if (!list_valid_row(list, row))
         return WideText();
     // No cell holds more than the longest text ever set.
     std::vector<wchar_t> buffer(static_cast<std::size_t>(longest_text(record)) + 1, L'\0');
@@ -368,7 +205,7 @@ std::intptr_t list_add_item(GadgetRecord *record, std::intptr_t position, const 
     HWND list = record->handle;
     if (position < -1)
         return 0;
-    const int rows = row_count(list);
+    const int rows = list_row_count(list);
     LVITEMW item{};
     item.mask = LVIF_TEXT | LVIF_PARAM;
     item.iItem = position == -1 || position > rows ? rows : static_cast<int>(position);
@@ -388,7 +225,7 @@ std::intptr_t list_add_item(GadgetRecord *record, std::intptr_t position, const 
 // scrolling to it; the program's removal leaves the other rows as they are.
 void list_remove_item(GadgetRecord *record, std::intptr_t row) {
     HWND list = record->handle;
-    if (!valid_row(list, row))
+    if (!list_valid_row(list, row))
         return;
     LVITEMW unfocused{};
     unfocused.stateMask = LVIS_FOCUSED;
@@ -404,7 +241,7 @@ void list_remove_item(GadgetRecord *record, std::intptr_t row) {
 // are emptied, as on a new row. Only the changed cells are repainted.
 bool list_replace_item(GadgetRecord *record, std::intptr_t row, const WideText &text) {
     HWND list = record->handle;
-    if (record->gadget_class->kind != GADGET_LIST_ICON || !valid_row(list, row))
+    if (record->gadget_class->kind != GADGET_LIST_ICON || !list_valid_row(list, row))
         return false;
     LVITEMW item{};
     item.mask = LVIF_PARAM;
@@ -415,7 +252,7 @@ bool list_replace_item(GadgetRecord *record, std::intptr_t row, const WideText &
     item.lParam = 0;
     SendMessageW(list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
     list_row_deleted(&old); // the row's own data goes, as with a removed row
-    const int columns = column_count(list);
+    const int columns = list_column_count(list);
     for (int column = list_set_cells(record, static_cast<int>(row), 0, text); column < columns; ++column)
         set_cell(list, static_cast<int>(row), column, std::wstring());
     return true;
@@ -425,7 +262,7 @@ namespace {
 
 std::intptr_t list_add_column(GadgetRecord *record, std::int32_t position, const WideText &title,
                               std::int32_t width) {
-    const int columns = column_count(record->handle);
+    const int columns = list_column_count(record->handle);
     if (position < 0 || position > columns)
         position = columns;
     LVCOLUMNW column{};
@@ -463,11 +300,11 @@ const GadgetClass *list_class() {
 
 DWORD extended_list_style(std::int32_t flags) {
     DWORD style = LVS_EX_DOUBLEBUFFER;
-    if (flags & full_row_flag)
+    if (flags & LIST_ICON_FULL_ROW_SELECT)
         style |= LVS_EX_FULLROWSELECT;
     if (flags & header_drag_flag)
         style |= LVS_EX_HEADERDRAGDROP;
-    if (flags & check_boxes_flag)
+    if (flags & LIST_ICON_CHECK_BOXES)
         style |= LVS_EX_CHECKBOXES;
     return style;
 }
@@ -481,7 +318,7 @@ std::intptr_t gadget_create_list_icon(ObjectId number, std::int32_t x, std::int3
     return on_gui_thread([&] {
         const auto bits = static_cast<DWORD>(flags);
         const DWORD style =
-            flags & multiple_flag ? (bits & ~list_style) | multiple_style : bits | list_style;
+            flags & LIST_ICON_MULTIPLE_SELECTION ? (bits & ~list_style) | multiple_style : bits | list_style;
         ObjectId id = 0;
         GadgetRecord *record = gadget_create(number, &id, list_class(), WC_LISTVIEWW, WideText(),
                                              style, WS_EX_CLIENTEDGE, x, y, width, height);
@@ -490,9 +327,9 @@ std::intptr_t gadget_create_list_icon(ObjectId number, std::int32_t x, std::int3
         const DWORD extended = extended_list_style(flags);
         SendMessageW(record->handle, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
         SetWindowLongPtrW(record->handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(list_procedure));
-        record->word[2] = -1;
-        record->word[3] = flags & grid_lines_flag ? has_grid_lines : 0;
-        if ((flags & three_state_flags) == three_state_flags)
+        kind_word(record, LIST_GRID_COLOUR_WORD) = -1;
+        kind_word(record, LIST_FLAGS_WORD) = flags & LIST_ICON_GRID_LINES ? LIST_HAS_GRID_LINES : 0;
+        if ((flags & LIST_ICON_THREE_STATE) == LIST_ICON_THREE_STATE)
             list_add_third_state(record);
         list_add_column(record, 0, title, title_width);
         return gadget_result(number, id, record);

@@ -9,17 +9,8 @@
 
 namespace {
 
-constexpr std::intptr_t state_selected = 0x1;
-constexpr std::intptr_t state_checked = 0x2;
-constexpr std::intptr_t state_inconsistent = 0x4;
 
-constexpr std::int32_t attribute_columns = 3;
-constexpr std::int32_t item_attribute_width = 1;
 
-// Kind word 4 flags.
-constexpr std::intptr_t text_colour_set = 0x1;
-constexpr std::intptr_t background_set = 0x2;
-constexpr std::intptr_t three_state = 0x8;
 
 // Item data, then per column a text and a background colour, each kept as
 // colour + 1 (0 = the list's own).
@@ -28,16 +19,8 @@ struct RowRecord {
     std::vector<std::pair<std::int32_t, std::int32_t>> colours;
 };
 
-std::intptr_t &list_flags(GadgetRecord *record) { return record->word[3]; }
 
-int row_count(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
-bool valid_row(HWND list, Item row) { return row >= 0 && row < row_count(list); }
-
-int column_count(HWND list) {
-    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
-    return header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
-}
-bool valid_column(HWND list, std::int32_t column) { return column >= 0 && column < column_count(list); }
+bool valid_column(HWND list, std::int32_t column) { return column >= 0 && column < list_column_count(list); }
 
 RowRecord *row_record(HWND list, int row) {
     LVITEMW item{};
@@ -66,11 +49,11 @@ RowRecord *row_record_made(HWND list, int row) {
 // Row n, or every row for -1.
 template <class Fn> void for_rows(HWND list, Item item, Fn &&fn) {
     if (item != -1) {
-        if (valid_row(list, item))
+        if (list_valid_row(list, item))
             fn(static_cast<int>(item));
         return;
     }
-    const int rows = row_count(list);
+    const int rows = list_row_count(list);
     for (int row = 0; row < rows; ++row)
         fn(row);
 }
@@ -88,43 +71,43 @@ void set_item_state_bits(HWND list, int row, UINT state, UINT mask) {
 
 void list_clear(GadgetRecord *record) {
     SendMessageW(record->handle, LVM_DELETEALLITEMS, 0, 0);
-    record->word[0] = 0;   // longest text
+    kind_word(record, LIST_LONGEST_WORD) = 0;   // longest text
 }
 
-std::intptr_t list_count(GadgetRecord *record) { return row_count(record->handle); }
+std::intptr_t list_count(GadgetRecord *record) { return list_row_count(record->handle); }
 
 // The check box is the row's state image: 1 clear, 2 checked, 3 the third state.
 std::intptr_t list_get_item_state(GadgetRecord *record, Item item) {
-    if (!valid_row(record->handle, item))
+    if (!list_valid_row(record->handle, item))
         return 0;
     const auto state = static_cast<UINT>(SendMessageW(record->handle, LVM_GETITEMSTATE, static_cast<WPARAM>(item),
                                                       LVIS_SELECTED | LVIS_STATEIMAGEMASK));
-    std::intptr_t result = state & LVIS_SELECTED ? state_selected : 0;
+    std::intptr_t result = state & LVIS_SELECTED ? ITEM_SELECTED : 0;
     const UINT box = (state & LVIS_STATEIMAGEMASK) >> 12;
     if (box == 2)
-        result |= state_checked;
+        result |= ITEM_CHECKED;
     else if (box == 3)
-        result |= state_inconsistent;
+        result |= ITEM_INCONSISTENT;
     return result;
 }
 
 void list_set_item_state(GadgetRecord *record, Item item, std::intptr_t state) {
     HWND list = record->handle;
-    if (!valid_row(list, item))
+    if (!list_valid_row(list, item))
         return;
     const int row = static_cast<int>(item);
-    set_item_state_bits(list, row, state & state_selected ? LVIS_SELECTED : 0, LVIS_SELECTED);
+    set_item_state_bits(list, row, state & ITEM_SELECTED ? LVIS_SELECTED : 0, LVIS_SELECTED);
     if (!(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_CHECKBOXES))
         return;
-    UINT box = state & state_checked ? 2 : 1;
-    if ((list_flags(record) & three_state) && (state & state_inconsistent))
+    UINT box = state & ITEM_CHECKED ? 2 : 1;
+    if ((list_flags(record) & LIST_THREE_STATE) && (state & ITEM_INCONSISTENT))
         box = 3;
     set_item_state_bits(list, row, INDEXTOSTATEIMAGEMASK(box), LVIS_STATEIMAGEMASK);
 }
 
 std::intptr_t list_add_item_flags(GadgetRecord *record, Item position, const WideText &text,
                                   HANDLE image, std::int32_t flags) {
-    const int rows = row_count(record->handle);
+    const int rows = list_row_count(record->handle);
     const Item row = position == -1 || position > rows ? rows : position;
     const std::intptr_t result = record->gadget_class->add_item(record, position, text, image);
     if (flags && position >= -1)
@@ -147,24 +130,24 @@ void list_set_item_text(GadgetRecord *record, Item item, const WideText &text, s
         return;
     if (item == -1)
         set_header_text(list, column, text);
-    else if (valid_row(list, item))
+    else if (list_valid_row(list, item))
         list_set_cells(record, static_cast<int>(item), column, text);
 }
 
 void list_set_item_data(GadgetRecord *record, Item item, std::int32_t data) {
-    if (!valid_row(record->handle, item))
+    if (!list_valid_row(record->handle, item))
         return;
     if (RowRecord *row = row_record_made(record->handle, static_cast<int>(item)))
         row->data = data;
 }
 
 std::int32_t list_get_item_data(GadgetRecord *record, Item item) {
-    RowRecord *row = valid_row(record->handle, item) ? row_record(record->handle, static_cast<int>(item)) : nullptr;
+    RowRecord *row = list_valid_row(record->handle, item) ? row_record(record->handle, static_cast<int>(item)) : nullptr;
     return row ? row->data : 0;
 }
 
 void list_set_item_image(GadgetRecord *record, Item item, HANDLE image) {
-    if (!valid_row(record->handle, item))
+    if (!list_valid_row(record->handle, item))
         return;
     LVITEMW entry{};
     entry.mask = LVIF_IMAGE;
@@ -183,12 +166,12 @@ void list_set_color(GadgetRecord *record, std::int32_t type, std::int32_t colour
     if (type == GADGET_COLOR_TEXT) {
         const COLORREF value = given ? static_cast<COLORREF>(colour & 0xFFFFFF) : GetSysColor(COLOR_WINDOWTEXT);
         SendMessageW(list, LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(value));
-        list_flags(record) = given ? list_flags(record) | text_colour_set : list_flags(record) & ~text_colour_set;
+        list_flags(record) = given ? list_flags(record) | LIST_TEXT_COLOUR_SET : list_flags(record) & ~LIST_TEXT_COLOUR_SET;
     } else if (type == GADGET_COLOR_BACKGROUND) {
         const COLORREF value = given ? static_cast<COLORREF>(colour & 0xFFFFFF) : GetSysColor(COLOR_WINDOW);
         SendMessageW(list, LVM_SETBKCOLOR, 0, static_cast<LPARAM>(value));
         SendMessageW(list, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(value));
-        list_flags(record) = given ? list_flags(record) | background_set : list_flags(record) & ~background_set;
+        list_flags(record) = given ? list_flags(record) | LIST_BACKGROUND_SET : list_flags(record) & ~LIST_BACKGROUND_SET;
     } else {
         return;
     }
@@ -196,9 +179,9 @@ void list_set_color(GadgetRecord *record, std::int32_t type, std::int32_t colour
 }
 
 std::int32_t list_get_color(GadgetRecord *record, std::int32_t type) {
-    if (type == GADGET_COLOR_TEXT && (list_flags(record) & text_colour_set))
+    if (type == GADGET_COLOR_TEXT && (list_flags(record) & LIST_TEXT_COLOUR_SET))
         return static_cast<std::int32_t>(SendMessageW(record->handle, LVM_GETTEXTCOLOR, 0, 0));
-    if (type == GADGET_COLOR_BACKGROUND && (list_flags(record) & background_set))
+    if (type == GADGET_COLOR_BACKGROUND && (list_flags(record) & LIST_BACKGROUND_SET))
         return static_cast<std::int32_t>(SendMessageW(record->handle, LVM_GETBKCOLOR, 0, 0));
     return GADGET_COLOR_DEFAULT;
 }
@@ -218,7 +201,7 @@ void list_set_item_color(GadgetRecord *record, Item item, std::int32_t type, std
         return;
     const std::int32_t kept = colour == GADGET_COLOR_DEFAULT ? 0 : (colour & 0xFFFFFF) + 1;
     const int first = column == -1 ? 0 : column;
-    const int last = column == -1 ? column_count(list) - 1 : column;
+    const int last = column == -1 ? list_column_count(list) - 1 : column;
     for_rows(list, item, [&](int row) {
         if (RowRecord *extra = row_record_made(list, row))
             for (int c = first; c <= last; ++c)
@@ -230,7 +213,7 @@ void list_set_item_color(GadgetRecord *record, Item item, std::int32_t type, std
 std::int32_t list_get_item_color(GadgetRecord *record, Item item, std::int32_t type, std::int32_t column) {
     HWND list = record->handle;
     if ((type != GADGET_COLOR_TEXT && type != GADGET_COLOR_BACKGROUND) || !valid_column(list, column) ||
-        !valid_row(list, item))
+        !list_valid_row(list, item))
         return GADGET_COLOR_DEFAULT;
     RowRecord *row = row_record(list, static_cast<int>(item));
     return row ? colour_of(row, column, type) - 1 : GADGET_COLOR_DEFAULT;
@@ -241,11 +224,11 @@ std::int32_t list_get_item_color(GadgetRecord *record, Item item, std::int32_t t
 // ---------------------------------------------------------------------------
 
 std::intptr_t list_get_attribute(GadgetRecord *record, std::int32_t attribute) {
-    return attribute == attribute_columns ? column_count(record->handle) : 0;
+    return attribute == LIST_ATTRIBUTE_COLUMN_COUNT ? list_column_count(record->handle) : 0;
 }
 
 std::intptr_t list_get_item_attribute(GadgetRecord *record, Item, std::int32_t attribute, std::int32_t column) {
-    if (attribute != item_attribute_width || !valid_column(record->handle, column))
+    if (attribute != LIST_ATTRIBUTE_COLUMN_WIDTH || !valid_column(record->handle, column))
         return 0;
     return SendMessageW(record->handle, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0);
 }
@@ -253,7 +236,7 @@ std::intptr_t list_get_item_attribute(GadgetRecord *record, Item, std::int32_t a
 // A width below 1 hides the column (width 0).
 void list_set_item_attribute(GadgetRecord *record, Item, std::int32_t attribute, std::intptr_t value,
                              std::int32_t column) {
-    if (attribute != item_attribute_width || !valid_column(record->handle, column))
+    if (attribute != LIST_ATTRIBUTE_COLUMN_WIDTH || !valid_column(record->handle, column))
         return;
     const auto width = static_cast<int>(std::clamp<std::intptr_t>(value, 0, 0x7FFF));
     SendMessageW(record->handle, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), MAKELPARAM(width, 0));
@@ -272,7 +255,7 @@ void remove_one_column(GadgetRecord *record, int column) {
 // -1 removes every column.
 void list_remove_column(GadgetRecord *record, std::int32_t column) {
     if (column == -1) {
-        for (int last = column_count(record->handle) - 1; last >= 0; --last)
+        for (int last = list_column_count(record->handle) - 1; last >= 0; --last)
             remove_one_column(record, last);
     } else if (valid_column(record->handle, column)) {
         remove_one_column(record, column);
@@ -321,7 +304,7 @@ LRESULT list_colour_draw(GadgetRecord *record, NMLVCUSTOMDRAW *draw) {
 // The third state needs a third image in the check boxes' state image list:
 // a checked box drawn greyed.
 void list_add_third_state(GadgetRecord *record) {
-    list_flags(record) |= three_state;
+    list_flags(record) |= LIST_THREE_STATE;
     auto states = reinterpret_cast<HIMAGELIST>(SendMessageW(record->handle, LVM_GETIMAGELIST, LVSIL_STATE, 0));
     int width = 0, height = 0;
     if (!states || !ImageList_GetIconSize(states, &width, &height))

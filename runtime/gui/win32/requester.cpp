@@ -7,6 +7,10 @@
 #include <functional>
 #include <vector>
 
+// The requester flags are MessageBoxW's own, and so are its answers.
+static_assert(REQUESTER_ERROR == (MB_OK | MB_ICONERROR) && REQUESTER_QUESTION == (MB_YESNO | MB_ICONWARNING));
+static_assert(REQUESTER_ANSWER_YES == IDYES && REQUESTER_ANSWER_NO == IDNO);
+
 namespace {
 
 // One visible top-level window of a thread that shows a requester.

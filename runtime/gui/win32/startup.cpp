@@ -1,19 +1,13 @@
-// Start-up and shut-down of the runtime on Windows, in their fixed order.
+// Start-up and shut-down of the Win32 toolkit and its parts, in their fixed order.
 #include "win32_private.h"
 
-#include "file/file.h"
-#include "serial/serial.h"
-
-void runtime_start(int, char **) {
+void gui_init(int, char **) {
     gui_thread_bind();
     event_system_init();
-    file_init();
     window_system_init();
     gadget_system_init();
     requester_system_init();
-    serial_init();
     statusbar_system_init();
-    thread_init();
 }
 
 void toolkit_shutdown_begin() {
@@ -21,11 +15,8 @@ void toolkit_shutdown_begin() {
     requester_dismiss_pending();
 }
 
-void runtime_stop() {
-    thread_shutdown();
-    serial_shutdown();
+void gui_shutdown() {
     gadget_free(ANY);
     window_close_all();
-    file_shutdown();
     event_system_shutdown();
 }

@@ -3,33 +3,13 @@
 // styles are in force, else a bar the window draws itself.
 #include "win32_private.h"
 
+#include "statusbar_fields.h"
+
 #include <algorithm>
 #include <new>
 #include <vector>
 
 namespace {
-
-enum FieldKind : std::int32_t { text_field = 0, image_field = 1, progress_field = 2 };
-
-struct StatusField {
-    std::int32_t kind;
-    std::int32_t width;  // pixels; NOT_GIVEN shares what the fixed fields leave
-    std::int32_t border; // 0x1 raised, 0x2 none, else sunken
-    std::int32_t value;
-    std::int32_t minimum;
-    std::int32_t maximum;
-    HWND control; // progress control, created at the first progress call
-    HANDLE image; // image field: a bitmap or an icon, the caller's
-};
-
-struct StatusBarRecord {
-    HWND handle; // the status window; non-null while it exists
-    StatusField *fields;
-    std::int32_t count;
-    std::int32_t capacity;
-    std::int32_t last_width; // parent's client size at the last layout
-    std::int32_t last_height;
-};
 
 ObjectRegistry *statusbar_registry = nullptr;
 // Where statusbar_add_field adds: the newest status bar.
@@ -39,13 +19,13 @@ bool have_current = false;
 constexpr UINT status_identifier = 0xE404040F;
 constexpr std::int32_t field_limit = 256;
 constexpr std::int32_t field_step = 8;
-constexpr std::int32_t raised_border = 0x1;
-constexpr std::int32_t no_border = 0x2;
-constexpr std::int32_t image_centred = 0x4;
-constexpr std::int32_t image_right = 0x8;
 
 const wchar_t callback_property[] = L"kw_statusbar_callback";
 const wchar_t id_property[] = L"kw_statusbar_id";
+
+WPARAM border_of(std::int32_t flags) {
+    return flags & STATUSBAR_BORDER_RAISED ? SBT_POPOUT : flags & STATUSBAR_BORDER_NONE ? SBT_NOBORDERS : 0;
+}
 
 StatusBarRecord *statusbar_lookup(ObjectId statusbar) {
     return statusbar_registry
@@ -105,56 +85,6 @@ void layout(StatusBarRecord *record) {
     for (int i = 0; i < record->count; ++i)
         if (record->fields[i].kind == progress_field && record->fields[i].control)
             place_control(record, i);
-}
-
-// Right end of a drawn bar inside the inset rectangle, for value between
-// minimum and maximum.
-int fill_right(const RECT &inset, const StatusField &field) {
-    if (field.value >= field.maximum || field.maximum <= field.minimum)
-        return inset.right;
-    const std::int64_t width = inset.right - inset.left;
-    return inset.left +
-           static_cast<int>(width * (static_cast<std::int64_t>(field.value) - field.minimum) /
-                            (static_cast<std::int64_t>(field.maximum) - field.minimum));
-}
-
-// The image vertically centred; left, centred or right as the flags say.
-void draw_image(const StatusField &field, const DRAWITEMSTRUCT *item) {
-    const bool bitmap = GetObjectType(field.image) == OBJ_BITMAP;
-    SIZE size{GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON)};
-    if (bitmap) {
-        BITMAP info{};
-        GetObjectW(field.image, sizeof info, &info);
-        size = {info.bmWidth, info.bmHeight};
-    }
-    const RECT &part = item->rcItem;
-    int x = part.left + 2;
-    if (field.border & image_centred)
-        x = part.left + (part.right - part.left - size.cx) / 2;
-    else if (field.border & image_right)
-        x = part.right - size.cx - 2;
-    const int y = part.top + (part.bottom - part.top - size.cy) / 2;
-    DrawStateW(item->hDC, nullptr, nullptr, reinterpret_cast<LPARAM>(field.image), 0, x, y,
-               size.cx, size.cy, (bitmap ? DST_BITMAP : DST_ICON) | DSS_NORMAL);
-}
-
-bool draw_field(const StatusBarRecord *record, const DRAWITEMSTRUCT *item) {
-    if (item->hwndItem != record->handle || item->itemID >= static_cast<UINT>(record->count))
-        return false;
-    const StatusField &field = record->fields[item->itemID];
-    if (field.kind == image_field && field.image) {
-        draw_image(field, item);
-        return true;
-    }
-    if (field.kind != progress_field)
-        return false;
-    if (field.minimum >= field.value)
-        return true;
-    RECT inset = item->rcItem;
-    InflateRect(&inset, -1, -1);
-    inset.right = fill_right(inset, field);
-    FillRect(item->hDC, &inset, reinterpret_cast<HBRUSH>(COLOR_HIGHLIGHT + 1));
-    return true;
 }
 
 LRESULT CALLBACK status_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -299,9 +229,7 @@ void show_progress(ObjectId statusbar, std::int32_t field, std::int32_t value, s
     if (maximum != NOT_GIVEN)
         entry.maximum = maximum;
     RECT part = part_rect(record, field);
-    const WPARAM border = flags & raised_border ? SBT_POPOUT
-                          : flags & no_border   ? SBT_NOBORDERS
-                                                : 0;
+    const WPARAM border = border_of(flags);
     if (!entry.control) {
         SendMessageW(record->handle, SB_SETTEXTW,
                      static_cast<WPARAM>(field) | border | SBT_OWNERDRAW, 0);
@@ -329,10 +257,6 @@ void show_progress(ObjectId statusbar, std::int32_t field, std::int32_t value, s
                  reinterpret_cast<LPARAM>(L""));
     place_control(record, field);
     ShowWindow(bar, SW_SHOWNOACTIVATE);
-}
-
-WPARAM border_of(std::int32_t flags) {
-    return flags & raised_border ? SBT_POPOUT : flags & no_border ? SBT_NOBORDERS : 0;
 }
 
 // The field shows the image instead of text or progress; null clears it.
@@ -372,7 +296,7 @@ void statusbar_parent_message(HWND parent, UINT message, WPARAM wparam, LPARAM l
         const auto *item = reinterpret_cast<const DRAWITEMSTRUCT *>(lparam);
         ObjectId id = 0;
         StatusBarRecord *record = item ? statusbar_of(item->hwndItem, &id) : nullptr;
-        if (record && GetParent(record->handle) == parent && draw_field(record, item))
+        if (record && GetParent(record->handle) == parent && statusbar_draw_field(record, item))
             *result = 1;
         return;
     }

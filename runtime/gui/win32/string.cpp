@@ -1,23 +1,23 @@
 // One-line edit fields (kind 2) on the "Edit" control. The flags are the
-// control's own styles (ES_READONLY 0x800, ES_NUMBER 0x2000, ...). The
+// control's own styles (STRING_READ_ONLY is ES_READONLY, STRING_NUMERIC ES_NUMBER, ...). The
 // control's notifications reach the window and are posted with their code;
 // the field's own procedure adds focus-in and focus-out events.
 #include "win32_private.h"
 
 namespace {
 
-// WS_CHILD, WS_VISIBLE, WS_GROUP, WS_TABSTOP, ES_AUTOHSCROLL.
-constexpr DWORD string_style = 0x50030080;
+constexpr DWORD string_style = WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL;
+static_assert(string_style == 0x50030080);
+static_assert(STRING_READ_ONLY == ES_READONLY && STRING_NUMERIC == ES_NUMBER);
 constexpr std::int32_t no_border = 0x20000;
 
-constexpr std::int32_t attribute_max_length = 1;
 
 std::intptr_t string_get_attribute(GadgetRecord *record, std::int32_t attribute) {
-    return attribute == attribute_max_length ? SendMessageW(record->handle, EM_GETLIMITTEXT, 0, 0) : 0;
+    return attribute == GADGET_ATTRIBUTE_MAX_LENGTH ? SendMessageW(record->handle, EM_GETLIMITTEXT, 0, 0) : 0;
 }
 
 void string_set_attribute(GadgetRecord *record, std::int32_t attribute, std::intptr_t value) {
-    if (attribute == attribute_max_length)
+    if (attribute == GADGET_ATTRIBUTE_MAX_LENGTH)
         SendMessageW(record->handle, EM_LIMITTEXT, static_cast<WPARAM>(value < 1 ? 1 : value), 0);
 }
 

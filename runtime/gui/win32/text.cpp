@@ -4,8 +4,9 @@
 
 namespace {
 
-// WS_CHILD, WS_VISIBLE, WS_GROUP, SS_NOPREFIX: an "&" is shown as it is.
-constexpr DWORD text_style = 0x50020080;
+// SS_NOPREFIX: an "&" is shown as it is.
+constexpr DWORD text_style = WS_CHILD | WS_VISIBLE | WS_GROUP | SS_NOPREFIX;
+static_assert(text_style == 0x50020080);
 constexpr std::int32_t sunken_border = 0x20000;
 
 constexpr GadgetClass text_class{

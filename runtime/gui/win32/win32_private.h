@@ -2,9 +2,9 @@
 // codes and the hand-over of calls to the thread that owns the windows.
 #pragma once
 
-#include "gui/event_records.h"
+#include "internal/event_queue.h"
 #include "gui/gui.h"
-#include "gui/gui_handover.h"
+#include "internal/gui_handover.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -54,13 +54,8 @@ inline constexpr LRESULT NOT_HANDLED = static_cast<LRESULT>(0xD0D0D0D1u);
 // ---------------------------------------------------------------------------
 // Hand-over of calls to the thread that owns the windows
 // ---------------------------------------------------------------------------
-void gui_thread_bind();
-DWORD gui_thread_id();
-// From now on calls from other threads return at once; callers waiting for
-// their call are woken and get the default result.
-void gui_thread_shutdown_begin();
-bool gui_thread_shutting_down();
-// The post-event window's handler of a handed-over call (lParam).
+// (internal/gui_handover.h): calls travel as WM_KW_CALL to the post-event
+// window, whose handler of a handed-over call (lParam) this is.
 void gui_thread_run_posted(LPARAM call);
 inline constexpr UINT WM_KW_CALL = WM_APP + 1;
 // The post-event window's handler of a call to run later (lParam).
@@ -187,8 +182,19 @@ struct GadgetRecord {
     const GadgetClass *gadget_class;
     std::intptr_t reserved;
     WNDPROC previous;      // the control's procedure before gadget_procedure
-    std::intptr_t word[4]; // per-kind state, kind words 1 to 4
+    std::intptr_t word[4]; // per-kind state, kind words 1 to 4: see kind_word
 };
+
+// A record's kind word by its number (1 to 4), and what each kind keeps there.
+inline std::intptr_t &kind_word(GadgetRecord *record, int number) { return record->word[number - 1]; }
+inline constexpr int IMAGE_COMBO_WORD = 1;        // combo: non-zero for an image combo
+inline constexpr int COMBO_IMAGES_WORD = 2;       // image combo: its image list
+inline constexpr int LIST_LONGEST_WORD = 1;       // list: longest cell text ever set
+inline constexpr int LIST_GRID_COLOUR_WORD = 3;   // list: grid colour (-1 = button face)
+inline constexpr int LIST_FLAGS_WORD = 4;         // list: its own flags, LIST_* bits below
+inline constexpr int BACKGROUND_COLOUR_WORD = 1;  // kinds with colours: background
+inline constexpr int TEXT_COLOUR_WORD = 2;        // kinds with colours: text colour
+inline constexpr int BRUSH_WORD = 3;              // kinds with colours: background brush
 
 void gadget_system_init();
 void common_controls_register();
@@ -215,26 +221,48 @@ LRESULT CALLBACK gadget_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
 void gadget_list_forget(HWND window);
 HFONT gadget_default_font();
 
-// Looks the gadget up on the windows' thread and runs fn with its record;
-// the empty value when the gadget is not in use.
-template <class Fn>
-auto on_gadget(ObjectId gadget, Fn &&fn) -> decltype(fn(std::declval<GadgetRecord *>())) {
-    using Result = decltype(fn(std::declval<GadgetRecord *>()));
-    return on_gui_thread([&]() -> Result {
-        GadgetRecord *record = gadget_lookup(gadget);
-        return record ? fn(record) : Result();
-    });
-}
+#include "internal/gadget_dispatch.h"
 
-// Same, for a kind's operation: the empty value when the kind has none.
-template <class Slot, class Fn>
-auto with_gadget(ObjectId gadget, Slot GadgetClass::*slot, Fn &&fn)
-    -> decltype(fn(std::declval<GadgetRecord *>())) {
-    using Result = decltype(fn(std::declval<GadgetRecord *>()));
-    return on_gadget(gadget, [&](GadgetRecord *record) -> Result {
-        return record->gadget_class->*slot ? fn(record) : Result();
-    });
+// A list's own flags, and its rows and columns.
+inline constexpr std::intptr_t LIST_TEXT_COLOUR_SET = 0x1;
+inline constexpr std::intptr_t LIST_BACKGROUND_SET = 0x2;
+inline constexpr std::intptr_t LIST_HAS_GRID_LINES = 0x4;
+inline constexpr std::intptr_t LIST_THREE_STATE = 0x8;
+inline std::intptr_t &list_flags(GadgetRecord *record) { return kind_word(record, LIST_FLAGS_WORD); }
+inline int list_row_count(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
+inline bool list_valid_row(HWND list, std::intptr_t row) { return row >= 0 && row < list_row_count(list); }
+inline int list_column_count(HWND list) {
+    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    return header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
 }
+// Draws a list's grid lines over its rows (list_grid.cpp): the answer to
+// its NM_CUSTOMDRAW.
+LRESULT list_custom_draw(GadgetRecord *record, NMLVCUSTOMDRAW *draw);
+// Row geometry a list measured, kept until its font changes.
+inline constexpr wchar_t LIST_RECT_TOP_PROPERTY[] = L"KW_RectTop";
+inline constexpr wchar_t LIST_RECT_BOTTOM_PROPERTY[] = L"KW_RectBottom";
+
+// Window properties: a window's number (+ 1) and the control that had the
+// focus when it was deactivated.
+inline constexpr wchar_t WINDOW_ID_PROPERTY[] = L"KW_WindowID";
+inline constexpr wchar_t FOCUS_PROPERTY[] = L"KW_Focus";
+inline void window_post(std::int32_t code, std::intptr_t object, ObjectId window) {
+    event_records_post(code, object, window, 0, nullptr, nullptr, 0);
+}
+// Every numbered window's procedure (window_procedure.cpp), and the rest of a
+// window's end once it is destroyed: everything it held, and its number.
+LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+void window_destroyed(HWND hwnd, WindowRecord *record, ObjectId id);
+
+// Texts as the kinds' operations take them: as they are.
+inline const WideText &kind_text(const WideText &text) { return text; }
+// A kind without text operations shows its control's window text.
+inline WideText gadget_plain_text(GadgetRecord *record) { return window_text(record->handle); }
+inline void gadget_set_plain_text(GadgetRecord *record, const WideText &text) {
+    SetWindowTextW(record->handle, wide(text));
+}
+// What adding a list row answers, also when a held removal's row is replaced.
+inline constexpr std::intptr_t ROW_ADDED = 0;
 
 // Combo boxes (combo_items.cpp): image combos ("ComboBoxEx32", kind word 1
 // set) keep their items' images in an image list (kind word 2); the item

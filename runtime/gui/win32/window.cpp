@@ -10,23 +10,20 @@ ObjectRegistry *window_registry = nullptr;
 HICON class_icon = nullptr;
 HCURSOR class_cursor = nullptr;
 
-constexpr std::int32_t center_screen = 0x1;
-constexpr std::int32_t center_parent = 0x2;
 constexpr std::int32_t tool_window = 0x4;
 constexpr std::int32_t keep_gadget_list = 0x8;
 constexpr std::int32_t show_no_activate = 0x2000000;
-constexpr std::int32_t open_invisible = 0x10000000;
 // A tool window has neither minimise nor maximise box nor state.
-constexpr DWORD tool_window_cleared = 0x21030000;
+constexpr DWORD tool_window_cleared = WS_MINIMIZE | WS_MAXIMIZE | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+static_assert(tool_window_cleared == 0x21030000);
+// The public window flags are the styles they ask for; WINDOW_INVISIBLE
+// takes the bit of WS_VISIBLE, which every window gets once it is shown.
+static_assert(WINDOW_SYSTEM_MENU == (WS_CAPTION | WS_SYSMENU) && WINDOW_MINIMIZE_GADGET == WS_MINIMIZEBOX &&
+              WINDOW_SIZEABLE == WS_THICKFRAME && WINDOW_INVISIBLE == WS_VISIBLE);
+static_assert(WINDOW_STATE_MAXIMIZED == WS_MAXIMIZE && WINDOW_STATE_MINIMIZED == WS_MINIMIZE);
 
-const wchar_t window_id_property[] = L"KW_WindowID";
-const wchar_t focus_property[] = L"KW_Focus";
 
 std::wstring class_name_of(ObjectId id) { return L"WindowClass_" + std::to_wstring(id); }
-
-void post(std::int32_t code, std::intptr_t object, ObjectId window) {
-    event_records_post(code, object, window, 0, nullptr, nullptr, 0);
-}
 
 // Desktop composition draws a wider frame around sizeable windows.
 bool composition_enabled() {
@@ -47,7 +44,7 @@ void window_center(HWND hwnd, std::int32_t flags, HWND parent) {
     const int width = outer.right - outer.left;
     const int height = outer.bottom - outer.top;
     int x = 0, y = 0;
-    if (flags & center_screen) {
+    if (flags & WINDOW_SCREEN_CENTERED) {
         const int screen_width = GetSystemMetrics(SM_CXSCREEN);
         const int screen_height = GetSystemMetrics(SM_CYSCREEN);
         x = (screen_width - std::min(screen_width, width)) / 2;
@@ -66,9 +63,9 @@ void window_center(HWND hwnd, std::int32_t flags, HWND parent) {
 DWORD style_of(std::int32_t flags, DWORD *extended) {
     auto style = static_cast<DWORD>(flags);
     if (!(style &
-          ~static_cast<DWORD>(center_screen | center_parent | keep_gadget_list | open_invisible)))
+          ~static_cast<DWORD>(WINDOW_SCREEN_CENTERED | WINDOW_PARENT_CENTERED | keep_gadget_list | WINDOW_INVISIBLE)))
         style |= WS_CAPTION;
-    style &= ~static_cast<DWORD>(keep_gadget_list | open_invisible | show_no_activate);
+    style &= ~static_cast<DWORD>(keep_gadget_list | WINDOW_INVISIBLE | show_no_activate);
     *extended = 0;
     if (flags & tool_window) {
         *extended = WS_EX_TOOLWINDOW;
@@ -93,193 +90,6 @@ void build_accelerators(WindowRecord *record) {
     };
     record->accelerator_count = 2;
     record->accelerator_table = CreateAcceleratorTableW(record->accelerator_entries, 2);
-}
-
-void on_size(WindowRecord *record, ObjectId id, WPARAM kind) {
-    switch (kind) {
-    case SIZE_MINIMIZED:
-        record->iconic = 1;
-        post(EVENT_MINIMIZED, 0, id);
-        return;
-    case SIZE_MAXIMIZED:
-        record->iconic = 1;
-        post(EVENT_MAXIMIZED, 0, id);
-        post(EVENT_RESIZED, 0, id);
-        return;
-    case SIZE_RESTORED:
-        if (record->iconic) {
-            record->iconic = 0;
-            post(EVENT_RESTORED, 0, id);
-        }
-        break;
-    default:
-        break;
-    }
-    // Only the newest size matters: one resize event however many came.
-    event_purge(EVENT_RESIZED, -1, id, -1);
-    post(EVENT_RESIZED, 0, id);
-}
-
-void on_activate(HWND hwnd, ObjectId id, WPARAM state) {
-    if (LOWORD(state) != WA_INACTIVE) {
-        auto focus = static_cast<HWND>(GetPropW(hwnd, focus_property));
-        if (focus && IsWindow(focus) && IsChild(hwnd, focus))
-            SetFocus(focus);
-        post(EVENT_ACTIVATED, 0, id);
-        return;
-    }
-    SetPropW(hwnd, focus_property, GetFocus());
-    keyboard_cues(hwnd, false);
-    post(EVENT_DEACTIVATED, 0, id);
-}
-
-void on_command(HWND hwnd, ObjectId id, WPARAM wparam, LPARAM lparam) {
-    auto control = reinterpret_cast<HWND>(lparam);
-    if (control) {
-        if (gadget_message(control, hwnd, WM_COMMAND, wparam, lparam) != NOT_HANDLED)
-            return;
-        const auto identifier = static_cast<std::intptr_t>(GetWindowLongPtrW(control, GWLP_ID));
-        if (identifier == -10000)
-            post(EVENT_MENU, LOWORD(wparam), id);
-        else if (identifier != -1)
-            event_records_post(EVENT_GADGET, identifier, id, HIWORD(wparam), nullptr, nullptr, 0);
-        return;
-    }
-    if (HIWORD(wparam) == 0) {
-        post(EVENT_MENU, static_cast<std::intptr_t>(wparam), id);
-    } else if (LOWORD(wparam) == COMMAND_FOCUS_NEXT || LOWORD(wparam) == COMMAND_FOCUS_PREVIOUS) {
-        focus_step(LOWORD(wparam) == COMMAND_FOCUS_PREVIOUS);
-    } else {
-        post(EVENT_MENU, LOWORD(wparam), id);
-    }
-}
-
-// The rest of a window's end: everything the window held, and its number.
-void on_destroyed(HWND hwnd, WindowRecord *record, ObjectId id) {
-    RemovePropW(hwnd, focus_property);
-    RemovePropW(hwnd, window_id_property);
-    if (record->accelerator_table)
-        DestroyAcceleratorTable(record->accelerator_table);
-    delete[] record->accelerator_entries;
-    window_release_extras(record);
-    gadget_list_forget(hwnd);
-    registry_free(window_registry, id);
-    event_purge_window(id);
-}
-
-// A message gadgets send their window to be handed back to them.
-constexpr UINT gadget_private_message = 13120;
-
-// Clicks on a notification icon; the null message afterwards makes a menu
-// the program opens in answer close properly.
-void post_tray_click(HWND hwnd, ObjectId id, WPARAM icon, LPARAM mouse) {
-    std::intptr_t subtype = -1;
-    switch (mouse) {
-    case WM_LBUTTONDOWN: subtype = 0; break;
-    case WM_RBUTTONDOWN: subtype = 1; break;
-    case WM_LBUTTONDBLCLK: subtype = 2; break;
-    case WM_RBUTTONDBLCLK: subtype = 3; break;
-    default: return;   // moves and releases are not reported
-    }
-    event_records_post(EVENT_TRAY_ICON, static_cast<std::intptr_t>(icon), id, subtype, nullptr, nullptr, 0);
-    PostMessageW(hwnd, WM_NULL, 0, 0);
-}
-
-BOOL CALLBACK pass_colour_change(HWND child, LPARAM) {
-    SendMessageW(child, WM_SYSCOLORCHANGE, 0, 0);
-    return TRUE;
-}
-
-LRESULT forward_to_gadget(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-    const LRESULT result =
-        gadget_message(reinterpret_cast<HWND>(lparam), hwnd, message, wparam, lparam);
-    return result != NOT_HANDLED ? result : default_window_message(hwnd, message, wparam, lparam);
-}
-
-LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-    const ObjectId id = window_number_of(hwnd);
-    WindowRecord *record = id != -1 ? window_lookup(id) : nullptr;
-    if (!record || record->handle != hwnd)
-        return default_window_message(hwnd, message, wparam, lparam);
-    if (WindowCallback callback = window_callback_of(record)) {
-        const std::intptr_t answer = callback(hwnd, message, wparam, lparam);
-        if (answer != WINDOW_CALLBACK_PASS)
-            return answer;
-    }
-    LRESULT status_result = 0;
-    switch (message) {
-    case WM_MOVE:
-        if (record->ready)
-            post(EVENT_MOVED, id, id);
-        return 0;
-    case WM_SIZE:
-        statusbar_parent_message(hwnd, message, wparam, lparam, &status_result);
-        if (!record->ready)
-            return default_window_message(hwnd, message, wparam, lparam);
-        on_size(record, id, wparam);
-        return 0;
-    case WM_ACTIVATE:
-        on_activate(hwnd, id, wparam);
-        return 1;
-    case WM_CLOSE:
-        post(EVENT_CLOSE_WINDOW, id, id); // the application decides when the window goes
-        return 0;
-    case WM_ERASEBKGND:
-        post(EVENT_REPAINT, 0, id);
-        if (window_paint_background(record, reinterpret_cast<HDC>(wparam)))
-            return 1;
-        break;
-    case WM_GETMINMAXINFO:
-        window_track_limits(record, reinterpret_cast<MINMAXINFO *>(lparam));
-        return 0;
-    case WM_SYSCOLORCHANGE:
-        EnumChildWindows(hwnd, pass_colour_change, 0);
-        break;
-    case WM_DRAWITEM:
-        statusbar_parent_message(hwnd, message, wparam, lparam, &status_result);
-        if (status_result)
-            return status_result;
-        break;
-    case WM_NOTIFY: {
-        const auto *header = reinterpret_cast<const NMHDR *>(lparam);
-        const LRESULT result = gadget_message(header->hwndFrom, hwnd, message, wparam, lparam);
-        if (result != NOT_HANDLED)
-            return result;
-        break;
-    }
-    case WM_NCDESTROY:
-        on_destroyed(hwnd, record, id);
-        break;
-    case WM_COMMAND:
-        on_command(hwnd, id, wparam, lparam);
-        return 0;
-    case WM_TIMER:
-        post(EVENT_TIMER, static_cast<std::intptr_t>(wparam), id);
-        return 0;
-    case WM_HSCROLL:
-    case WM_VSCROLL:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORSTATIC:
-    case gadget_private_message:
-        return forward_to_gadget(hwnd, message, wparam, lparam);
-    case WM_TRAY_ICON:
-        post_tray_click(hwnd, id, wparam, lparam);
-        return 0;
-    case WM_LBUTTONUP:
-        post(EVENT_LEFT_CLICK, 0, id);
-        return 0;
-    case WM_LBUTTONDBLCLK:
-        post(EVENT_LEFT_DOUBLE_CLICK, 0, id);
-        return 0;
-    case WM_RBUTTONUP:
-        post(EVENT_RIGHT_CLICK, 0, id);
-        return 0;
-    default:
-        break;
-    }
-    return default_window_message(hwnd, message, wparam, lparam);
 }
 
 std::intptr_t open_window(ObjectId number, std::int32_t x, std::int32_t y, std::int32_t width,
@@ -311,7 +121,7 @@ std::intptr_t open_window(ObjectId number, std::int32_t x, std::int32_t y, std::
     // width and height are the client size.
     RECT outer{0, 0, width, height};
     AdjustWindowRectEx(&outer, style & ~7u, FALSE, extended);
-    if (x == NOT_GIVEN || (y == NOT_GIVEN && !(flags & (center_screen | center_parent)))) {
+    if (x == NOT_GIVEN || (y == NOT_GIVEN && !(flags & (WINDOW_SCREEN_CENTERED | WINDOW_PARENT_CENTERED)))) {
         x = y = CW_USEDEFAULT;
     } else if ((style & WS_CAPTION) == WS_CAPTION && (style & WS_THICKFRAME) &&
                composition_enabled()) {
@@ -327,10 +137,10 @@ std::intptr_t open_window(ObjectId number, std::int32_t x, std::int32_t y, std::
     }
     record->handle = hwnd;
     record->ready = 0;
-    SetPropW(hwnd, window_id_property, reinterpret_cast<HANDLE>(id + 1));
-    if (flags & (center_screen | center_parent))
+    SetPropW(hwnd, WINDOW_ID_PROPERTY, reinterpret_cast<HANDLE>(id + 1));
+    if (flags & (WINDOW_SCREEN_CENTERED | WINDOW_PARENT_CENTERED))
         window_center(hwnd, flags, parent);
-    if (!(flags & open_invisible))
+    if (!(flags & WINDOW_INVISIBLE))
         ShowWindow(hwnd, show_command(flags));
     record->iconic = (flags & (WS_MAXIMIZE | WS_MINIMIZE)) != 0;
     build_accelerators(record);
@@ -361,6 +171,19 @@ void close_window(ObjectId window) {
 
 } // namespace
 
+// The rest of a window's end: everything the window held, and its number.
+void window_destroyed(HWND hwnd, WindowRecord *record, ObjectId id) {
+    RemovePropW(hwnd, FOCUS_PROPERTY);
+    RemovePropW(hwnd, WINDOW_ID_PROPERTY);
+    if (record->accelerator_table)
+        DestroyAcceleratorTable(record->accelerator_table);
+    delete[] record->accelerator_entries;
+    window_release_extras(record);
+    gadget_list_forget(hwnd);
+    registry_free(window_registry, id);
+    event_purge_window(id);
+}
+
 void window_system_init() {
     if (!window_registry)
         window_registry = registry_create(sizeof(WindowRecord), 16, window_close);
@@ -375,7 +198,7 @@ WindowRecord *window_lookup(ObjectId window) {
 
 ObjectId window_number_of(HWND hwnd) {
     for (HWND walk = hwnd; walk; walk = GetParent(walk)) {
-        if (auto value = reinterpret_cast<std::intptr_t>(GetPropW(walk, window_id_property)))
+        if (auto value = reinterpret_cast<std::intptr_t>(GetPropW(walk, WINDOW_ID_PROPERTY)))
             return value - 1;
     }
     return -1;

@@ -1,13 +1,16 @@
 // Line parameters to the fields of a Win32 device control block. No system
 // call happens here.
-#include "serial/win32/serial_win32.h"
+#include "win32/serial_win32.h"
+
+#include "serial/serial.h"
 
 namespace {
 
-constexpr std::int32_t HANDSHAKE_NONE = 0;
-constexpr std::int32_t HANDSHAKE_RTS_ON = 1;
-constexpr std::int32_t HANDSHAKE_RTS_CTS = 2;
-constexpr std::int32_t HANDSHAKE_XON_XOFF = 3;
+// The parity codes are the driver's own, so they go to it unchanged.
+static_assert(SERIAL_PARITY_NONE == NOPARITY && SERIAL_PARITY_ODD == ODDPARITY &&
+              SERIAL_PARITY_EVEN == EVENPARITY && SERIAL_PARITY_MARK == MARKPARITY &&
+              SERIAL_PARITY_SPACE == SPACEPARITY);
+
 constexpr char CHAR_XON = 0x11;
 constexpr char CHAR_XOFF = 0x13;
 constexpr std::int32_t LIMIT_MAX = 0xFFFF; // the limits are 16-bit fields
@@ -48,19 +51,19 @@ void serial_apply_settings(DCB &control, std::int32_t baud, std::int32_t parity,
     control.fParity = 1;
     control.StopBits = stop_bits_code(stop_bits);
     switch (handshake) {
-    case HANDSHAKE_NONE:
+    case SERIAL_HANDSHAKE_NONE:
         control.fOutxCtsFlow = 0;
         control.fRtsControl = RTS_CONTROL_DISABLE;
         break;
-    case HANDSHAKE_RTS_ON:
+    case SERIAL_HANDSHAKE_RTS_ON:
         control.fOutxCtsFlow = 0;
         control.fRtsControl = RTS_CONTROL_ENABLE;
         break;
-    case HANDSHAKE_RTS_CTS:
+    case SERIAL_HANDSHAKE_RTS_CTS:
         control.fOutxCtsFlow = 1;
         control.fRtsControl = RTS_CONTROL_HANDSHAKE;
         break;
-    case HANDSHAKE_XON_XOFF:
+    case SERIAL_HANDSHAKE_XON_XOFF:
         set_xon_xoff(control, input_size);
         break;
     default:

@@ -1,5 +1,5 @@
-#include "tests/app/mem/child_process.h"
-#include "tests/app/radios.h"
+#include "child_process.h"
+#include "radios.h"
 
 #ifdef _WIN32
 #ifndef NOMINMAX

@@ -4,8 +4,8 @@
 // (see CMakeLists.txt): one answering at once, one falling silent and two
 // hanging up after five commands, one port mapped to no device. Ctrl+C is
 // pressed in interrupt.sh.
-#include "tests/app/mem/child_process.h"
-#include "tests/app/radios.h"
+#include "child_process.h"
+#include "radios.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "tests/app/editor_harness.h"
+#include "editor_harness.h"
 
-#include "gui/win32/win32_private.h"
+#include "win32/win32_private.h"
 
 #include <algorithm>
 

@@ -4,8 +4,8 @@
 // are clicked, and the program ends at once, cleanly, on the close box in
 // the middle of a read. COM60 reads at 9600 baud (six seconds for all
 // channels), COM61 answers at once.
-#include "app/channel_codes.h"
-#include "tests/app/radios.h"
+#include "channel_codes.h"
+#include "radios.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX

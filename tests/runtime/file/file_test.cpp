@@ -1,7 +1,7 @@
-#include "tests/runtime/file/file_fixture.h"
+#include "file_fixture.h"
 
 #ifndef _WIN32
-#include "tests/without_file_override.h"
+#include "without_file_override.h"
 
 #include <fcntl.h>
 #include <linux/fs.h>

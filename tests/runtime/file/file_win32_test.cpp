@@ -1,6 +1,6 @@
 // What only the Win32 back-end does: exclusive opens, saving over files that
 // refuse to be replaced, and the size rules for drives, folders and odd names.
-#include "tests/runtime/file/file_fixture.h"
+#include "file_fixture.h"
 
 #include <windows.h>
 

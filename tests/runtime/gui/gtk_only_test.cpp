@@ -5,7 +5,7 @@
 
 #include "toolkit_view.h"
 
-#include "gui/gtk/gtk_private.h"
+#include "gtk/gtk_private.h"
 
 #include <gdk/gdkx.h>
 

@@ -4,6 +4,8 @@
 // program of its own.
 #include "toolkit_view.h"
 
+#include "start/start.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>

@@ -2,7 +2,7 @@
 // starts it and names its port in KALVO_TEST_PORTS): the same cases on both
 // systems, then the POSIX port's own (reads that never wait, the claim).
 #include "serial/serial.h"
-#include "tests/tools/vtrx_exchange.h"
+#include "vtrx_exchange.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // control block, and the device name it opens.
 #include "serial/serial.h"
 
-#include "serial/win32/serial_win32.h"
+#include "win32/serial_win32.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,8 @@
 // read-backs with the controls' messages and what they paint. Requesters are
 // answered by a helper thread.
 #include "toolkit_view.h"
-#include "win32_private.h"
+#include "start/start.h"
+#include "win32/win32_private.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // height, two status bars on one window, the worker's message above every
 // window, a missing event window, filter texts and default-file splitting.
 #include "toolkit_view.h"
-#include "win32_private.h"
+#include "win32/win32_private.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Text operations that follow the system's language settings on Windows.
 #include "core/core.h"
-#include "core/text_units.h"
+#include "internal/text_units.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
-#include "gui/event_records.h"
+#include "internal/event_queue.h"
 
 #include "gui/gui.h"
-#include "gui/gui_handover.h"
+#include "internal/gui_handover.h"
 
 namespace {
 

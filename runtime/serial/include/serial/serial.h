@@ -13,6 +13,19 @@ inline constexpr std::int32_t SERIAL_LINE_BREAK = 3;
 inline constexpr std::int32_t SERIAL_LINE_XON = 8;
 inline constexpr std::int32_t SERIAL_LINE_XOFF = 9;
 
+// serial_open parity codes (the Windows driver's numbering)
+inline constexpr std::int32_t SERIAL_PARITY_NONE = 0;
+inline constexpr std::int32_t SERIAL_PARITY_ODD = 1;
+inline constexpr std::int32_t SERIAL_PARITY_EVEN = 2;
+inline constexpr std::int32_t SERIAL_PARITY_MARK = 3;
+inline constexpr std::int32_t SERIAL_PARITY_SPACE = 4;
+
+// serial_open handshake codes
+inline constexpr std::int32_t SERIAL_HANDSHAKE_NONE = 0;
+inline constexpr std::int32_t SERIAL_HANDSHAKE_RTS_ON = 1; // RTS held on where the driver can
+inline constexpr std::int32_t SERIAL_HANDSHAKE_RTS_CTS = 2;
+inline constexpr std::int32_t SERIAL_HANDSHAKE_XON_XOFF = 3;
+
 void serial_init();
 void serial_shutdown();
 

@@ -96,16 +96,16 @@ inline constexpr std::int32_t GADGET_COMBO = 8;
 inline constexpr std::int32_t GADGET_LIST_ICON = 12;
 
 // ---------------------------------------------------------------------------
-// Start-up and shut-down of the whole runtime, in the platform's fixed order
-// (core, toolkit, event queue, windows, gadgets, serial ports, status bars,
-// threads, files) and back.
+// Start-up and shut-down of the toolkit: event queue, windows, gadgets,
+// requesters and status bars, and back. runtime_start (start/start.h) calls
+// them with the other layers'; the calling thread owns every window.
 // ---------------------------------------------------------------------------
-void runtime_start(int argc, char **argv);
+void gui_init(int argc, char **argv);
+void gui_shutdown();
 // From now on calls from other threads return at once and any requester such
 // a thread is waiting on is dismissed (answer 0). Call before waiting for
 // worker threads at exit.
 void toolkit_shutdown_begin();
-void runtime_stop();
 
 // ---------------------------------------------------------------------------
 // Event queue
@@ -287,6 +287,9 @@ void statusbar_add_field(std::int32_t width);
 void statusbar_progress(ObjectId statusbar, std::int32_t field, std::int32_t value);
 void statusbar_progress_ex(ObjectId statusbar, std::int32_t field, std::int32_t value,
                            std::int32_t flags, std::int32_t min, std::int32_t max);
+// statusbar_progress_ex border flags (else sunken).
+inline constexpr std::int32_t STATUSBAR_BORDER_RAISED = 0x1;
+inline constexpr std::int32_t STATUSBAR_BORDER_NONE = 0x2;
 // The field shows an image (GdkPixbuf*, or HBITMAP/HICON; the caller keeps
 // it alive) instead of text or progress; null clears the field. Flags: border
 // as statusbar_progress_ex, STATUSBAR_IMAGE_CENTRED or _RIGHT placement.

@@ -1,6 +1,6 @@
 // Text operations that follow the C library's locale on POSIX systems.
 #include "core/core.h"
-#include "core/text_units.h"
+#include "internal/text_units.h"
 
 #include <cwctype>
 

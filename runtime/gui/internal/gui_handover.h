@@ -1,22 +1,50 @@
-// Hand-over of toolkit calls to the event-loop thread, shared by both
-// back-ends; each implements the two functions for its own event loop.
+// Hand-over of toolkit calls to the event-loop thread. The state machine is
+// shared (gui_handover.cpp); each back-end only carries a call record to its
+// own event loop (gui_post_call) and runs calls later on a timer of its own.
 #pragma once
 
 #include <cstdint>
 #include <type_traits>
 #include <utility>
 
+// The thread that runs gui_init owns every window: bound once, there.
+void gui_thread_bind();
 // True on the event-loop thread (and before start-up, when there is none).
 bool gui_thread_is_current();
+// Wakes every caller waiting on the event-loop thread; later calls from other
+// threads return at once with the default result.
+void gui_thread_shutdown_begin();
+bool gui_thread_shutting_down();
+
 // Runs call(context) on the event-loop thread and waits for it. False when the
 // call was dropped because shut-down began first.
 bool run_on_gui_thread(void (*call)(void *), void *context);
 
-// Runs call(context) on the event-loop thread a short while later (a
-// REMOVAL_GRACE_MS timer), without waiting for it. Not run when the event loop
-// never turns again.
+// A call on its way to the event loop.
+struct GuiCall;
+// Provided by the back-end: carries call to the event loop, which runs
+// gui_call_run(call) there and then gui_call_release(call), the latter also
+// when the loop drops it unrun. False (nothing posted) when it cannot.
+bool gui_post_call(GuiCall *call);
+void gui_call_run(GuiCall *call);
+void gui_call_release(GuiCall *call);
+
+// Waits (any thread but the event-loop one) until done() is true or shut-down
+// began; done() is evaluated under the hand-over lock. Returns done().
+bool gui_wait_until(bool (*done)(void *), void *context);
+// Wakes gui_wait_until callers after state they test was changed by fn, which
+// runs under the hand-over lock.
+void gui_signal(void (*fn)(void *), void *context);
+
+// Provided by the back-end: runs call(context) on the event-loop thread a
+// short while later (a REMOVAL_GRACE_MS timer), without waiting for it. Not
+// run when the event loop never turns again.
 void run_later_on_gui_thread(void (*call)(void *), void *context);
 inline constexpr unsigned REMOVAL_GRACE_MS = 10;
+struct LaterCall {
+    void (*call)(void *);
+    void *context;
+};
 
 // A worker's removal of a gadget item is held back until that worker's next
 // toolkit call and carried out in the same turn of the event loop, so that a

@@ -45,7 +45,7 @@ GdkRGBA rgba_of(std::int32_t colour) {
 }
 
 std::intptr_t &colour_slot(GadgetRecord *record, std::int32_t type) {
-    return record->word[type == GADGET_COLOR_TEXT ? 1 : 2];
+    return kind_word(record, type == GADGET_COLOR_TEXT ? TEXT_COLOUR_WORD : BACKGROUND_COLOUR_WORD);
 }
 
 } // namespace
@@ -116,14 +116,4 @@ void *gadget_get_font(ObjectId gadget) {
             return nullptr;
         return const_cast<PangoFontDescription *>(record->gadget_class->get_font(record));
     });
-}
-
-void gadget_set_color(ObjectId gadget, std::int32_t type, std::int32_t colour) {
-    with_gadget(gadget, &GadgetClass::set_color,
-                [&](GadgetRecord *record) { record->gadget_class->set_color(record, type, colour); });
-}
-
-std::int32_t gadget_get_color(ObjectId gadget, std::int32_t type) {
-    return with_gadget(gadget, &GadgetClass::get_color,
-                       [&](GadgetRecord *record) { return record->gadget_class->get_color(record, type); });
 }

@@ -1,6 +1,7 @@
-// The common item, attribute and column operations of both back-ends: each
-// looks the gadget up and dispatches through its kind's table; a change made
-// by the program runs with the queue suspended so it raises no event.
+// The common gadget operations of both back-ends: each looks the gadget up
+// and dispatches through its kind's table; a change made by the program runs
+// with the queue suspended so it raises no event. Texts reach the kinds as
+// kind_text gives them (UTF-8 on GTK).
 #if defined(_WIN32)
 #include "win32/win32_private.h"
 #else
@@ -25,6 +26,69 @@ template <class Slot, class... Args> auto query(ObjectId gadget, Slot GadgetClas
 }
 
 } // namespace
+
+std::int32_t gadget_kind(ObjectId gadget) {
+    return on_gadget(gadget, [](GadgetRecord *record) { return record->gadget_class->kind; });
+}
+
+WideText gadget_get_text(ObjectId gadget) {
+    return on_gadget(gadget, [](GadgetRecord *record) {
+        if (record->gadget_class->get_text)
+            return record->gadget_class->get_text(record);
+        return gadget_plain_text(record);
+    });
+}
+
+void gadget_set_text(ObjectId gadget, const WideText &text) {
+    on_gadget(gadget, [&](GadgetRecord *record) {
+        const auto native = kind_text(text);
+        suspended([&] {
+            if (record->gadget_class->set_text)
+                record->gadget_class->set_text(record, native);
+            else
+                gadget_set_plain_text(record, text);
+        });
+    });
+}
+
+std::intptr_t gadget_get_state(ObjectId gadget) { return query(gadget, &GadgetClass::get_state); }
+void gadget_set_state(ObjectId gadget, std::intptr_t state) { change(gadget, &GadgetClass::set_state, state); }
+
+std::intptr_t gadget_add_item(ObjectId gadget, std::intptr_t position, const WideText &text) {
+    return gadget_add_item(gadget, position, text, nullptr, 0);
+}
+
+// The kind's form with flags when it has one, else the one without. A worker
+// replacing a list row has its removal of this very row held: the row is
+// replaced in place instead.
+std::intptr_t gadget_add_item(ObjectId gadget, std::intptr_t position, const WideText &text,
+                              void *image, std::int32_t flags) {
+    const HeldRemoval replaced = take_held_removal_of(gadget, position);
+    return on_gadget(gadget, [&](GadgetRecord *record) -> std::intptr_t {
+        const GadgetClass *kind = record->gadget_class;
+        const auto native = kind_text(text);
+        return suspended([&]() -> std::intptr_t {
+            if (replaced && !image && list_replace_item(record, position, native))
+                return ROW_ADDED;
+            replaced.carry_out();
+            if (kind->add_item_flags)
+                return kind->add_item_flags(record, position, native, image, flags);
+            return kind->add_item ? kind->add_item(record, position, native, image) : 0;
+        });
+    });
+}
+
+WideText gadget_get_item_text(ObjectId gadget, std::intptr_t item, std::int32_t column) {
+    return change(gadget, &GadgetClass::get_item_text, item, column);
+}
+
+std::intptr_t gadget_add_column(ObjectId gadget, std::int32_t position, const WideText &title,
+                                std::int32_t width) {
+    return with_gadget(gadget, &GadgetClass::add_column, [&](GadgetRecord *record) {
+        const auto native = kind_text(title);
+        return suspended([&] { return record->gadget_class->add_column(record, position, native, width); });
+    });
+}
 
 // A worker's removal waits for its next toolkit call, so that a row removed
 // and added again at once is replaced in place instead.
@@ -92,4 +156,12 @@ void gadget_set_item_attribute(ObjectId gadget, std::intptr_t item, std::int32_t
 
 void gadget_remove_column(ObjectId gadget, std::int32_t column) {
     change(gadget, &GadgetClass::remove_column, column);
+}
+
+void gadget_set_color(ObjectId gadget, std::int32_t type, std::int32_t colour) {
+    query(gadget, &GadgetClass::set_color, type, colour);
+}
+
+std::int32_t gadget_get_color(ObjectId gadget, std::int32_t type) {
+    return query(gadget, &GadgetClass::get_color, type);
 }
