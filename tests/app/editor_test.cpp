@@ -2,7 +2,6 @@
 // wine) against the transceivers with_radios.sh started: start-up, editing,
 // "Read TRX" and "Write TRX", loading and saving, and their failures.
 #include "tests/app/editor_harness.h"
-#include "tests/without_file_override.h"
 
 #include "gui/gui.h"
 
@@ -12,6 +11,8 @@
 #include <cstdlib>
 
 #ifndef _WIN32
+#include "tests/without_file_override.h"
+
 #include <unistd.h>
 #endif
 

@@ -1,7 +1,8 @@
 #include "tests/runtime/file/file_fixture.h"
-#include "tests/without_file_override.h"
 
 #ifndef _WIN32
+#include "tests/without_file_override.h"
+
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
