@@ -5,6 +5,7 @@
 // the middle of a read. COM60 reads at 9600 baud (six seconds for all
 // channels), COM61 answers at once.
 #include "app/channel_codes.h"
+#include "tests/app/program_path.h"
 #include "tests/app/radios.h"
 
 #ifndef NOMINMAX
@@ -238,9 +239,7 @@ std::string with_channel(std::string set, int channel, std::int32_t frequency, c
 TEST(Program, ChosenWithMouseAndKeysEditsWritesAndEndsAtOnceOnTheCloseBox) {
     const RadioSetup setup = radio_setup();
     ASSERT_EQ(setup.ports, (std::vector<std::string>{"COM60", "COM61"})) << "started through with_radios.sh";
-    std::string path = KALVO_WIN32_PATH;
-    if (path.front() == '/') path = "Z:" + path; // a cross build: the unix path, seen from wine
-    std::replace(path.begin(), path.end(), '/', '\\');
+    const std::string path = program_path(KALVO_WIN32_PATH);
     const std::wstring program(path.begin(), path.end());
     Program kalvo;
     STARTUPINFOW startup{};

@@ -1,0 +1,139 @@
+#!/usr/bin/env bash
+# Makes this machine run the shipped 32-bit Windows build for the tests:
+# wine's 32-bit loader (wine32:i386) beside wine64, and, for a kernel that
+# cannot start 32-bit x86 programs itself (such as this one), qemu's i386
+# user-mode emulator registered for them through binfmt_misc. Bookworm's own
+# qemu takes about a minute to start each process, so qemu comes from the
+# release's backports suite, found from the machine's own apt sources.
+# Safe to run again: each step is taken only when it is missing. When a step
+# cannot be taken, it says why and exits 1.
+set -euo pipefail
+
+fail() {
+  echo "setup-wine32: $*" >&2
+  exit 1
+}
+
+as_root=()
+[ "$(id -u)" -eq 0 ] || as_root=(sudo)
+apt_get() {
+  DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get -o DPkg::Lock::Timeout=600 "$@"
+}
+
+loader=/usr/lib/wine/wine
+qemu=/usr/bin/qemu-i386
+binfmt=/proc/sys/fs/binfmt_misc
+# The ELF header of a 32-bit x86 program (ET_EXEC or ET_DYN), as qemu's own
+# registration script matches it.
+i386_magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
+i386_mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
+
+installed() {
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
+}
+
+# "URI SUITE SIGNED-BY" for every enabled binary-package source of apt, in
+# the one-line format (sources.list, *.list) and in deb822 (*.sources);
+# SIGNED-BY is "-" when the entry names no key file.
+apt_sources() {
+  local file
+  for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+    [ -f "$file" ] || continue
+    awk '$1 == "deb" {
+      i = 2; signed = "-"
+      if ($2 ~ /^\[/) {
+        for (; i <= NF; i++) {
+          if ($i ~ /signed-by=/) { signed = $i; sub(/.*signed-by=/, "", signed); sub(/\]$/, "", signed) }
+          if ($i ~ /\]$/) { i++; break }
+        }
+      }
+      print $i, $(i + 1), signed
+    }' "$file"
+  done
+  for file in /etc/apt/sources.list.d/*.sources; do
+    [ -f "$file" ] || continue
+    awk 'function flush(   n, k, s, u) {
+      if (types ~ /(^|[ \t])deb([ \t]|$)/ && enabled != "no") {
+        n = split(suites, s, /[ \t]+/)
+        split(uris, u, /[ \t]+/)
+        for (k = 1; k <= n; k++) print u[1], s[k], (signed == "" ? "-" : signed)
+      }
+      types = uris = suites = signed = enabled = ""
+    }
+    /^#/ { next }
+    /^[ \t]*$/ { flush(); next }
+    /^[^ \t]+:/ {
+      key = tolower($1); value = $0; sub(/^[^:]+:[ \t]*/, "", value); sub(/[ \t]+$/, "", value)
+      if (key == "types:") types = value
+      else if (key == "uris:") uris = value
+      else if (key == "suites:") suites = value
+      else if (key == "signed-by:") signed = value
+      else if (key == "enabled:") enabled = tolower(value)
+    }
+    END { flush() }' "$file"
+  done
+}
+
+# The backports suite of this release, added from the archive the release
+# itself comes from when apt has no source for it yet.
+add_backports() {
+  local codename sources uri suite signed options=""
+  codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+  [ -n "$codename" ] || fail "/etc/os-release names no VERSION_CODENAME"
+  backports=$codename-backports
+  sources=$(apt_sources)
+  if awk -v want="$backports" '$2 == want { found = 1 } END { exit !found }' <<<"$sources"; then
+    return
+  fi
+  read -r uri suite signed < <(awk -v want="$codename" '$2 == want { print; exit }' <<<"$sources") ||
+    fail "apt has no source for $codename (/etc/apt/sources.list, /etc/apt/sources.list.d): cannot add $backports"
+  [ "$signed" = - ] || options="[signed-by=$signed] "
+  echo "setup-wine32: adding $backports from $uri"
+  echo "deb $options$uri $backports main" |
+    "${as_root[@]}" tee /etc/apt/sources.list.d/kalvo-backports.list >/dev/null
+}
+
+# wine32:i386 and a qemu-user of at least version 9 (from backports).
+install_packages() {
+  local wanted=()
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    "${as_root[@]}" dpkg --add-architecture i386
+  fi
+  installed wine32:i386 || wanted+=(wine32:i386)
+  if ! installed qemu-user ||
+    ! dpkg --compare-versions "$(dpkg-query -W -f='${Version}' qemu-user)" ge 1:9; then
+    add_backports
+    wanted+=("qemu-user/$backports")
+  fi
+  ((${#wanted[@]})) || return 0
+  echo "setup-wine32: installing ${wanted[*]}"
+  apt_get update -q || fail "apt-get update failed"
+  apt_get install -y -q --no-install-recommends "${wanted[@]}" ||
+    fail "apt-get could not install ${wanted[*]}"
+}
+
+# qemu-i386 as the interpreter of 32-bit x86 programs, unless the kernel
+# runs them already (natively or through an earlier registration). F opens
+# the interpreter now, so it serves in every mount namespace.
+register_qemu() {
+  "$loader" --version >/dev/null 2>&1 && return
+  [ -x "$qemu" ] || fail "$qemu is missing (package qemu-user)"
+  if [ ! -e "$binfmt/register" ]; then
+    "${as_root[@]}" mount -t binfmt_misc binfmt_misc "$binfmt" ||
+      fail "cannot mount binfmt_misc on $binfmt, so 32-bit programs cannot be handed to qemu"
+  fi
+  # An entry of this name left over with another interpreter goes first.
+  if [ -e "$binfmt/qemu-i386" ]; then
+    echo -1 | "${as_root[@]}" tee "$binfmt/qemu-i386" >/dev/null
+  fi
+  printf '%s' ":qemu-i386:M::$i386_magic:$i386_mask:$qemu:F" |
+    "${as_root[@]}" tee "$binfmt/register" >/dev/null ||
+    fail "cannot register $qemu for 32-bit programs in $binfmt"
+  echo "setup-wine32: $qemu registered for 32-bit x86 programs"
+}
+
+install_packages
+register_qemu
+version=$("$loader" --version 2>&1) ||
+  fail "the 32-bit wine loader $loader does not start: $version"
+echo "setup-wine32: $loader runs ($version)"
