@@ -21,12 +21,10 @@ apt_get() {
 }
 
 loader=/usr/lib/wine/wine
-qemu=/usr/bin/qemu-i386
 binfmt=/proc/sys/fs/binfmt_misc
-# The ELF header of a 32-bit x86 program (ET_EXEC or ET_DYN), as qemu's own
-# registration script matches it.
-i386_magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
-i386_mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
+# qemu-user's own registration of i386 programs (Debian leaves it out of
+# what qemu-user-binfmt registers on amd64).
+registration=/usr/share/qemu/binfmt.d/qemu-i386.conf
 
 installed() {
   dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
@@ -113,11 +111,11 @@ install_packages() {
 }
 
 # qemu-i386 as the interpreter of 32-bit x86 programs, unless the kernel
-# runs them already (natively or through an earlier registration). F opens
-# the interpreter now, so it serves in every mount namespace.
+# runs them already (natively or through an earlier registration). Its F
+# flag opens the interpreter now, so it serves in every mount namespace.
 register_qemu() {
   "$loader" --version >/dev/null 2>&1 && return
-  [ -x "$qemu" ] || fail "$qemu is missing (package qemu-user)"
+  [ -f "$registration" ] || fail "$registration is missing (package qemu-user)"
   if [ ! -e "$binfmt/register" ]; then
     "${as_root[@]}" mount -t binfmt_misc binfmt_misc "$binfmt" ||
       fail "cannot mount binfmt_misc on $binfmt, so 32-bit programs cannot be handed to qemu"
@@ -126,10 +124,9 @@ register_qemu() {
   if [ -e "$binfmt/qemu-i386" ]; then
     echo -1 | "${as_root[@]}" tee "$binfmt/qemu-i386" >/dev/null
   fi
-  printf '%s' ":qemu-i386:M::$i386_magic:$i386_mask:$qemu:F" |
-    "${as_root[@]}" tee "$binfmt/register" >/dev/null ||
-    fail "cannot register $qemu for 32-bit programs in $binfmt"
-  echo "setup-wine32: $qemu registered for 32-bit x86 programs"
+  "${as_root[@]}" tee "$binfmt/register" <"$registration" >/dev/null ||
+    fail "cannot register qemu for 32-bit programs in $binfmt"
+  echo "setup-wine32: qemu registered for 32-bit x86 programs ($registration)"
 }
 
 install_packages
