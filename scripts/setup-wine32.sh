@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Makes this machine run the shipped 32-bit Windows build for the tests:
-# wine's 32-bit loader (wine32:i386) beside wine64, and, for a kernel that
-# cannot start 32-bit x86 programs itself (such as this one), qemu's i386
-# user-mode emulator registered for them through binfmt_misc. Bookworm's own
-# qemu takes about a minute to start each process, so qemu comes from the
-# release's backports suite, found from the machine's own apt sources.
+# wine's 32-bit loader (wine32:i386) beside wine64, and, where the kernel
+# cannot start 32-bit x86 programs itself, qemu's i386 user-mode emulator
+# registered for them through binfmt_misc. Bookworm's own qemu takes about
+# a minute to start each process, so qemu comes from the release's
+# backports suite, found from the machine's own apt sources.
 # Safe to run again: each step is taken only when it is missing. When a step
 # cannot be taken, it says why and exits 1.
 set -euo pipefail
@@ -91,23 +91,27 @@ add_backports() {
     "${as_root[@]}" tee /etc/apt/sources.list.d/kalvo-backports.list >/dev/null
 }
 
-# wine32:i386 and a qemu-user of at least version 9 (from backports).
-install_packages() {
-  local wanted=()
+apt_install() {
+  echo "setup-wine32: installing $*"
+  apt_get update -q || fail "apt-get update failed"
+  apt_get install -y -q --no-install-recommends "$@" || fail "apt-get could not install $*"
+}
+
+install_wine32() {
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     "${as_root[@]}" dpkg --add-architecture i386
   fi
-  installed wine32:i386 || wanted+=(wine32:i386)
-  if ! installed qemu-user ||
-    ! dpkg --compare-versions "$(dpkg-query -W -f='${Version}' qemu-user)" ge 1:9; then
-    add_backports
-    wanted+=("qemu-user/$backports")
+  installed wine32:i386 || apt_install wine32:i386
+}
+
+# qemu-user of at least version 9, from backports.
+install_qemu() {
+  if installed qemu-user &&
+    dpkg --compare-versions "$(dpkg-query -W -f='${Version}' qemu-user)" ge 1:9; then
+    return
   fi
-  ((${#wanted[@]})) || return 0
-  echo "setup-wine32: installing ${wanted[*]}"
-  apt_get update -q || fail "apt-get update failed"
-  apt_get install -y -q --no-install-recommends "${wanted[@]}" ||
-    fail "apt-get could not install ${wanted[*]}"
+  add_backports
+  apt_install "qemu-user/$backports"
 }
 
 # qemu-i386 as the interpreter of 32-bit x86 programs, unless the kernel
@@ -115,6 +119,7 @@ install_packages() {
 # flag opens the interpreter now, so it serves in every mount namespace.
 register_qemu() {
   "$loader" --version >/dev/null 2>&1 && return
+  install_qemu
   [ -f "$registration" ] || fail "$registration is missing (package qemu-user)"
   if [ ! -e "$binfmt/register" ]; then
     "${as_root[@]}" mount -t binfmt_misc binfmt_misc "$binfmt" ||
@@ -129,7 +134,7 @@ register_qemu() {
   echo "setup-wine32: qemu registered for 32-bit x86 programs ($registration)"
 }
 
-install_packages
+install_wine32
 register_qemu
 version=$("$loader" --version 2>&1) ||
   fail "the 32-bit wine loader $loader does not start: $version"
