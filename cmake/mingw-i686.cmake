@@ -14,5 +14,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # The programs must run on their own: no libgcc, libstdc++ or winpthread DLL beside them.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
-# Test programs run under wine.
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+# Test programs run under wine's 32-bit loader, named directly: the "wine"
+# command falls back to wine64 when wine32 is missing, which cannot run them.
+# A kernel without 32-bit support needs scripts/setup-wine32.sh first.
+set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine)

@@ -5,18 +5,21 @@
 #
 #   kalvo_wine_prefix [dir]      create and initialise a prefix; exports WINEPREFIX
 #   kalvo_wine_com N /dev/pts/M  make COMN of the prefix the given pseudo-terminal
-#   kalvo_wine_loader            the wine loader that runs programs on this machine
+#   kalvo_wine_loader            the wine loader of the stage (KALVO_WINE_BITS 32 or 64)
 #   kalvo_wine_stop              end the prefix's wineserver and wait for it
 
 export WINEDEBUG=-all
 # No menu entries, file associations or Mono/Gecko installers in a test prefix.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml,winemenubuilder.exe=}"
 
-# "wine" runs 32-bit programs through the 32-bit loader, which a kernel
-# without 32-bit support cannot start; wine64 runs the 64-bit builds there.
+# The loader of the stage: KALVO_WINE_BITS=32 for the shipped 32-bit build,
+# 64 (the default) for the 64-bit build. Each is named directly: once wine32
+# is installed the "wine" command takes the 32-bit loader for every program,
+# and that loader needs 32-bit support from the kernel (or qemu registered
+# for it, scripts/setup-wine32.sh).
 kalvo_wine_loader() {
-  if [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then
-    echo wine
+  if [ "${KALVO_WINE_BITS:-64}" = 32 ]; then
+    echo /usr/lib/wine/wine
   elif [ -x /usr/lib/wine/wine64 ]; then
     echo /usr/lib/wine/wine64
   else

@@ -32,15 +32,15 @@ protected:
 };
 
 // At 9600 baud the 7-byte command takes 7.3 ms and the 50-byte reply 52 ms
-// more; a reply delay of 200 ms comes on top of an instant line.
+// more; a reply delay of 200 ms comes on top of an instant line. How much
+// later than that the reply comes depends on how busy the machine is; that
+// it comes at all, read_channel's time-out tells.
 TEST_F(VtrxTest, PacesTheLineAndAnswersLateWhenAsked) {
-    for (auto [port, least, most] : {std::tuple{0, 59, 200}, std::tuple{1, 200, 600}}) {
+    for (auto [port, least] : {std::pair{0, 59}, std::pair{1, 200}}) {
         ASSERT_TRUE(open_exchange_port(ports[port]));
         const auto begin = Clock::now();
         EXPECT_TRUE(read_channel(5)) << ports[port];
         EXPECT_GE(Clock::now() - begin, milliseconds(least)) << ports[port];
-        EXPECT_LT(Clock::now() - begin, milliseconds(most))
-            << ports[port]; // generous: loaded machines
     }
 }
 

@@ -5,6 +5,7 @@
 // hanging up after five commands, one port mapped to no device. Ctrl+C is
 // pressed in interrupt.sh.
 #include "child_process.h"
+#include "program_path.h"
 #include "radios.h"
 
 #include <gtest/gtest.h>
@@ -15,15 +16,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string program() {
-    std::string path = KALVO_MEM_PATH;
-#ifdef _WIN32
-    if (path.front() == '/')
-        path = "Z:" + path; // a cross build: the unix path, seen from wine
-    std::replace(path.begin(), path.end(), '/', '\\');
-#endif
-    return path;
-}
+std::string program() { return program_path(KALVO_MEM_PATH); }
 
 // A set the editor can make: every mode and pre-amp name (mode "0" is what a
 // radio's code without a name is saved as), both ends of the range, empty

@@ -5,6 +5,7 @@
 // the middle of a read. COM60 reads at 9600 baud (six seconds for all
 // channels), COM61 answers at once.
 #include "channel_codes.h"
+#include "program_path.h"
 #include "radios.h"
 
 #ifndef NOMINMAX
@@ -12,6 +13,7 @@
 #endif
 #include <windows.h>
 #include <commctrl.h>
+#include <psapi.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -57,6 +59,25 @@ template <typename T> struct Remote {
     }
     LPARAM param() const { return reinterpret_cast<LPARAM>(at); }
 };
+
+std::string narrow(const std::wstring &text) { return std::string(text.begin(), text.end()); }
+
+// Where the process's common controls were loaded from, in lower case.
+std::wstring common_controls_of(HANDLE process) {
+    HMODULE modules[1024];
+    DWORD size = 0;
+    if (!EnumProcessModules(process, modules, sizeof modules, &size))
+        return L"";
+    for (DWORD i = 0; i < std::min<DWORD>(size / sizeof(HMODULE), 1024); ++i) {
+        wchar_t path[MAX_PATH] = {};
+        GetModuleFileNameExW(process, modules[i], path, MAX_PATH);
+        std::wstring lower(path);
+        std::transform(lower.begin(), lower.end(), lower.begin(), towlower);
+        if (lower.ends_with(L"\\comctl32.dll"))
+            return lower;
+    }
+    return L"";
+}
 
 POINT centre_of(const RECT &rect) {
     return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
@@ -260,10 +281,7 @@ TEST(Program, ChosenWithMouseAndKeysEditsWritesAndEndsAtOnceOnTheCloseBox) {
     const RadioSetup setup = radio_setup();
     ASSERT_EQ(setup.ports, (std::vector<std::string>{"COM60", "COM61"}))
         << "started through with_radios.sh";
-    std::string path = KALVO_WIN32_PATH;
-    if (path.front() == '/')
-        path = "Z:" + path; // a cross build: the unix path, seen from wine
-    std::replace(path.begin(), path.end(), '/', '\\');
+    const std::string path = program_path(KALVO_WIN32_PATH);
     const std::wstring program(path.begin(), path.end());
     Program kalvo;
     STARTUPINFOW startup{};
@@ -291,6 +309,11 @@ TEST(Program, ChosenWithMouseAndKeysEditsWritesAndEndsAtOnceOnTheCloseBox) {
         EXPECT_TRUE(IsWindowVisible(control));
         EXPECT_GT(screen.drawn(control, screen.at(corner)), 20);
     }
+    // The program's manifest binds common controls 6, which come from the
+    // side-by-side store; a manifest that binds nothing (one for another
+    // processor, say) leaves the system folder's old ones.
+    EXPECT_NE(common_controls_of(kalvo.child.info.hProcess).find(L"\\winsxs\\"), std::wstring::npos)
+        << "common controls: " << narrow(common_controls_of(kalvo.child.info.hProcess));
 
     // COM61, chosen with the mouse, is read; its channel 2, chosen with a
     // click on its row, becomes 7.05 MHz with the last mode (mouse) and the

@@ -45,7 +45,7 @@ TEST(Threads, ProceduresRunAndShutdownDoesNotWaitForThem) {
 #endif
     auto start = Clock::now();
     thread_shutdown();
-    EXPECT_LT(Clock::now() - start, milliseconds(100));
+    EXPECT_LT(Clock::now() - start, milliseconds(1000)); // not waiting for the held worker
     release = true;
     ASSERT_TRUE(wait_for_finished(21)); // it ran on to its end
     thread_init();
@@ -62,7 +62,7 @@ TEST(Delay, SleepsTheGivenTimeAndReturnsAtOnceForZeroAndNegativeValues) {
     delay_ms(0);
     delay_ms(-5);
     delay_ms(-2147483647 - 1); // on Windows a wait of about 24 days if taken as given
-    EXPECT_LT(Clock::now() - start, milliseconds(20));
+    EXPECT_LT(Clock::now() - start, milliseconds(1000)); // at once, on any busy machine
 }
 
 } // namespace

@@ -82,7 +82,8 @@ TEST(EventQueue, MergesFetchesInOrderSuspendsAndPurges) {
 
     const auto start = std::chrono::steady_clock::now();
     EXPECT_LE(event_wait_timeout(0), 0);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
+    // At once rather than never: a second covers any busy machine.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
     window_close(window);
 }
 

@@ -215,7 +215,8 @@ TEST_F(SerialTest, ReadsNeverWaitAndAnOpenDropsStaleInput) {
     char buffer[64] = {};
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(serial_read(0, buffer, sizeof buffer), 0);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(50));
+    EXPECT_LT(std::chrono::steady_clock::now() - start,
+              std::chrono::milliseconds(1000)); // no wait for input
     ASSERT_TRUE(reply_waits(0));
     EXPECT_EQ(serial_read(0, buffer, 10), 10);
     EXPECT_EQ(serial_input_available(0), 40);
