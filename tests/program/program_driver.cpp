@@ -361,9 +361,17 @@ bool Program::choose_file(const std::string &path) {
         if (!wait_until(typed, 5000))
             return false;
         // The chooser completes names from the folder it loads meanwhile, and
-        // takes a Return before that has ended as a request to complete.
-        std::this_thread::sleep_for(400ms);
-        xdotool({"key", "Return"});
+        // takes a Return that meets its completion list as the choice of a
+        // completion; the user then sees the name still there and presses
+        // Return once more.
+        for (int key = 0; key < 3; ++key) {
+            xdotool({"key", "Return"});
+            if (wait_until([&] { return !window("file chooser"); }, 3000))
+                return true;
+            if (!typed())
+                return false;
+        }
+        return false;
     }
     return wait_until([&] { return !window("file chooser"); }, 10000);
 }
