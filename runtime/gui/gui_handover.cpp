@@ -66,9 +66,15 @@ bool gui_thread_shutting_down() {
 }
 
 bool run_on_gui_thread(void (*call)(void *), void *context) {
-    if (gui_thread_shutting_down())
-        return false;
-    auto *record = new GuiCall{call, context, CallState::queued, 2};
+    GuiCall *record = nullptr;
+    {
+        // Made under the lock, which the event loop takes before it reads
+        // the call: the loop's own hand-over is invisible to race checkers.
+        std::lock_guard<std::mutex> lock(handover_lock);
+        if (shutting_down)
+            return false;
+        record = new GuiCall{call, context, CallState::queued, 2};
+    }
     if (!gui_post_call(record)) {
         delete record;
         return false;
