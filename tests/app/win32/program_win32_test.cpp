@@ -266,15 +266,6 @@ struct Program {
     }
 };
 
-std::string with_channel(std::string set, int channel, std::int32_t frequency, char mode,
-                         char preatt) {
-    for (int i = 0; i < 4; ++i)
-        set[channel * 6 + i] = char(frequency >> (8 * i));
-    set[channel * 6 + 4] = mode;
-    set[channel * 6 + 5] = preatt;
-    return set;
-}
-
 } // namespace
 
 TEST(Program, ChosenWithMouseAndKeysEditsWritesAndEndsAtOnceOnTheCloseBox) {
@@ -348,17 +339,14 @@ TEST(Program, ChosenWithMouseAndKeysEditsWritesAndEndsAtOnceOnTheCloseBox) {
     const auto code = [](std::int32_t (*to_code)(const WideText &), const std::wstring &name) {
         return char(to_code(WideText(name.begin(), name.end())));
     };
-    const std::string original = read_file(setup.folder / "radio.mem");
     const std::string edited =
-        with_channel(original, 2, 7050000, code(mode_text_to_code, mode_name),
-                     code(preatt_text_to_code, preatt_name));
+        record(7050000, code(mode_text_to_code, mode_name), code(preatt_text_to_code, preatt_name));
     EXPECT_TRUE(poll_until(
-        [&] { return read_file(setup.memory_of("COM61")).substr(12, 6) == edited.substr(12, 6); },
-        10000))
+        [&] { return read_file(setup.memory_of("COM61")).substr(2 * 6, 6) == edited; }, 10000))
         << "COM61 did not take the edited channel";
     ASSERT_TRUE(poll_until([&] { return IsWindowEnabled(kalvo.read_button); }, 10000))
         << "the write did not end";
-    EXPECT_EQ(read_file(setup.memory_of("COM60")), original);
+    EXPECT_EQ(read_file(setup.memory_of("COM60")), read_file(setup.folder / "radio.mem"));
 
     // COM60, chosen with the keys, reads at 9600 baud: still reading after
     // 1.5 s, when the close box ends the program at once.
