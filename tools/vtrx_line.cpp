@@ -45,6 +45,12 @@ bool PtyLine::open(std::string &error) {
     return true;
 }
 
+bool PtyLine::refuse_input(std::string &error) {
+    if (tcflow(slave_, TCOOFF) != 0)
+        return error = system_error("holding the terminal's output"), false;
+    return true;
+}
+
 void PtyLine::close() {
     if (slave_ >= 0)
         ::close(slave_);

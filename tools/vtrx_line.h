@@ -20,6 +20,11 @@ public:
     bool open(std::string &error);
     // Hangs the line up: the editor's descriptor sees the device vanish.
     void close();
+    // Holds the slave side's output, as the transceiver's own flow control
+    // would: whoever opens the device can write nothing to it (a write that
+    // does not wait takes no byte, one that waits times out). The hold is the
+    // terminal's, so it outlasts every open and close of the device.
+    bool refuse_input(std::string &error);
 
     bool is_open() const { return master_ >= 0; }
     int master() const { return master_; }

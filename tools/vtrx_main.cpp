@@ -72,7 +72,7 @@ private:
 
 bool Transceiver::open_line() {
     std::string error;
-    if (!line_.open(error) ||
+    if (!line_.open(error) || (options_.faults.refuse_input && !line_.refuse_input(error)) ||
         (!options_.link_path.empty() && !link_.point_to(line_.path(), error))) {
         std::fprintf(stderr, "kalvo-vtrx: %s\n", error.c_str());
         return false;

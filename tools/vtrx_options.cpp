@@ -46,6 +46,7 @@ constexpr FlagOption FLAG_OPTIONS[] = {
     {"--stray-byte", &Faults::stray_byte},
     {"--garbage-digits", &Faults::garbage_digits},
     {"--hangup", &Faults::hangup},
+    {"--refuse-input", &Faults::refuse_input},
 };
 
 struct PathOption {
@@ -134,6 +135,9 @@ void print_help(const char *program) {
                 "  --hangup             hang the line up when the next command arrives\n"
                 "  --reopen-after MS    with --hangup: open a new terminal MS milliseconds\n"
                 "                       later, print its path and move the link to it\n"
+                "  --refuse-input       take no byte from the start: the terminal's output\n"
+                "                       is held, so every write to the device is refused,\n"
+                "                       as by a device that no longer reads\n"
                 "  --help               show this text\n",
                 program, MIN_REPLY_LENGTH, MAX_REPLY_LENGTH);
 }

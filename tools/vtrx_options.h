@@ -16,6 +16,7 @@ struct Faults {
     int reply_delay_ms = 0;      // wait this long before replying
     bool hangup = false;         // close the line instead of handling the command
     int reopen_ms = -1;          // after a hang-up, open a new line this much later
+    bool refuse_input = false;   // the line takes no byte from the program at all
 };
 
 struct Options {

@@ -305,7 +305,7 @@ TEST_F(Editor, RefusesWhatCannotBeAChannelAndCarriesOn) {
         EXPECT_EQ(row(6), "6|7000000|LSB|PRE");
         EXPECT_EQ(row(7), before[7]);
     }
-    // A line hung up in the middle of a write is reported, not taken for done.
+    // A line that takes no byte of a write is reported, not taken for done.
     ASSERT_TRUE(choose_port(setup_.ports[5]));
     EXPECT_EQ(exchange(app.write_button), std::vector<Seen>{TIMED_OUT});
 }

@@ -123,20 +123,33 @@ void Program::kill_program() {
     pid_ = -1;
 }
 
-// On a busy machine a program's registration with the accessibility bus can
-// time out, and such a program stays out of reach: it is started again.
+// The accessibility bus and its registry start on a session's first query.
+// A program started before the registry answers finds no one to register
+// with and stays out of reach for its whole life, so the registry is asked
+// first, with the time a busy machine needs to start it.
+namespace {
+
+bool registry_answers() {
+    return wait_until(
+        [] {
+            Accessible desktop(atspi_get_desktop(0));
+            atspi_accessible_clear_cache(desktop.get());
+            GError *error = nullptr;
+            atspi_accessible_get_child_count(desktop.get(), &error);
+            const bool answered = error == nullptr;
+            g_clear_error(&error);
+            return answered;
+        },
+        60000);
+}
+
+} // namespace
+
 bool Program::start() {
     atspi_init(); // once per process; later calls do nothing
     atspi_set_timeout(5000, 20000);
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        if (start_once())
-            return true;
-        kill_program();
-    }
-    return false;
-}
-
-bool Program::start_once() {
+    if (!registry_answers())
+        return false;
     char *argv[] = {const_cast<char *>(KALVO_PATH), nullptr};
     if (posix_spawn(&pid_, KALVO_PATH, nullptr, nullptr, argv, environ) != 0)
         return false;
@@ -152,7 +165,7 @@ bool Program::start_once() {
         return app_ != nullptr;
     };
     // Shown with all its rows and the port list filled in.
-    if (!wait_until(found_app, 15000) || !wait_until([this] { return row(99) == "99|||"; }, 15000))
+    if (!wait_until(found_app, 30000) || !wait_until([this] { return row(99) == "99|||"; }, 30000))
         return false;
     xid_ = std::strtoul(xdotool({"search", "--all", "--onlyvisible", "--pid", std::to_string(pid_),
                                  "--name", std::string("^") + TITLE + "$"})

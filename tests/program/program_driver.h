@@ -59,7 +59,6 @@ public:
     int wait_exit(std::chrono::milliseconds timeout);
 
 private:
-    bool start_once();
     void kill_program();
     // A window of the program up now; a gadget of its main window.
     Accessible window(const std::string &role, const std::string &name = "");

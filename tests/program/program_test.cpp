@@ -14,11 +14,11 @@ using namespace std::chrono_literals;
 namespace {
 
 // The transceivers tests/program/CMakeLists.txt starts, each from radio.mem.
-const std::string RADIO = "/dev/ttyUSB0";        // answers at once
-const std::string FALLS_SILENT = "/dev/ttyUSB1"; // after five channels
-const std::string HANGS_UP = "/dev/ttyUSB2";     // at the second command
-const std::string SLOW = "/dev/ttyUSB3";         // 9600 baud, only read from
-const std::string SLOW_WRITTEN = "/dev/ttyUSB4"; // 9600 baud, read and written
+const std::string RADIO = "/dev/ttyUSB0";         // answers at once
+const std::string FALLS_SILENT = "/dev/ttyUSB1";  // after five channels
+const std::string TAKES_NOTHING = "/dev/ttyUSB2"; // refuses every write
+const std::string SLOW = "/dev/ttyUSB3";          // 9600 baud, only read from
+const std::string SLOW_WRITTEN = "/dev/ttyUSB4";  // 9600 baud, read and written
 const std::vector<std::string> NONE;
 
 const std::string EMPTY = record(0, '0', '0');
@@ -174,9 +174,9 @@ TEST_F(ProgramTest, TellsTheUserWhatWentWrongAndChangesNothing) {
     EXPECT_EQ(program_.row(1), "1|145500000|USB|PRE");
     EXPECT_EQ(program_.row(6), "6|||");
 
-    // A line hung up in the middle of a write: told, not taken for done; the
+    // A line that takes no byte of a write: told, not taken for done; the
     // close box ends the program while the worker's message is up.
-    ASSERT_TRUE(program_.choose("PORT:", HANGS_UP));
+    ASSERT_TRUE(program_.choose("PORT:", TAKES_NOTHING));
     program_.press("Write TRX");
     EXPECT_EQ(program_.message(10000), "TRX not responding!");
     close_and_expect_exit();

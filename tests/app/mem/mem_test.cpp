@@ -1,8 +1,9 @@
 // kalvo-mem as users meet it: the program itself, run with arguments, its
 // output and exit status read back, its files compared byte for byte, and
 // its exchanges against the virtual transceivers with_radios.sh started
-// (see CMakeLists.txt): one answering at once, one falling silent and two
-// hanging up after five commands, one port mapped to no device. Ctrl+C is
+// (see CMakeLists.txt): one answering at once, one falling silent and one
+// hanging up after five commands, one taking no byte, one port mapped to no
+// device. Ctrl+C is
 // pressed in interrupt.sh.
 #include "child_process.h"
 #include "program_path.h"
@@ -214,7 +215,7 @@ TEST_F(MemTest, ReadsAndWritesTheRadio) {
     EXPECT_TRUE(wait_for_file(setup.memory_of(port), editor_set(), 5000));
 }
 
-TEST_F(MemTest, ReportsASilentAHungUpAndAnAbsentRadio) {
+TEST_F(MemTest, ReportsASilentAHungUpARefusingAndAnAbsentRadio) {
     need_radios();
     write_file(path("set.mem"), editor_set());
     for (auto [command, port] : {std::pair{"read", setup.ports[1]},
