@@ -1,6 +1,6 @@
 // Detached worker threads with a list of running threads, and delays, on
 // POSIX threads.
-#include "core/core.h"
+#include "internal/thread_list.h"
 
 #include <atomic>
 #include <cerrno>
@@ -11,8 +11,6 @@
 #include <unistd.h>
 
 namespace {
-
-std::atomic<ThreadEndHook> end_hook{nullptr};
 
 constexpr std::size_t THREAD_STACK_SIZE = 1048576;
 
@@ -85,9 +83,7 @@ void *start_routine(void *argument) {
     current_record = &node->record;
     std::signal(SIGUSR1, pause_handler);
 
-    node->record.procedure(node->record.argument);
-    if (ThreadEndHook hook = end_hook.load())
-        hook();
+    thread_run(node->record.procedure, node->record.argument);
 
     current_record = nullptr;
     std::atomic_signal_fence(std::memory_order_seq_cst);
@@ -151,15 +147,14 @@ std::intptr_t thread_create(ThreadProcedure procedure, std::intptr_t argument) {
     return result;
 }
 
-std::int32_t thread_count() {
+void thread_list_lock() {
     ensure_lock();
     pthread_mutex_lock(&list_lock);
-    std::int32_t count = 0;
-    for (ThreadNode *node = thread_list; node; node = node->next)
-        ++count;
-    pthread_mutex_unlock(&list_lock);
-    return count;
 }
+
+void thread_list_unlock() { pthread_mutex_unlock(&list_lock); }
+
+std::int32_t thread_list_length() { return count_linked(thread_list); }
 
 void delay_ms(std::int32_t ms) {
     if (ms <= 0)
@@ -170,5 +165,3 @@ void delay_ms(std::int32_t ms) {
     // One sleep: a signal that interrupts it ends the delay early.
     nanosleep(&duration, nullptr);
 }
-
-void thread_set_end_hook(ThreadEndHook hook) { end_hook = hook; }

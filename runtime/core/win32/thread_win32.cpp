@@ -1,16 +1,13 @@
 // Detached worker threads with a list of started threads, and delays, on
 // Win32 threads.
-#include "core/core.h"
+#include "internal/thread_list.h"
 
-#include <atomic>
 #include <new>
 #include <windows.h>
 
 #include <mmsystem.h>
 
 namespace {
-
-std::atomic<ThreadEndHook> end_hook{nullptr};
 
 struct ThreadRecord {
     HANDLE handle;
@@ -48,9 +45,7 @@ BOOL CALLBACK raise_timer_resolution(PINIT_ONCE, PVOID, PVOID *) {
 DWORD WINAPI start_routine(LPVOID parameter) {
     ThreadStart start = *static_cast<ThreadStart *>(parameter);
     delete static_cast<ThreadStart *>(parameter);
-    start.procedure(start.argument);
-    if (ThreadEndHook hook = end_hook.load())
-        hook();
+    thread_run(start.procedure, start.argument);
     return 0;
 }
 
@@ -112,15 +107,14 @@ std::intptr_t thread_create(ThreadProcedure procedure, std::intptr_t argument) {
     return number;
 }
 
-std::int32_t thread_count() {
+void thread_list_lock() {
     ensure_lock();
     EnterCriticalSection(&list_lock);
-    std::int32_t count = 0;
-    for (ThreadRecord *record = thread_list; record; record = record->next)
-        ++count;
-    LeaveCriticalSection(&list_lock);
-    return count;
 }
+
+void thread_list_unlock() { LeaveCriticalSection(&list_lock); }
+
+std::int32_t thread_list_length() { return count_linked(thread_list); }
 
 void delay_ms(std::int32_t ms) {
     // A negative value would be taken as a wait of about 49 days.
@@ -129,5 +123,3 @@ void delay_ms(std::int32_t ms) {
     InitOnceExecuteOnce(&timer_once, raise_timer_resolution, nullptr, nullptr);
     Sleep(static_cast<DWORD>(ms));
 }
-
-void thread_set_end_hook(ThreadEndHook hook) { end_hook = hook; }
