@@ -1,5 +1,6 @@
 // Push and toggle buttons (kind 1).
 #include "gtk_private.h"
+#include "internal/gadget_create.h"
 
 namespace {
 
@@ -49,8 +50,11 @@ const GadgetClass *button_class() {
 
 void on_clicked(GtkWidget *button, gpointer) { gadget_post_event(button, 0); }
 
-std::intptr_t create_button(ObjectId number, std::int32_t x, std::int32_t y, std::int32_t width,
-                            std::int32_t height, const WideText &text, std::int32_t flags) {
+} // namespace
+
+std::intptr_t button_native_create(ObjectId number, std::int32_t x, std::int32_t y,
+                                   std::int32_t width, std::int32_t height, const WideText &text,
+                                   std::int32_t flags) {
     GtkWidget *button =
         flags & toggle ? gtk_toggle_button_new_with_label("") : gtk_button_new_with_label("");
     if (!button)
@@ -73,18 +77,4 @@ std::intptr_t create_button(ObjectId number, std::int32_t x, std::int32_t y, std
     const std::intptr_t result = gadget_finish(number, id, record);
     gtk_widget_show(button);
     return result;
-}
-
-} // namespace
-
-std::intptr_t gadget_create_button(ObjectId number, std::int32_t x, std::int32_t y,
-                                   std::int32_t width, std::int32_t height, const WideText &text,
-                                   std::int32_t flags) {
-    return on_gui_thread([&] { return create_button(number, x, y, width, height, text, flags); });
-}
-
-std::intptr_t gadget_create_button_ex(ObjectId number, std::int32_t x, std::int32_t y,
-                                      std::int32_t width, std::int32_t height, const WideText &text,
-                                      std::int32_t flags) {
-    return gadget_create_button(number, x, y, width, height, text, flags);
 }

@@ -1,6 +1,7 @@
 // Drop-down combo boxes (kind 8), plain or with an edit field, over a store of
 // item data (int), item text and item image.
 #include "gtk_private.h"
+#include "internal/gadget_create.h"
 
 #include <cstring>
 
@@ -35,10 +36,7 @@ std::string row_text(GtkListStore *store, GtkTreeIter *iter) {
     return owned ? owned.get() : "";
 }
 
-void combo_free(GadgetRecord *record) {
-    store_record_free(reinterpret_cast<StoreRecord *>(kind_word(record, STORE_WORD)));
-    kind_word(record, STORE_WORD) = 0;
-}
+void combo_free(GadgetRecord *record) { store_record_detach(record); }
 
 std::intptr_t combo_get_state(GadgetRecord *record) {
     return gtk_combo_box_get_active(GTK_COMBO_BOX(record->widget));
@@ -155,8 +153,10 @@ void set_up_entry(GadgetRecord *record, ObjectId id, std::int32_t flags) {
     g_signal_connect(entry, "focus-out-event", G_CALLBACK(gadget_on_focus_out), id_to_pointer(id));
 }
 
-std::intptr_t create_combo(ObjectId number, std::int32_t x, std::int32_t y, std::int32_t width,
-                           std::int32_t height, std::int32_t flags) {
+} // namespace
+
+std::intptr_t combo_native_create(ObjectId number, std::int32_t x, std::int32_t y,
+                                  std::int32_t width, std::int32_t height, std::int32_t flags) {
     GtkWidget *event_box = gtk_event_box_new();
     GtkListStore *store = gtk_list_store_new(3, G_TYPE_INT, G_TYPE_STRING, GDK_TYPE_PIXBUF);
     if (!event_box || !store)
@@ -183,21 +183,13 @@ std::intptr_t create_combo(ObjectId number, std::int32_t x, std::int32_t y, std:
     kind_word(record, COMBO_FLAGS_WORD) = flags;
     if (flags & COMBO_EDITABLE)
         set_up_entry(record, id, flags);
-    auto *store_record = store_record_new(store);
+    StoreRecord *store_record = store_record_attach(record, store);
     store_record->column_count = 1;
     store_record->columns = g_list_append(nullptr, GINT_TO_POINTER(text_column));
-    kind_word(record, STORE_WORD) = reinterpret_cast<std::intptr_t>(store_record);
     kind_word(record, COMBO_RENDERER_WORD) = reinterpret_cast<std::intptr_t>(text_renderer);
     return gadget_finish(number, id, record);
 }
 
-} // namespace
-
 std::string combo_apply_case(GadgetRecord *record, const char *text) {
     return insert_filter_apply(case_rule(combo_flags(record)), text, std::strlen(text));
-}
-
-std::intptr_t gadget_create_combo(ObjectId number, std::int32_t x, std::int32_t y,
-                                  std::int32_t width, std::int32_t height, std::int32_t flags) {
-    return on_gui_thread([&] { return create_combo(number, x, y, width, height, flags); });
 }

@@ -2,10 +2,11 @@
 // the gadget list new gadgets go into, and the common operations, which
 // dispatch through each kind's operation table.
 #include "gtk_private.h"
+#include "internal/numbered.h"
 
 namespace {
 
-ObjectRegistry *gadget_registry = nullptr;
+Numbered<GadgetRecord> gadgets;
 
 constexpr std::intptr_t subtype_focus_in = 0x100;
 constexpr std::intptr_t subtype_focus_out = 0x200;
@@ -34,17 +35,13 @@ void on_gadget_destroy(GtkWidget *widget, gpointer data) {
     event_purge(EVENT_GADGET, id, -1, -1);
     if (record->gadget_class->free_state)
         record->gadget_class->free_state(record);
-    registry_free(gadget_registry, id);
+    gadgets.forget(id);
 }
 
 void gadget_free_one(ObjectId gadget) {
-    if (gadget == ANY) {
-        if (gadget_registry)
-            registry_free_all(gadget_registry);
-        return;
-    }
-    if (GadgetRecord *record = gadget_lookup(gadget))
+    gadgets.end(gadget, [](GadgetRecord *record) {
         gtk_widget_destroy(record->outer ? record->outer : record->widget);
+    });
 }
 
 } // namespace
@@ -64,8 +61,7 @@ WideText text_from_gtk_owned(char *utf8) {
 }
 
 void gadget_system_init() {
-    if (!gadget_registry)
-        gadget_registry = registry_create(sizeof(GadgetRecord), 16, gadget_free);
+    gadgets.init(gadget_free);
     current_list = {};
     // An empty provider for the whole screen, at the toolkit's own priority.
     GtkCssProvider *provider = gtk_css_provider_new();
@@ -74,42 +70,30 @@ void gadget_system_init() {
     g_object_unref(provider);
 }
 
-GadgetRecord *gadget_lookup(ObjectId gadget) {
-    return gadget_registry ? static_cast<GadgetRecord *>(registry_get(gadget_registry, gadget))
-                           : nullptr;
-}
+GadgetRecord *gadget_lookup(ObjectId gadget) { return gadgets.lookup(gadget); }
 
 GadgetRecord *gadget_find_native(void *widget) {
-    if (!gadget_registry || !widget)
+    if (!widget)
         return nullptr;
-    registry_iterate(gadget_registry);
-    ObjectId id = 0;
-    while (void *entry = registry_next(gadget_registry, &id)) {
-        auto *record = static_cast<GadgetRecord *>(entry);
-        if (record->widget == widget || record->outer == widget)
-            return record;
-    }
-    return nullptr;
+    return gadgets.find(
+        [&](GadgetRecord *record) { return record->widget == widget || record->outer == widget; },
+        nullptr);
 }
 
 GadgetRecord *gadget_place(ObjectId number, ObjectId *id, GtkWidget *main, GtkWidget *outer,
                            const GadgetClass *gadget_class, std::int32_t x, std::int32_t y,
                            std::int32_t width, std::int32_t height) {
     GtkWidget *placed = outer ? outer : main;
-    auto *record = current_list.container && gadget_registry && number >= ANY
-                       ? static_cast<GadgetRecord *>(registry_allocate(gadget_registry, number))
-                       : nullptr;
+    GadgetRecord *record = current_list.container ? gadgets.allocate(number, id) : nullptr;
     // Freeing a gadget of the same number may have closed the list's window.
     if (!record || !current_list.container) {
         g_object_ref_sink(placed);
         gtk_widget_destroy(placed);
         g_object_unref(placed);
         if (record)
-            registry_free(gadget_registry,
-                          number == ANY ? reinterpret_cast<ObjectId>(record) : number);
+            gadgets.forget(*id);
         return nullptr;
     }
-    *id = number == ANY ? reinterpret_cast<ObjectId>(record) : number;
     gtk_widget_set_size_request(placed, width, height);
     gtk_layout_put(GTK_LAYOUT(current_list.container), placed, x, y);
     *record = {main, outer, gadget_class, 0, {}};
@@ -124,7 +108,7 @@ std::intptr_t gadget_finish(ObjectId number, ObjectId id, GadgetRecord *record) 
     g_object_set_data(G_OBJECT(record->widget), "kw_id", id_to_pointer(id + 1));
     GtkWidget *widget = record->widget;
     toolkit_flush();
-    return number == ANY ? id : reinterpret_cast<std::intptr_t>(widget);
+    return creation_answer(number, id, widget);
 }
 
 ObjectId gadget_window_of(GtkWidget *widget) {
@@ -215,15 +199,19 @@ GadgetClass gadget_class_of_kind(std::int32_t kind) {
     return table;
 }
 
-StoreRecord *store_record_new(GtkListStore *store) {
-    return new StoreRecord{store, nullptr, 0, 0, nullptr};
+StoreRecord *store_record_attach(GadgetRecord *record, GtkListStore *store) {
+    auto *attached = new StoreRecord{store, nullptr, 0, 0, nullptr};
+    kind_word(record, STORE_WORD) = reinterpret_cast<std::intptr_t>(attached);
+    return attached;
 }
 
-void store_record_free(StoreRecord *record) {
-    if (!record)
+void store_record_detach(GadgetRecord *record) {
+    auto *attached = reinterpret_cast<StoreRecord *>(kind_word(record, STORE_WORD));
+    kind_word(record, STORE_WORD) = 0;
+    if (!attached)
         return;
-    g_list_free(record->columns);
-    delete record;
+    g_list_free(attached->columns);
+    delete attached;
 }
 
 bool store_row(GtkListStore *store, std::intptr_t row, GtkTreeIter *iter) {

@@ -1,12 +1,9 @@
 // Gadget sizes as placed and as their content needs them, and the window a
 // native widget lies in.
 #include "gtk_private.h"
+#include "internal/gadget_size.h"
 
 namespace {
-
-constexpr std::int32_t required_size = 1;
-// A one-line field can shrink to almost nothing; its text scrolls.
-constexpr int string_required_width = 20;
 
 // The pixel size of a label's text on one line: the layout is measured with
 // wrapping off, then given its width back.
@@ -31,38 +28,28 @@ GtkRequisition minimum_size(GtkWidget *widget) {
     return minimum;
 }
 
-GtkRequisition needed_size(GadgetRecord *record) {
+GtkRequisition needed_requisition(GadgetRecord *record) {
     switch (record->gadget_class->kind) {
     case GADGET_TEXT: return unwrapped_text_size(GTK_LABEL(record->widget));
     case GADGET_COMBO: return minimum_size(record->widget);
     case GADGET_STRING: {
         GtkRequisition size = minimum_size(record->widget);
-        size.width = string_required_width;
+        size.width = STRING_NEEDED_WIDTH;
         return size;
     }
     default: return minimum_size(record->outer ? record->outer : record->widget);
     }
 }
 
-GtkRequisition gadget_size(ObjectId gadget, std::int32_t mode) {
-    return on_gui_thread([&]() -> GtkRequisition {
-        GadgetRecord *record = gadget_lookup(gadget);
-        if (!record)
-            return {0, 0};
-        if (mode == required_size)
-            return needed_size(record);
-        return {gadget_width(record), gadget_height(record)};
-    });
-}
-
 } // namespace
 
-std::int32_t gadget_width(ObjectId gadget, std::int32_t mode) {
-    return gadget_size(gadget, mode).width;
+GadgetSize gadget_needed_size(GadgetRecord *record) {
+    const GtkRequisition size = needed_requisition(record);
+    return {size.width, size.height};
 }
 
-std::int32_t gadget_height(ObjectId gadget, std::int32_t mode) {
-    return gadget_size(gadget, mode).height;
+GadgetSize gadget_placed_size(GadgetRecord *record) {
+    return {gadget_width(record), gadget_height(record)};
 }
 
 // Only widgets of this toolkit's gadgets and windows are looked at; any other

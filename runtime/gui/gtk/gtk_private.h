@@ -204,8 +204,9 @@ void gadget_color_set(GadgetRecord *record, std::int32_t type, std::int32_t colo
 std::int32_t gadget_color_get(GadgetRecord *record, std::int32_t type);
 
 // Store record helpers shared by combo and list.
-StoreRecord *store_record_new(GtkListStore *store);
-void store_record_free(StoreRecord *record);
+// A new store record kept in the gadget's STORE_WORD; detaching frees it.
+StoreRecord *store_record_attach(GadgetRecord *record, GtkListStore *store);
+void store_record_detach(GadgetRecord *record);
 // Row n of the store, false when it does not exist.
 bool store_row(GtkListStore *store, std::intptr_t row, GtkTreeIter *iter);
 GtkListStore *gadget_store(GadgetRecord *record);
@@ -245,7 +246,10 @@ std::string combo_apply_case(GadgetRecord *record, const char *text);
 // and (list_items.cpp) the operations beyond the ones the editor uses.
 StoreRecord *list_store_record(GadgetRecord *record);
 int model_column_of(StoreRecord *store, std::int32_t column);
-void list_fill_item_slots(GadgetClass &gadget_class);
+// The list operations both back-ends have take texts and images as these.
+using ItemText = const char *;
+using ItemImage = void *;
+#include "internal/list_operations.h"
 void list_column_text_renderer(GtkTreeViewColumn *column, int triple);
 // Turns the view's clicks, selection changes and drags into events (list_events.cpp).
 void list_connect_events(GtkWidget *view, GtkTreeSelection *selection, ObjectId id);

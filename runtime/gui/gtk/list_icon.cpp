@@ -4,6 +4,7 @@
 // text with the columns separated by line feeds.
 #include "internal/row_cells.h"
 #include "gtk_private.h"
+#include "internal/gadget_create.h"
 
 #include <dlfcn.h>
 
@@ -249,9 +250,9 @@ WideText list_get_text(GadgetRecord *record) {
 }
 
 void list_free(GadgetRecord *record) {
-    store_record_free(list_store_record(record));
+    store_record_detach(record);
     g_list_free(spare_triples(record));
-    kind_word(record, STORE_WORD) = kind_word(record, LIST_SPARE_WORD) = 0;
+    kind_word(record, LIST_SPARE_WORD) = 0;
 }
 
 const GadgetClass *list_class();
@@ -314,9 +315,12 @@ GtkListStore *initial_store() {
                               G_TYPE_STRING, GDK_TYPE_COLOR, GDK_TYPE_COLOR);
 }
 
-std::intptr_t create_list(ObjectId number, std::int32_t x, std::int32_t y, std::int32_t width,
-                          std::int32_t height, const WideText &title, std::int32_t title_width,
-                          std::int32_t flags) {
+} // namespace
+
+std::intptr_t list_icon_native_create(ObjectId number, std::int32_t x, std::int32_t y,
+                                      std::int32_t width, std::int32_t height,
+                                      const WideText &title, std::int32_t title_width,
+                                      std::int32_t flags) {
     static const bool looked_up = [] {
         // Older GTK releases have no grid lines; then the list simply shows none.
         set_grid_lines =
@@ -345,22 +349,11 @@ std::intptr_t create_list(ObjectId number, std::int32_t x, std::int32_t y, std::
     gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(scrolled), GTK_SHADOW_ETCHED_IN);
     gtk_container_add(GTK_CONTAINER(scrolled), view);
     set_up_view(view, scrolled, id, flags);
-    auto *store_record = store_record_new(store);
-    store_record->selection = gtk_tree_view_get_selection(GTK_TREE_VIEW(view));
-    kind_word(record, STORE_WORD) = reinterpret_cast<std::intptr_t>(store_record);
+    store_record_attach(record, store)->selection =
+        gtk_tree_view_get_selection(GTK_TREE_VIEW(view));
     set_spare_triples(record, g_list_append(nullptr, GINT_TO_POINTER(first_triple)));
     const std::intptr_t result = gadget_finish(number, id, record);
     list_add_column(record, 0, text_to_utf8(title).c_str(), title_width);
     gtk_widget_show_all(scrolled);
     return result;
-}
-
-} // namespace
-
-std::intptr_t gadget_create_list_icon(ObjectId number, std::int32_t x, std::int32_t y,
-                                      std::int32_t width, std::int32_t height,
-                                      const WideText &title, std::int32_t title_width,
-                                      std::int32_t flags) {
-    return on_gui_thread(
-        [&] { return create_list(number, x, y, width, height, title, title_width, flags); });
 }

@@ -22,6 +22,7 @@ constexpr std::intptr_t subtype_changed = 0x300;
 const char images_key[] = "kw_list_images";
 
 GtkTreeView *view_of(GadgetRecord *record) { return GTK_TREE_VIEW(record->widget); }
+
 GtkListStore *store_of(GadgetRecord *record) { return list_store_record(record)->store; }
 
 std::int32_t list_flags(GtkWidget *view) {
@@ -46,9 +47,80 @@ template <class Fn> void for_rows(GadgetRecord *record, Item item, Fn &&fn) {
         fn(&iter);
 }
 
-// ---------------------------------------------------------------------------
-// Rows
-// ---------------------------------------------------------------------------
+void show_images(GadgetRecord *record) {
+    if (g_object_get_data(G_OBJECT(record->widget), images_key))
+        return;
+    g_object_set_data(G_OBJECT(record->widget), images_key, GINT_TO_POINTER(1));
+    if (GtkTreeViewColumn *first = gtk_tree_view_get_column(view_of(record), 0))
+        list_make_first_column(record, first, model_column_of(list_store_record(record), 0));
+}
+
+void set_header_title(GadgetRecord *record, std::int32_t column, const char *text) {
+    GtkTreeViewColumn *header = gtk_tree_view_get_column(view_of(record), column);
+    if (!header)
+        return;
+    gtk_tree_view_column_set_title(header, text);
+    if (GtkWidget *label = gtk_tree_view_column_get_widget(header))
+        gtk_label_set_text(GTK_LABEL(label), text);
+}
+
+GdkColor gdk_colour_of(std::int32_t colour) {
+    return {0, static_cast<guint16>((colour & 0xFF) * 256), static_cast<guint16>(colour & 0xFF00),
+            static_cast<guint16>(((colour >> 16) & 0xFF) * 256)};
+}
+
+// Text colour lies just after a column's text, background colour after that.
+int colour_column(GadgetRecord *record, std::int32_t column, std::int32_t type) {
+    return model_column_of(list_store_record(record), column) + (type == GADGET_COLOR_TEXT ? 1 : 2);
+}
+
+void remove_one_column(GadgetRecord *record, std::int32_t column) {
+    StoreRecord *store = list_store_record(record);
+    const int triple = model_column_of(store, column);
+    for_rows(record, -1, [&](GtkTreeIter *iter) {
+        gtk_list_store_set(store->store, iter, triple, nullptr, triple + 1, nullptr, triple + 2,
+                           nullptr, -1);
+    });
+    gtk_tree_view_remove_column(view_of(record), gtk_tree_view_get_column(view_of(record), column));
+    store->columns =
+        g_list_delete_link(store->columns, g_list_nth(store->columns, static_cast<guint>(column)));
+    --store->column_count;
+    // The triple is taken again by the next column added.
+    auto *spare = reinterpret_cast<GList *>(kind_word(record, LIST_SPARE_WORD));
+    kind_word(record, LIST_SPARE_WORD) =
+        reinterpret_cast<std::intptr_t>(g_list_prepend(spare, GINT_TO_POINTER(triple)));
+    if (column == 0 && store->column_count > 0)
+        list_make_first_column(record, gtk_tree_view_get_column(view_of(record), 0),
+                               model_column_of(store, 0));
+}
+
+void list_set_font(GadgetRecord *record, const PangoFontDescription *font) {
+    gadget_override_font(record->widget, font);
+    const int columns = list_store_record(record)->column_count;
+    for (int c = 0; c < columns; ++c)
+        list_header_font(record, gtk_tree_view_get_column(view_of(record), c));
+}
+
+// A click on a box: a three-state box in its third state becomes checked,
+// any other box flips.
+void on_toggled(GtkCellRendererToggle *, char *path, gpointer view) {
+    const ObjectId id = pointer_to_id(g_object_get_data(G_OBJECT(view), "kw_id")) - 1;
+    GadgetRecord *record = gadget_lookup(id);
+    GtkTreeIter iter;
+    if (!record ||
+        !gtk_tree_model_get_iter_from_string(GTK_TREE_MODEL(store_of(record)), &iter, path))
+        return;
+    gboolean checked = FALSE, inconsistent = FALSE;
+    gtk_tree_model_get(GTK_TREE_MODEL(store_of(record)), &iter, checked_column, &checked,
+                       inconsistent_column, &inconsistent, -1);
+    checked =
+        (list_flags(GTK_WIDGET(view)) & LIST_ICON_THIRD_STATE) && inconsistent ? TRUE : !checked;
+    gtk_list_store_set(store_of(record), &iter, checked_column, checked, inconsistent_column, FALSE,
+                       -1);
+    gadget_post_event(GTK_WIDGET(view), subtype_changed);
+}
+
+} // namespace
 
 void list_clear(GadgetRecord *record) { gtk_list_store_clear(store_of(record)); }
 
@@ -89,14 +161,6 @@ void list_set_item_state(GadgetRecord *record, Item item, std::intptr_t state) {
                        inconsistent, -1);
 }
 
-void show_images(GadgetRecord *record) {
-    if (g_object_get_data(G_OBJECT(record->widget), images_key))
-        return;
-    g_object_set_data(G_OBJECT(record->widget), images_key, GINT_TO_POINTER(1));
-    if (GtkTreeViewColumn *first = gtk_tree_view_get_column(view_of(record), 0))
-        list_make_first_column(record, first, model_column_of(list_store_record(record), 0));
-}
-
 // The row goes in as any row does; the flags then set its state.
 std::intptr_t list_add_item_flags(GadgetRecord *record, Item position, const char *text,
                                   void *image, std::int32_t flags) {
@@ -108,15 +172,6 @@ std::intptr_t list_add_item_flags(GadgetRecord *record, Item position, const cha
     if (added && flags)
         list_set_item_state(record, row, flags);
     return added;
-}
-
-void set_header_title(GadgetRecord *record, std::int32_t column, const char *text) {
-    GtkTreeViewColumn *header = gtk_tree_view_get_column(view_of(record), column);
-    if (!header)
-        return;
-    gtk_tree_view_column_set_title(header, text);
-    if (GtkWidget *label = gtk_tree_view_column_get_widget(header))
-        gtk_label_set_text(GTK_LABEL(label), text);
 }
 
 // Row -1 sets the header; column 0 spreads the line-feed separated pieces
@@ -162,20 +217,6 @@ void list_set_item_image(GadgetRecord *record, Item item, void *image) {
         gtk_list_store_set(store_of(record), &iter, image_column, image, -1);
 }
 
-// ---------------------------------------------------------------------------
-// Colours
-// ---------------------------------------------------------------------------
-
-GdkColor gdk_colour_of(std::int32_t colour) {
-    return {0, static_cast<guint16>((colour & 0xFF) * 256), static_cast<guint16>(colour & 0xFF00),
-            static_cast<guint16>(((colour >> 16) & 0xFF) * 256)};
-}
-
-// Text colour lies just after a column's text, background colour after that.
-int colour_column(GadgetRecord *record, std::int32_t column, std::int32_t type) {
-    return model_column_of(list_store_record(record), column) + (type == GADGET_COLOR_TEXT ? 1 : 2);
-}
-
 void list_set_item_color(GadgetRecord *record, Item item, std::int32_t type, std::int32_t colour,
                          std::int32_t column) {
     if (type != GADGET_COLOR_TEXT && type != GADGET_COLOR_BACKGROUND)
@@ -213,10 +254,6 @@ void list_set_color(GadgetRecord *record, std::int32_t type, std::int32_t colour
     gadget_color_set(record, type, colour, record->widget, record->widget);
 }
 
-// ---------------------------------------------------------------------------
-// Columns
-// ---------------------------------------------------------------------------
-
 std::intptr_t list_get_attribute(GadgetRecord *record, std::int32_t attribute) {
     return attribute == LIST_ATTRIBUTE_COLUMN_COUNT ? list_store_record(record)->column_count : 0;
 }
@@ -243,26 +280,6 @@ void list_set_item_attribute(GadgetRecord *record, Item, std::int32_t attribute,
             header, static_cast<int>(std::min<std::intptr_t>(value, G_MAXINT)));
 }
 
-void remove_one_column(GadgetRecord *record, std::int32_t column) {
-    StoreRecord *store = list_store_record(record);
-    const int triple = model_column_of(store, column);
-    for_rows(record, -1, [&](GtkTreeIter *iter) {
-        gtk_list_store_set(store->store, iter, triple, nullptr, triple + 1, nullptr, triple + 2,
-                           nullptr, -1);
-    });
-    gtk_tree_view_remove_column(view_of(record), gtk_tree_view_get_column(view_of(record), column));
-    store->columns =
-        g_list_delete_link(store->columns, g_list_nth(store->columns, static_cast<guint>(column)));
-    --store->column_count;
-    // The triple is taken again by the next column added.
-    auto *spare = reinterpret_cast<GList *>(kind_word(record, LIST_SPARE_WORD));
-    kind_word(record, LIST_SPARE_WORD) =
-        reinterpret_cast<std::intptr_t>(g_list_prepend(spare, GINT_TO_POINTER(triple)));
-    if (column == 0 && store->column_count > 0)
-        list_make_first_column(record, gtk_tree_view_get_column(view_of(record), 0),
-                               model_column_of(store, 0));
-}
-
 // -1 removes every column.
 void list_remove_column(GadgetRecord *record, std::int32_t column) {
     if (column == -1) {
@@ -272,38 +289,6 @@ void list_remove_column(GadgetRecord *record, std::int32_t column) {
         remove_one_column(record, column);
     }
 }
-
-void list_set_font(GadgetRecord *record, const PangoFontDescription *font) {
-    gadget_override_font(record->widget, font);
-    const int columns = list_store_record(record)->column_count;
-    for (int c = 0; c < columns; ++c)
-        list_header_font(record, gtk_tree_view_get_column(view_of(record), c));
-}
-
-// ---------------------------------------------------------------------------
-// Check boxes
-// ---------------------------------------------------------------------------
-
-// A click on a box: a three-state box in its third state becomes checked,
-// any other box flips.
-void on_toggled(GtkCellRendererToggle *, char *path, gpointer view) {
-    const ObjectId id = pointer_to_id(g_object_get_data(G_OBJECT(view), "kw_id")) - 1;
-    GadgetRecord *record = gadget_lookup(id);
-    GtkTreeIter iter;
-    if (!record ||
-        !gtk_tree_model_get_iter_from_string(GTK_TREE_MODEL(store_of(record)), &iter, path))
-        return;
-    gboolean checked = FALSE, inconsistent = FALSE;
-    gtk_tree_model_get(GTK_TREE_MODEL(store_of(record)), &iter, checked_column, &checked,
-                       inconsistent_column, &inconsistent, -1);
-    checked =
-        (list_flags(GTK_WIDGET(view)) & LIST_ICON_THIRD_STATE) && inconsistent ? TRUE : !checked;
-    gtk_list_store_set(store_of(record), &iter, checked_column, checked, inconsistent_column, FALSE,
-                       -1);
-    gadget_post_event(GTK_WIDGET(view), subtype_changed);
-}
-
-} // namespace
 
 void list_column_text_renderer(GtkTreeViewColumn *column, int triple) {
     GtkCellRenderer *text = gtk_cell_renderer_text_new();
@@ -356,24 +341,9 @@ void list_header_font(GadgetRecord *record, GtkTreeViewColumn *column) {
     gadget_override_font(label, font);
 }
 
-void list_fill_item_slots(GadgetClass &c) {
-    c.add_item_flags = list_add_item_flags;
-    c.clear_items = list_clear;
-    c.count_items = list_count;
-    c.get_item_state = list_get_item_state;
-    c.set_item_state = list_set_item_state;
-    c.set_item_text = list_set_item_text;
+// GTK keeps a list's colours like other kinds' and its font on the view.
+void list_fill_own_slots(GadgetClass &c) {
     c.set_font = list_set_font;
-    c.get_attribute = list_get_attribute;
-    c.get_item_attribute = list_get_item_attribute;
-    c.set_item_attribute = list_set_item_attribute;
-    c.remove_column = list_remove_column;
-    c.set_color = list_set_color;
     c.get_color = gadget_color_get;
-    c.set_item_color = list_set_item_color;
-    c.get_item_color = list_get_item_color;
-    c.set_item_data = list_set_item_data;
-    c.get_item_data = list_get_item_data;
     c.get_font = gadget_font_get;
-    c.set_item_image = list_set_item_image;
 }

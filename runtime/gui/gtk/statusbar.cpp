@@ -1,6 +1,8 @@
 // Status bars: a row of framed fields below a window's gadgets. A field shows
 // a label until the first progress call turns it into a progress bar.
 #include "gtk_private.h"
+#include "internal/numbered.h"
+#include "internal/statusbar_native.h"
 
 #include <algorithm>
 
@@ -10,7 +12,7 @@ struct StatusBarRecord {
     GtkWidget *box; // non-null while the status bar exists
 };
 
-ObjectRegistry *statusbar_registry = nullptr;
+Numbered<StatusBarRecord> statusbars;
 
 // Where statusbar_add_field adds: the newest status bar.
 GtkWidget *current_box = nullptr;
@@ -21,35 +23,37 @@ void on_box_destroy(GtkWidget *box, gpointer data) {
     if (box == current_box)
         current_box = nullptr;
     const ObjectId id = pointer_to_id(data);
-    auto *record = static_cast<StatusBarRecord *>(registry_get(statusbar_registry, id));
+    StatusBarRecord *record = statusbars.lookup(id);
     if (record && record->box == box)
-        registry_free(statusbar_registry, id);
+        statusbars.forget(id);
 }
 
-std::intptr_t create_on_gui_thread(ObjectId number, void *window) {
-    if (!statusbar_registry || number < ANY || !window_find_native(window, nullptr))
+} // namespace
+
+std::intptr_t statusbar_native_create(ObjectId number, void *window) {
+    if (number < ANY || !window_find_native(window, nullptr))
         return 0;
     auto *vbox = static_cast<GtkWidget *>(g_object_get_data(G_OBJECT(window), "kw_vbox"));
     GtkWidget *box = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
     if (!vbox || !box)
         return 0;
-    auto *record = static_cast<StatusBarRecord *>(registry_allocate(statusbar_registry, number));
+    ObjectId id = 0;
+    StatusBarRecord *record = statusbars.allocate(number, &id);
     if (!record) {
         g_object_ref_sink(box);
         g_object_unref(box);
         return 0;
     }
-    const ObjectId id = number == ANY ? reinterpret_cast<ObjectId>(record) : number;
     gtk_widget_show(box);
     gtk_box_pack_start(GTK_BOX(vbox), box, FALSE, FALSE, 2);
     gtk_box_reorder_child(GTK_BOX(vbox), box, 3);
     g_signal_connect(box, "destroy", G_CALLBACK(on_box_destroy), id_to_pointer(id));
     record->box = box;
     current_box = box;
-    return number == ANY ? id : reinterpret_cast<std::intptr_t>(box);
+    return creation_answer(number, id, box);
 }
 
-void add_field_on_gui_thread(std::int32_t width) {
+void statusbar_native_add_field(std::int32_t width) {
     if (!current_box)
         return;
     GtkWidget *label = gtk_label_new("");
@@ -72,6 +76,8 @@ void add_field_on_gui_thread(std::int32_t width) {
     gtk_widget_show(frame);
     gtk_box_pack_start(GTK_BOX(current_box), frame, rest, rest, field_padding);
 }
+
+namespace {
 
 // A stored limit, or the new one when it is given.
 int limit(GtkWidget *frame, const char *key, std::int32_t given) {
@@ -97,9 +103,7 @@ GtkWidget *progress_bar_of(GtkWidget *frame) {
 
 // The frame of field n, null when the status bar or the field is missing.
 GtkWidget *field_frame(ObjectId statusbar, std::int32_t field) {
-    auto *record = statusbar_registry
-                       ? static_cast<StatusBarRecord *>(registry_get(statusbar_registry, statusbar))
-                       : nullptr;
+    StatusBarRecord *record = statusbars.lookup(statusbar);
     if (!record || field < 0)
         return nullptr;
     GList *fields = gtk_container_get_children(GTK_CONTAINER(record->box));
@@ -123,8 +127,11 @@ void replace_content(GtkWidget *frame, GtkWidget *child) {
     gtk_widget_show(child);
 }
 
+} // namespace
+
 // The image instead of text or progress; null gives the field an empty label.
-void image_on_gui_thread(ObjectId statusbar, std::int32_t field, void *image, std::int32_t flags) {
+void statusbar_native_image(ObjectId statusbar, std::int32_t field, void *image,
+                            std::int32_t flags) {
     GtkWidget *frame = field_frame(statusbar, field);
     if (!frame)
         return;
@@ -140,8 +147,8 @@ void image_on_gui_thread(ObjectId statusbar, std::int32_t field, void *image, st
     set_border(frame, flags);
 }
 
-void progress_on_gui_thread(ObjectId statusbar, std::int32_t field, std::int32_t value,
-                            std::int32_t flags, std::int32_t min, std::int32_t max) {
+void statusbar_native_progress(ObjectId statusbar, std::int32_t field, std::int32_t value,
+                               std::int32_t flags, std::int32_t min, std::int32_t max) {
     GtkWidget *frame = field_frame(statusbar, field);
     if (!frame)
         return;
@@ -160,44 +167,8 @@ void progress_on_gui_thread(ObjectId statusbar, std::int32_t field, std::int32_t
     set_border(frame, flags);
 }
 
-} // namespace
+void statusbar_system_init() { statusbars.init(statusbar_free); }
 
-void statusbar_system_init() {
-    if (!statusbar_registry)
-        statusbar_registry = registry_create(sizeof(StatusBarRecord), 16, statusbar_free);
-}
-
-std::intptr_t statusbar_create(ObjectId number, void *window) {
-    return on_gui_thread([&] { return create_on_gui_thread(number, window); });
-}
-
-void statusbar_add_field(std::int32_t width) {
-    on_gui_thread([&] { add_field_on_gui_thread(width); });
-}
-
-void statusbar_progress(ObjectId statusbar, std::int32_t field, std::int32_t value) {
-    statusbar_progress_ex(statusbar, field, value, 0, NOT_GIVEN, NOT_GIVEN);
-}
-
-void statusbar_progress_ex(ObjectId statusbar, std::int32_t field, std::int32_t value,
-                           std::int32_t flags, std::int32_t min, std::int32_t max) {
-    on_gui_thread([&] { progress_on_gui_thread(statusbar, field, value, flags, min, max); });
-}
-
-void statusbar_image(ObjectId statusbar, std::int32_t field, void *image, std::int32_t flags) {
-    on_gui_thread([&] { image_on_gui_thread(statusbar, field, image, flags); });
-}
-
-void statusbar_free(ObjectId statusbar) {
-    on_gui_thread([&] {
-        if (!statusbar_registry)
-            return;
-        if (statusbar == ANY) {
-            registry_free_all(statusbar_registry);
-            return;
-        }
-        if (auto *record =
-                static_cast<StatusBarRecord *>(registry_get(statusbar_registry, statusbar)))
-            gtk_widget_destroy(record->box);
-    });
+void statusbar_native_free(ObjectId statusbar) {
+    statusbars.end(statusbar, [](StatusBarRecord *record) { gtk_widget_destroy(record->box); });
 }

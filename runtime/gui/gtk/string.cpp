@@ -1,6 +1,7 @@
 // One-line edit fields (kind 2) and the insert filters they share with
 // editable combo boxes.
 #include "gtk_private.h"
+#include "internal/gadget_create.h"
 
 #include <algorithm>
 #include <cctype>
@@ -90,8 +91,11 @@ InsertFilter filter_of(std::int32_t flags) {
     return InsertFilter::none;
 }
 
-std::intptr_t create_string(ObjectId number, std::int32_t x, std::int32_t y, std::int32_t width,
-                            std::int32_t height, const WideText &text, std::int32_t flags) {
+} // namespace
+
+std::intptr_t string_native_create(ObjectId number, std::int32_t x, std::int32_t y,
+                                   std::int32_t width, std::int32_t height, const WideText &text,
+                                   std::int32_t flags) {
     GtkWidget *entry = gtk_entry_new();
     if (!entry)
         return 0;
@@ -120,8 +124,6 @@ std::intptr_t create_string(ObjectId number, std::int32_t x, std::int32_t y, std
         string_set_text(record, text_to_utf8(text).c_str());
     return result;
 }
-
-} // namespace
 
 // Byte by byte in the process locale, so multi-byte UTF-8 characters pass the
 // case filters unchanged and are dropped by the digit filter. Every field is
@@ -169,10 +171,4 @@ void handlers_block(GtkWidget *widget, gpointer handler, bool block) {
     else
         g_signal_handlers_unblock_matched(widget, G_SIGNAL_MATCH_FUNC, 0, 0, nullptr, handler,
                                           nullptr);
-}
-
-std::intptr_t gadget_create_string(ObjectId number, std::int32_t x, std::int32_t y,
-                                   std::int32_t width, std::int32_t height, const WideText &text,
-                                   std::int32_t flags) {
-    return on_gui_thread([&] { return create_string(number, x, y, width, height, text, flags); });
 }

@@ -1,6 +1,7 @@
 // Static text labels (kind 3): a label in an event box in a horizontal box,
 // optionally framed. They raise no events.
 #include "gtk_private.h"
+#include "internal/gadget_create.h"
 
 namespace {
 
@@ -42,8 +43,11 @@ const GadgetClass *text_class() {
     return &table;
 }
 
-std::intptr_t create_text(ObjectId number, std::int32_t x, std::int32_t y, std::int32_t width,
-                          std::int32_t height, const WideText &text, std::int32_t flags) {
+} // namespace
+
+std::intptr_t text_native_create(ObjectId number, std::int32_t x, std::int32_t y,
+                                 std::int32_t width, std::int32_t height, const WideText &text,
+                                 std::int32_t flags) {
     GtkWidget *label = gtk_label_new("");
     GtkWidget *box = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
     GtkWidget *event_box = gtk_event_box_new();
@@ -73,14 +77,6 @@ std::intptr_t create_text(ObjectId number, std::int32_t x, std::int32_t y, std::
         text_set_text(record, text_to_utf8(text).c_str());
     gtk_widget_show_all(box);
     return gadget_finish(number, id, record);
-}
-
-} // namespace
-
-std::intptr_t gadget_create_text(ObjectId number, std::int32_t x, std::int32_t y,
-                                 std::int32_t width, std::int32_t height, const WideText &text,
-                                 std::int32_t flags) {
-    return on_gui_thread([&] { return create_text(number, x, y, width, height, text, flags); });
 }
 
 namespace {

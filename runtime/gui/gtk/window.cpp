@@ -1,12 +1,14 @@
 // Numbered top-level windows. Each holds a vertical box with the GtkLayout the
 // gadgets are put into; its signals become window events in the queue.
 #include "gtk_private.h"
+#include "internal/numbered.h"
+#include "internal/window_native.h"
 
 #include <algorithm>
 
 namespace {
 
-ObjectRegistry *window_registry = nullptr;
+Numbered<WindowRecord> windows;
 
 constexpr std::int32_t maximize_gadget = 0x10;
 constexpr std::int32_t borderless = 0x80;
@@ -20,7 +22,7 @@ const char window_css[] =
 
 void on_destroy(GtkWidget *widget, gpointer window) {
     ObjectId id = pointer_to_id(window);
-    auto *record = static_cast<WindowRecord *>(registry_get(window_registry, id));
+    WindowRecord *record = windows.lookup(id);
     if (!record || record->widget != widget)
         return;
     g_object_unref(record->accelerators);
@@ -28,7 +30,7 @@ void on_destroy(GtkWidget *widget, gpointer window) {
                                                  GTK_STYLE_PROVIDER(record->style));
     g_object_unref(record->style);
     event_purge_window(id);
-    registry_free(window_registry, id);
+    windows.forget(id);
 }
 
 // Resizability comes from the flags as given: a tool window loses its
@@ -118,18 +120,16 @@ void apply_window_state(GtkWidget *window, std::int32_t state) {
     }
 }
 
-std::intptr_t open_on_gui_thread(ObjectId number, std::int32_t x, std::int32_t y,
-                                 std::int32_t width, std::int32_t height, const WideText &title,
-                                 std::int32_t flags, GtkWidget *parent) {
-    if (!window_registry || number < ANY)
-        return 0;
-    auto *record = static_cast<WindowRecord *>(registry_allocate(window_registry, number));
+std::intptr_t open_window(ObjectId number, std::int32_t x, std::int32_t y, std::int32_t width,
+                          std::int32_t height, const WideText &title, std::int32_t flags,
+                          GtkWidget *parent) {
+    ObjectId id = 0;
+    WindowRecord *record = windows.allocate(number, &id);
     if (!record)
         return 0;
-    const ObjectId id = number == ANY ? reinterpret_cast<ObjectId>(record) : number;
     GtkWidget *window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     if (!window) {
-        registry_free(window_registry, id);
+        windows.forget(id);
         return 0;
     }
     const bool resizable = is_resizable(flags);
@@ -177,117 +177,69 @@ std::intptr_t open_on_gui_thread(ObjectId number, std::int32_t x, std::int32_t y
     toolkit_flush();
     if (!(flags & keep_gadget_list))
         gadget_list_use(GTK_WINDOW(window));
-    return number == ANY ? id : reinterpret_cast<std::intptr_t>(window);
-}
-
-WindowRecord *window_lookup(ObjectId window) {
-    return window_registry ? static_cast<WindowRecord *>(registry_get(window_registry, window))
-                           : nullptr;
+    return creation_answer(number, id, window);
 }
 
 } // namespace
 
-void window_system_init() {
-    if (!window_registry)
-        window_registry = registry_create(sizeof(WindowRecord), 16, window_close);
-}
+void window_system_init() { windows.init(window_close); }
+
+WindowRecord *window_lookup(ObjectId window) { return windows.lookup(window); }
+
+void *window_handle_of(const WindowRecord *record) { return record->widget; }
 
 WindowRecord *window_find_native(void *gtk_window, ObjectId *id) {
-    if (!window_registry || !gtk_window)
+    if (!gtk_window)
         return nullptr;
-    registry_iterate(window_registry);
-    ObjectId found = 0;
-    while (void *record = registry_next(window_registry, &found)) {
-        auto *window = static_cast<WindowRecord *>(record);
-        if (window->widget == gtk_window) {
-            if (id)
-                *id = found;
-            return window;
-        }
-    }
-    return nullptr;
-}
-
-std::intptr_t window_open(ObjectId number, std::int32_t x, std::int32_t y, std::int32_t width,
-                          std::int32_t height, const WideText &title, std::int32_t flags) {
-    return window_open_child(number, x, y, width, height, title, flags, nullptr);
+    return windows.find([&](WindowRecord *record) { return record->widget == gtk_window; }, id);
 }
 
 // Only a window of this toolkit is taken as the parent: any other pointer is
 // ignored rather than trusted.
-std::intptr_t window_open_child(ObjectId number, std::int32_t x, std::int32_t y, std::int32_t width,
-                                std::int32_t height, const WideText &title, std::int32_t flags,
-                                void *parent) {
-    return on_gui_thread([&] {
-        WindowRecord *owner = window_find_native(parent, nullptr);
-        return open_on_gui_thread(number, x, y, width, height, title, flags,
-                                  owner ? owner->widget : nullptr);
-    });
+std::intptr_t window_native_open(ObjectId number, std::int32_t x, std::int32_t y,
+                                 std::int32_t width, std::int32_t height, const WideText &title,
+                                 std::int32_t flags, void *parent) {
+    WindowRecord *owner = window_find_native(parent, nullptr);
+    return open_window(number, x, y, width, height, title, flags, owner ? owner->widget : nullptr);
 }
 
-void window_set_state(ObjectId window, std::int32_t state) {
-    on_gui_thread([&] {
-        if (WindowRecord *record = window_lookup(window))
-            apply_window_state(record->widget, state);
-    });
+void window_native_set_state(WindowRecord *record, std::int32_t state) {
+    apply_window_state(record->widget, state);
 }
 
-void *window_native_handle(ObjectId window) {
-    return on_gui_thread([&]() -> void * {
-        WindowRecord *record = window_lookup(window);
-        return record ? record->widget : nullptr;
-    });
-}
-
-void window_close(ObjectId window) {
-    on_gui_thread([&] {
-        if (window == ANY) {
-            if (window_registry)
-                registry_free_all(window_registry);
-            return;
-        }
-        WindowRecord *record = window_lookup(window);
-        if (!record)
-            return;
+void window_native_close(ObjectId window) {
+    windows.end(window, [&](WindowRecord *record) {
         gtk_widget_destroy(record->widget); // the destroy handler frees the record
         toolkit_flush();
         event_purge_window(window);
     });
 }
 
-void window_close_all() { window_close(ANY); }
+// GTK keeps nothing for all windows.
+void window_native_close_all() {}
 
 // GTK keeps its own size request as the least size; the hints add to it.
-void window_set_size_limits(ObjectId window, std::int32_t min_width, std::int32_t min_height,
-                            std::int32_t max_width, std::int32_t max_height) {
-    on_gui_thread([&] {
-        WindowRecord *record = window_lookup(window);
-        if (!record)
-            return;
-        GdkGeometry limits{};
-        int mask = 0;
-        if (min_width > 0 || min_height > 0) {
-            limits.min_width = std::max(min_width, 0);
-            limits.min_height = std::max(min_height, 0);
-            mask |= GDK_HINT_MIN_SIZE;
-        }
-        if (max_width > 0 || max_height > 0) {
-            limits.max_width = max_width > 0 ? max_width : G_MAXSHORT;
-            limits.max_height = max_height > 0 ? max_height : G_MAXSHORT;
-            mask |= GDK_HINT_MAX_SIZE;
-        }
-        gtk_window_set_geometry_hints(GTK_WINDOW(record->widget), nullptr, &limits,
-                                      static_cast<GdkWindowHints>(mask));
-    });
+void window_native_set_size_limits(WindowRecord *record, std::int32_t min_width,
+                                   std::int32_t min_height, std::int32_t max_width,
+                                   std::int32_t max_height) {
+    GdkGeometry limits{};
+    int mask = 0;
+    if (min_width > 0 || min_height > 0) {
+        limits.min_width = std::max(min_width, 0);
+        limits.min_height = std::max(min_height, 0);
+        mask |= GDK_HINT_MIN_SIZE;
+    }
+    if (max_width > 0 || max_height > 0) {
+        limits.max_width = max_width > 0 ? max_width : G_MAXSHORT;
+        limits.max_height = max_height > 0 ? max_height : G_MAXSHORT;
+        mask |= GDK_HINT_MAX_SIZE;
+    }
+    gtk_window_set_geometry_hints(GTK_WINDOW(record->widget), nullptr, &limits,
+                                  static_cast<GdkWindowHints>(mask));
 }
 
-void window_set_color(ObjectId window, std::int32_t colour) {
-    on_gui_thread([&] {
-        WindowRecord *record = window_lookup(window);
-        if (!record)
-            return;
-        auto *layout = static_cast<GtkWidget *>(
-            g_object_get_data(G_OBJECT(record->widget), "kw_gadgetlist_container"));
-        layout_set_colour(layout, colour);
-    });
+void window_native_set_color(WindowRecord *record, std::int32_t colour) {
+    auto *layout = static_cast<GtkWidget *>(
+        g_object_get_data(G_OBJECT(record->widget), "kw_gadgetlist_container"));
+    layout_set_colour(layout, colour);
 }

@@ -11,11 +11,7 @@
 // the empty value when the gadget is not in use.
 template <class Fn>
 auto on_gadget(ObjectId gadget, Fn &&fn) -> decltype(fn(std::declval<GadgetRecord *>())) {
-    using Result = decltype(fn(std::declval<GadgetRecord *>()));
-    return on_gui_thread([&]() -> Result {
-        GadgetRecord *record = gadget_lookup(gadget);
-        return record ? fn(record) : Result();
-    });
+    return on_record(gadget_lookup, gadget, fn);
 }
 
 // Same, for a kind's operation: the empty value when the kind has none.

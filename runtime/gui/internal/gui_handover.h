@@ -112,3 +112,15 @@ template <class Fn> auto on_gui_thread(Fn &&fn) -> decltype(fn()) {
         return fn();
     });
 }
+
+// Looks id up with lookup on the event-loop thread and runs fn with the
+// record; the empty value when lookup finds none.
+template <class Record, class Fn>
+auto on_record(Record *(*lookup)(std::intptr_t), std::intptr_t id, Fn &&fn)
+    -> decltype(fn(std::declval<Record *>())) {
+    using Result = decltype(fn(std::declval<Record *>()));
+    return on_gui_thread([&]() -> Result {
+        Record *record = lookup(id);
+        return record ? fn(record) : Result();
+    });
+}

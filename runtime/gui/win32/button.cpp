@@ -1,6 +1,7 @@
 // Push buttons (kind 1) on the "Button" control. A click reaches the window
 // as BN_CLICKED, which the window posts with the notification code 0.
 #include "win32_private.h"
+#include "internal/gadget_create.h"
 
 namespace {
 
@@ -25,20 +26,12 @@ constexpr GadgetClass button_class{
 
 } // namespace
 
-std::intptr_t gadget_create_button(ObjectId number, std::int32_t x, std::int32_t y,
+std::intptr_t button_native_create(ObjectId number, std::int32_t x, std::int32_t y,
                                    std::int32_t width, std::int32_t height, const WideText &text,
                                    std::int32_t flags) {
-    return on_gui_thread([&] {
-        ObjectId id = 0;
-        GadgetRecord *record =
-            gadget_create(number, &id, &button_class, L"Button", text,
-                          static_cast<DWORD>(flags) | button_style, 0, x, y, width, height);
-        return gadget_result(number, id, record);
-    });
-}
-
-std::intptr_t gadget_create_button_ex(ObjectId number, std::int32_t x, std::int32_t y,
-                                      std::int32_t width, std::int32_t height, const WideText &text,
-                                      std::int32_t flags) {
-    return gadget_create_button(number, x, y, width, height, text, flags);
+    ObjectId id = 0;
+    GadgetRecord *record =
+        gadget_create(number, &id, &button_class, L"Button", text,
+                      static_cast<DWORD>(flags) | button_style, 0, x, y, width, height);
+    return gadget_result(number, id, record);
 }

@@ -3,6 +3,7 @@
 // COMBO_IMAGES an image combo on "ComboBoxEx32", whose items carry images. The
 // closed combo is exactly as high as asked, whatever the font.
 #include "win32_private.h"
+#include "internal/gadget_create.h"
 
 #include <algorithm>
 #include <vector>
@@ -153,29 +154,27 @@ constexpr GadgetClass combo_class{
 
 } // namespace
 
-std::intptr_t gadget_create_combo(ObjectId number, std::int32_t x, std::int32_t y,
+std::intptr_t combo_native_create(ObjectId number, std::int32_t x, std::int32_t y,
                                   std::int32_t width, std::int32_t height, std::int32_t flags) {
-    return on_gui_thread([&] {
-        const bool editable = (flags & COMBO_EDITABLE) != 0;
-        DWORD style = static_cast<DWORD>(flags) | combo_style;
-        if (!editable)
-            style |= list_style;
-        // The image-combo flag is told from the caller's flags alone: the
-        // same bit is WS_VISIBLE in the style every combo is made with.
-        const bool with_images = (flags & COMBO_IMAGES) != 0;
-        const int open_height =
-            common_controls_check().visual_styles && !with_images ? height + 30 : unthemed_height;
-        ObjectId id = 0;
-        GadgetRecord *record =
-            gadget_create(number, &id, &combo_class, with_images ? WC_COMBOBOXEXW : L"ComboBox",
-                          WideText(), style, 0, x, y, width, open_height);
-        if (!record)
-            return std::intptr_t{0};
-        kind_word(record, IMAGE_COMBO_WORD) = with_images;
-        if (editable)
-            if (HWND edit = FindWindowExW(record->handle, nullptr, L"Edit", nullptr))
-                SetWindowLongPtrW(edit, GWL_STYLE, GetWindowLongPtrW(edit, GWL_STYLE) | WS_TABSTOP);
-        combo_apply_closed_height(record->handle, height);
-        return gadget_result(number, id, record);
-    });
+    const bool editable = (flags & COMBO_EDITABLE) != 0;
+    DWORD style = static_cast<DWORD>(flags) | combo_style;
+    if (!editable)
+        style |= list_style;
+    // The image-combo flag is told from the caller's flags alone: the
+    // same bit is WS_VISIBLE in the style every combo is made with.
+    const bool with_images = (flags & COMBO_IMAGES) != 0;
+    const int open_height =
+        common_controls_check().visual_styles && !with_images ? height + 30 : unthemed_height;
+    ObjectId id = 0;
+    GadgetRecord *record =
+        gadget_create(number, &id, &combo_class, with_images ? WC_COMBOBOXEXW : L"ComboBox",
+                      WideText(), style, 0, x, y, width, open_height);
+    if (!record)
+        return std::intptr_t{0};
+    kind_word(record, IMAGE_COMBO_WORD) = with_images;
+    if (editable)
+        if (HWND edit = FindWindowExW(record->handle, nullptr, L"Edit", nullptr))
+            SetWindowLongPtrW(edit, GWL_STYLE, GetWindowLongPtrW(edit, GWL_STYLE) | WS_TABSTOP);
+    combo_apply_closed_height(record->handle, height);
+    return gadget_result(number, id, record);
 }

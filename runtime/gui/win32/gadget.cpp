@@ -3,12 +3,13 @@
 // gadgets go into, and the common operations, which dispatch through each
 // kind's operation table.
 #include "win32_private.h"
+#include "internal/numbered.h"
 
 #include <shlwapi.h>
 
 namespace {
 
-ObjectRegistry *gadget_registry = nullptr;
+Numbered<GadgetRecord> gadgets;
 // Parent of new gadgets: the client area of the current window.
 HWND gadget_list = nullptr;
 HFONT default_font = nullptr;
@@ -53,14 +54,7 @@ CommonControls measure_common_controls() {
 }
 
 void destroy_gadget(ObjectId gadget) {
-    if (!gadget_registry)
-        return;
-    if (gadget == ANY) {
-        registry_free_all(gadget_registry);
-        return;
-    }
-    if (GadgetRecord *record = gadget_lookup(gadget))
-        DestroyWindow(record->handle);
+    gadgets.end(gadget, [](GadgetRecord *record) { DestroyWindow(record->handle); });
 }
 
 } // namespace
@@ -77,8 +71,7 @@ void common_controls_register() {
 
 void gadget_system_init() {
     common_controls_register();
-    if (!gadget_registry)
-        gadget_registry = registry_create(sizeof(GadgetRecord), 50, gadget_free);
+    gadgets.init(gadget_free, 50);
     gadget_list = nullptr;
     if (!default_font)
         default_font = create_default_font();
@@ -92,10 +85,7 @@ CommonControls common_controls_check() {
 
 HFONT gadget_default_font() { return default_font; }
 
-GadgetRecord *gadget_lookup(ObjectId gadget) {
-    return gadget_registry ? static_cast<GadgetRecord *>(registry_get(gadget_registry, gadget))
-                           : nullptr;
-}
+GadgetRecord *gadget_lookup(ObjectId gadget) { return gadgets.lookup(gadget); }
 
 GadgetRecord *gadget_of_control(HWND hwnd) {
     if (!hwnd)
@@ -111,19 +101,18 @@ GadgetRecord *gadget_create(ObjectId number, ObjectId *id, const GadgetClass *ga
                             const wchar_t *class_name, const WideText &text, DWORD style,
                             DWORD extended_style, std::int32_t x, std::int32_t y,
                             std::int32_t width, std::int32_t height) {
-    if (!gadget_registry || number < ANY || !gadget_list)
+    if (number < ANY || !gadget_list)
         return nullptr;
     HWND control = CreateWindowExW(extended_style, class_name, wide(text), style, x, y, width,
                                    height, gadget_list, reinterpret_cast<HMENU>(-1),
                                    GetModuleHandleW(nullptr), nullptr);
     if (!control)
         return nullptr;
-    auto *record = static_cast<GadgetRecord *>(registry_allocate(gadget_registry, number));
+    GadgetRecord *record = gadgets.allocate(number, id);
     if (!record) {
         DestroyWindow(control);
         return nullptr;
     }
-    *id = number == ANY ? reinterpret_cast<ObjectId>(record) : number;
     *record = {control, gadget_class, 0, nullptr, {}};
     record->previous = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gadget_procedure)));
@@ -136,7 +125,7 @@ GadgetRecord *gadget_create(ObjectId number, ObjectId *id, const GadgetClass *ga
 std::intptr_t gadget_result(ObjectId number, ObjectId id, GadgetRecord *record) {
     if (!record)
         return 0;
-    return number == ANY ? id : reinterpret_cast<std::intptr_t>(record->handle);
+    return creation_answer(number, id, record->handle);
 }
 
 LRESULT CALLBACK gadget_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -151,7 +140,7 @@ LRESULT CALLBACK gadget_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
         RemovePropW(hwnd, id_property);
         SetWindowLongPtrW(hwnd, GWLP_ID, -1);
         event_purge(EVENT_GADGET, id, -1, -1);
-        registry_free(gadget_registry, id);
+        gadgets.forget(id);
     }
     return result;
 }

@@ -1,15 +1,12 @@
 // Gadget sizes as placed and as their content needs them, and the window a
 // control lies in.
 #include "win32_private.h"
+#include "internal/gadget_size.h"
 
 #include <algorithm>
 #include <vector>
 
 namespace {
-
-constexpr std::int32_t required_size = 1;
-// A one-line field can shrink to almost nothing; its text scrolls.
-constexpr int string_required_width = 20;
 
 SIZE placed_size(HWND control) {
     RECT outer;
@@ -54,7 +51,7 @@ SIZE longest_item(HWND combo) {
     return widest;
 }
 
-SIZE needed_size(GadgetRecord *record) {
+SIZE needed_extent(GadgetRecord *record) {
     HWND control = record->handle;
     const std::wstring text = wide(window_text(control));
     const SIZE edge = edge_of(control);
@@ -71,8 +68,7 @@ SIZE needed_size(GadgetRecord *record) {
         const SIZE size = text_extent(control, text);
         return {size.cx + edge.cx, size.cy + edge.cy};
     }
-    case GADGET_STRING:
-        return {string_required_width, text_extent(control, L"Ag").cy + edge.cy + 2};
+    case GADGET_STRING: return {STRING_NEEDED_WIDTH, text_extent(control, L"Ag").cy + edge.cy + 2};
     case GADGET_COMBO:
         return {longest_item(control).cx + GetSystemMetrics(SM_CXVSCROLL) + 8,
                 placed_size(control).cy};
@@ -80,20 +76,16 @@ SIZE needed_size(GadgetRecord *record) {
     }
 }
 
-SIZE gadget_size(ObjectId gadget, std::int32_t mode) {
-    return on_gadget(gadget, [&](GadgetRecord *record) {
-        return mode == required_size ? needed_size(record) : placed_size(record->handle);
-    });
-}
-
 } // namespace
 
-std::int32_t gadget_width(ObjectId gadget, std::int32_t mode) {
-    return gadget_size(gadget, mode).cx;
+GadgetSize gadget_needed_size(GadgetRecord *record) {
+    const SIZE size = needed_extent(record);
+    return {size.cx, size.cy};
 }
 
-std::int32_t gadget_height(ObjectId gadget, std::int32_t mode) {
-    return gadget_size(gadget, mode).cy;
+GadgetSize gadget_placed_size(GadgetRecord *record) {
+    const SIZE size = placed_size(record->handle);
+    return {size.cx, size.cy};
 }
 
 ObjectId gadget_window_of(void *native) {

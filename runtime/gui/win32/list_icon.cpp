@@ -2,6 +2,7 @@
 // A row's text arrives as one text with the cells separated by line feeds.
 // Grid lines: list_grid.cpp.
 #include "win32_private.h"
+#include "internal/gadget_create.h"
 
 #include "internal/row_cells.h"
 
@@ -299,28 +300,25 @@ DWORD extended_list_style(std::int32_t flags) {
 
 } // namespace
 
-std::intptr_t gadget_create_list_icon(ObjectId number, std::int32_t x, std::int32_t y,
+std::intptr_t list_icon_native_create(ObjectId number, std::int32_t x, std::int32_t y,
                                       std::int32_t width, std::int32_t height,
                                       const WideText &title, std::int32_t title_width,
                                       std::int32_t flags) {
-    return on_gui_thread([&] {
-        const auto bits = static_cast<DWORD>(flags);
-        const DWORD style = flags & LIST_ICON_MULTIPLE_SELECTION
-                                ? (bits & ~list_style) | multiple_style
-                                : bits | list_style;
-        ObjectId id = 0;
-        GadgetRecord *record = gadget_create(number, &id, list_class(), WC_LISTVIEWW, WideText(),
-                                             style, WS_EX_CLIENTEDGE, x, y, width, height);
-        if (!record)
-            return std::intptr_t{0};
-        const DWORD extended = extended_list_style(flags);
-        SendMessageW(record->handle, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
-        SetWindowLongPtrW(record->handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(list_procedure));
-        kind_word(record, LIST_GRID_COLOUR_WORD) = -1;
-        kind_word(record, LIST_FLAGS_WORD) = flags & LIST_ICON_GRID_LINES ? LIST_HAS_GRID_LINES : 0;
-        if ((flags & LIST_ICON_THREE_STATE) == LIST_ICON_THREE_STATE)
-            list_add_third_state(record);
-        list_add_column(record, 0, title, title_width);
-        return gadget_result(number, id, record);
-    });
+    const auto bits = static_cast<DWORD>(flags);
+    const DWORD style = flags & LIST_ICON_MULTIPLE_SELECTION ? (bits & ~list_style) | multiple_style
+                                                             : bits | list_style;
+    ObjectId id = 0;
+    GadgetRecord *record = gadget_create(number, &id, list_class(), WC_LISTVIEWW, WideText(), style,
+                                         WS_EX_CLIENTEDGE, x, y, width, height);
+    if (!record)
+        return std::intptr_t{0};
+    const DWORD extended = extended_list_style(flags);
+    SendMessageW(record->handle, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
+    SetWindowLongPtrW(record->handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(list_procedure));
+    kind_word(record, LIST_GRID_COLOUR_WORD) = -1;
+    kind_word(record, LIST_FLAGS_WORD) = flags & LIST_ICON_GRID_LINES ? LIST_HAS_GRID_LINES : 0;
+    if ((flags & LIST_ICON_THREE_STATE) == LIST_ICON_THREE_STATE)
+        list_add_third_state(record);
+    list_add_column(record, 0, title, title_width);
+    return gadget_result(number, id, record);
 }

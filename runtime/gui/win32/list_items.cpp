@@ -63,9 +63,44 @@ void set_item_state_bits(HWND list, int row, UINT state, UINT mask) {
     SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
-// ---------------------------------------------------------------------------
-// Rows
-// ---------------------------------------------------------------------------
+void set_header_text(HWND list, std::int32_t column, const WideText &text) {
+    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    HDITEMW item{};
+    item.mask = HDI_TEXT;
+    item.pszText = const_cast<wchar_t *>(wide(text));
+    if (header)
+        SendMessageW(header, HDM_SETITEMW, static_cast<WPARAM>(column),
+                     reinterpret_cast<LPARAM>(&item));
+}
+
+std::int32_t list_get_color(GadgetRecord *record, std::int32_t type) {
+    if (type == GADGET_COLOR_TEXT && (list_flags(record) & LIST_TEXT_COLOUR_SET))
+        return static_cast<std::int32_t>(SendMessageW(record->handle, LVM_GETTEXTCOLOR, 0, 0));
+    if (type == GADGET_COLOR_BACKGROUND && (list_flags(record) & LIST_BACKGROUND_SET))
+        return static_cast<std::int32_t>(SendMessageW(record->handle, LVM_GETBKCOLOR, 0, 0));
+    return GADGET_COLOR_DEFAULT;
+}
+
+std::int32_t &colour_of(RowRecord *row, std::int32_t column, std::int32_t type) {
+    if (row->colours.size() <= static_cast<std::size_t>(column))
+        row->colours.resize(static_cast<std::size_t>(column) + 1);
+    auto &pair = row->colours[static_cast<std::size_t>(column)];
+    return type == GADGET_COLOR_TEXT ? pair.first : pair.second;
+}
+
+void remove_one_column(GadgetRecord *record, int column) {
+    HWND list = record->handle;
+    SendMessageW(list, LVM_DELETECOLUMN, static_cast<WPARAM>(column), 0);
+    for_rows(list, -1, [&](int row) {
+        RowRecord *extra = row_record(list, row);
+        if (extra && extra->colours.size() > static_cast<std::size_t>(column))
+            extra->colours.erase(extra->colours.begin() + column);
+    });
+}
+
+void list_release(GadgetRecord *record) { gadget_images_release(record); }
+
+} // namespace
 
 void list_clear(GadgetRecord *record) {
     SendMessageW(record->handle, LVM_DELETEALLITEMS, 0, 0);
@@ -114,16 +149,6 @@ std::intptr_t list_add_item_flags(GadgetRecord *record, Item position, const Wid
     return result;
 }
 
-void set_header_text(HWND list, std::int32_t column, const WideText &text) {
-    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
-    HDITEMW item{};
-    item.mask = HDI_TEXT;
-    item.pszText = const_cast<wchar_t *>(wide(text));
-    if (header)
-        SendMessageW(header, HDM_SETITEMW, static_cast<WPARAM>(column),
-                     reinterpret_cast<LPARAM>(&item));
-}
-
 void list_set_item_text(GadgetRecord *record, Item item, const WideText &text,
                         std::int32_t column) {
     HWND list = record->handle;
@@ -159,10 +184,6 @@ void list_set_item_image(GadgetRecord *record, Item item, HANDLE image) {
     SendMessageW(record->handle, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&entry));
 }
 
-// ---------------------------------------------------------------------------
-// Colours
-// ---------------------------------------------------------------------------
-
 void list_set_color(GadgetRecord *record, std::int32_t type, std::int32_t colour) {
     HWND list = record->handle;
     const bool given = colour != GADGET_COLOR_DEFAULT;
@@ -183,21 +204,6 @@ void list_set_color(GadgetRecord *record, std::int32_t type, std::int32_t colour
         return;
     }
     InvalidateRect(list, nullptr, TRUE);
-}
-
-std::int32_t list_get_color(GadgetRecord *record, std::int32_t type) {
-    if (type == GADGET_COLOR_TEXT && (list_flags(record) & LIST_TEXT_COLOUR_SET))
-        return static_cast<std::int32_t>(SendMessageW(record->handle, LVM_GETTEXTCOLOR, 0, 0));
-    if (type == GADGET_COLOR_BACKGROUND && (list_flags(record) & LIST_BACKGROUND_SET))
-        return static_cast<std::int32_t>(SendMessageW(record->handle, LVM_GETBKCOLOR, 0, 0));
-    return GADGET_COLOR_DEFAULT;
-}
-
-std::int32_t &colour_of(RowRecord *row, std::int32_t column, std::int32_t type) {
-    if (row->colours.size() <= static_cast<std::size_t>(column))
-        row->colours.resize(static_cast<std::size_t>(column) + 1);
-    auto &pair = row->colours[static_cast<std::size_t>(column)];
-    return type == GADGET_COLOR_TEXT ? pair.first : pair.second;
 }
 
 void list_set_item_color(GadgetRecord *record, Item item, std::int32_t type, std::int32_t colour,
@@ -227,10 +233,6 @@ std::int32_t list_get_item_color(GadgetRecord *record, Item item, std::int32_t t
     return row ? colour_of(row, column, type) - 1 : GADGET_COLOR_DEFAULT;
 }
 
-// ---------------------------------------------------------------------------
-// Columns
-// ---------------------------------------------------------------------------
-
 std::intptr_t list_get_attribute(GadgetRecord *record, std::int32_t attribute) {
     return attribute == LIST_ATTRIBUTE_COLUMN_COUNT ? list_column_count(record->handle) : 0;
 }
@@ -252,16 +254,6 @@ void list_set_item_attribute(GadgetRecord *record, Item, std::int32_t attribute,
                  MAKELPARAM(width, 0));
 }
 
-void remove_one_column(GadgetRecord *record, int column) {
-    HWND list = record->handle;
-    SendMessageW(list, LVM_DELETECOLUMN, static_cast<WPARAM>(column), 0);
-    for_rows(list, -1, [&](int row) {
-        RowRecord *extra = row_record(list, row);
-        if (extra && extra->colours.size() > static_cast<std::size_t>(column))
-            extra->colours.erase(extra->colours.begin() + column);
-    });
-}
-
 // -1 removes every column.
 void list_remove_column(GadgetRecord *record, std::int32_t column) {
     if (column == -1) {
@@ -271,10 +263,6 @@ void list_remove_column(GadgetRecord *record, std::int32_t column) {
         remove_one_column(record, column);
     }
 }
-
-void list_release(GadgetRecord *record) { gadget_images_release(record); }
-
-} // namespace
 
 int list_image_index(GadgetRecord *record, HANDLE image) {
     const bool first = !gadget_images(record);
@@ -341,23 +329,8 @@ void list_add_third_state(GadgetRecord *record) {
     ReleaseDC(nullptr, screen);
 }
 
-void list_fill_item_slots(GadgetClass &c) {
+// A Win32 list keeps its colours in the control and its item images apart.
+void list_fill_own_slots(GadgetClass &c) {
     c.release = list_release;
-    c.add_item_flags = list_add_item_flags;
-    c.clear_items = list_clear;
-    c.count_items = list_count;
-    c.get_item_state = list_get_item_state;
-    c.set_item_state = list_set_item_state;
-    c.set_item_text = list_set_item_text;
-    c.remove_column = list_remove_column;
-    c.get_attribute = list_get_attribute;
-    c.get_item_attribute = list_get_item_attribute;
-    c.set_item_attribute = list_set_item_attribute;
-    c.set_color = list_set_color;
     c.get_color = list_get_color;
-    c.set_item_color = list_set_item_color;
-    c.get_item_color = list_get_item_color;
-    c.set_item_data = list_set_item_data;
-    c.get_item_data = list_get_item_data;
-    c.set_item_image = list_set_item_image;
 }

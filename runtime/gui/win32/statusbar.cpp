@@ -3,6 +3,8 @@
 // styles are in force, else a bar the window draws itself.
 #include "win32_private.h"
 
+#include "internal/numbered.h"
+#include "internal/statusbar_native.h"
 #include "statusbar_fields.h"
 
 #include <algorithm>
@@ -11,7 +13,7 @@
 
 namespace {
 
-ObjectRegistry *statusbar_registry = nullptr;
+Numbered<StatusBarRecord> statusbars;
 // Where statusbar_add_field adds: the newest status bar.
 ObjectId current_statusbar = 0;
 bool have_current = false;
@@ -29,19 +31,13 @@ WPARAM border_of(std::int32_t flags) {
                                            : 0;
 }
 
-StatusBarRecord *statusbar_lookup(ObjectId statusbar) {
-    return statusbar_registry
-               ? static_cast<StatusBarRecord *>(registry_get(statusbar_registry, statusbar))
-               : nullptr;
-}
-
 // The status bar of a window or status window (property value is id + 1).
 StatusBarRecord *statusbar_of(HWND hwnd, ObjectId *id) {
     const auto value = reinterpret_cast<std::intptr_t>(GetPropW(hwnd, id_property));
     if (!value)
         return nullptr;
     *id = value - 1;
-    return statusbar_lookup(*id);
+    return statusbars.lookup(*id);
 }
 
 RECT part_rect(const StatusBarRecord *record, std::int32_t field) {
@@ -100,7 +96,7 @@ LRESULT CALLBACK status_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
             if (statusbar_of(GetParent(hwnd), &named) && named == id)
                 RemovePropW(GetParent(hwnd), id_property);
             delete[] record->fields;
-            registry_free(statusbar_registry, id);
+            statusbars.forget(id);
             if (have_current && current_statusbar == id)
                 have_current = false;
         }
@@ -158,20 +154,23 @@ void relayout_on_resize(StatusBarRecord *record, HWND parent) {
     record->last_height = client.bottom;
 }
 
-std::intptr_t create_statusbar(ObjectId number, HWND parent) {
-    if (!statusbar_registry || number < ANY || !parent || !IsWindow(parent))
+} // namespace
+
+std::intptr_t statusbar_native_create(ObjectId number, void *window) {
+    auto parent = static_cast<HWND>(window);
+    if (!parent || !IsWindow(parent))
         return 0;
-    auto *record = static_cast<StatusBarRecord *>(registry_allocate(statusbar_registry, number));
+    ObjectId id = 0;
+    StatusBarRecord *record = statusbars.allocate(number, &id);
     if (!record)
         return 0;
-    const ObjectId id = number == ANY ? reinterpret_cast<ObjectId>(record) : number;
     auto *fields = new (std::nothrow) StatusField[field_step]{};
     HWND status =
         fields ? CreateStatusWindowW(WS_CHILD | WS_VISIBLE, nullptr, parent, status_identifier)
                : nullptr;
     if (!status) {
         delete[] fields;
-        registry_free(statusbar_registry, id);
+        statusbars.forget(id);
         return 0;
     }
     *record = {status, fields, 0, field_step, 0, 0};
@@ -191,11 +190,11 @@ std::intptr_t create_statusbar(ObjectId number, HWND parent) {
     event_queue_suspend();
     SendMessageW(parent, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
     event_queue_resume();
-    return number == ANY ? id : reinterpret_cast<std::intptr_t>(status);
+    return creation_answer(number, id, status);
 }
 
-void add_field(std::int32_t width) {
-    StatusBarRecord *record = have_current ? statusbar_lookup(current_statusbar) : nullptr;
+void statusbar_native_add_field(std::int32_t width) {
+    StatusBarRecord *record = have_current ? statusbars.lookup(current_statusbar) : nullptr;
     if (!record || record->count >= field_limit)
         return;
     if (record->count == record->capacity) {
@@ -211,9 +210,9 @@ void add_field(std::int32_t width) {
     layout(record);
 }
 
-void show_progress(ObjectId statusbar, std::int32_t field, std::int32_t value, std::int32_t flags,
-                   std::int32_t minimum, std::int32_t maximum) {
-    StatusBarRecord *record = statusbar_lookup(statusbar);
+void statusbar_native_progress(ObjectId statusbar, std::int32_t field, std::int32_t value,
+                               std::int32_t flags, std::int32_t minimum, std::int32_t maximum) {
+    StatusBarRecord *record = statusbars.lookup(statusbar);
     if (!record || field < 0 || field >= record->count)
         return;
     StatusField &entry = record->fields[field];
@@ -262,8 +261,9 @@ void show_progress(ObjectId statusbar, std::int32_t field, std::int32_t value, s
 }
 
 // The field shows the image instead of text or progress; null clears it.
-void show_image(ObjectId statusbar, std::int32_t field, HANDLE image, std::int32_t flags) {
-    StatusBarRecord *record = statusbar_lookup(statusbar);
+void statusbar_native_image(ObjectId statusbar, std::int32_t field, void *image,
+                            std::int32_t flags) {
+    StatusBarRecord *record = statusbars.lookup(statusbar);
     if (!record || field < 0 || field >= record->count)
         return;
     StatusField &entry = record->fields[field];
@@ -279,15 +279,8 @@ void show_image(ObjectId statusbar, std::int32_t field, HANDLE image, std::int32
     InvalidateRect(record->handle, &area, TRUE);
 }
 
-} // namespace
-
-void statusbar_image(ObjectId statusbar, std::int32_t field, void *image, std::int32_t flags) {
-    on_gui_thread([&] { show_image(statusbar, field, static_cast<HANDLE>(image), flags); });
-}
-
 void statusbar_system_init() {
-    if (!statusbar_registry)
-        statusbar_registry = registry_create(sizeof(StatusBarRecord), 16, statusbar_free);
+    statusbars.init(statusbar_free);
     have_current = false;
 }
 
@@ -308,32 +301,6 @@ void statusbar_parent_message(HWND parent, UINT message, WPARAM wparam, LPARAM l
                        [&](StatusBarRecord *record) { relayout_on_resize(record, parent); });
 }
 
-std::intptr_t statusbar_create(ObjectId number, void *window) {
-    return on_gui_thread([&] { return create_statusbar(number, static_cast<HWND>(window)); });
-}
-
-void statusbar_add_field(std::int32_t width) {
-    on_gui_thread([&] { add_field(width); });
-}
-
-void statusbar_progress(ObjectId statusbar, std::int32_t field, std::int32_t value) {
-    statusbar_progress_ex(statusbar, field, value, 0, NOT_GIVEN, NOT_GIVEN);
-}
-
-void statusbar_progress_ex(ObjectId statusbar, std::int32_t field, std::int32_t value,
-                           std::int32_t flags, std::int32_t min, std::int32_t max) {
-    on_gui_thread([&] { show_progress(statusbar, field, value, flags, min, max); });
-}
-
-void statusbar_free(ObjectId statusbar) {
-    on_gui_thread([&] {
-        if (!statusbar_registry)
-            return;
-        if (statusbar == ANY) {
-            registry_free_all(statusbar_registry);
-            return;
-        }
-        if (StatusBarRecord *record = statusbar_lookup(statusbar))
-            DestroyWindow(record->handle);
-    });
+void statusbar_native_free(ObjectId statusbar) {
+    statusbars.end(statusbar, [](StatusBarRecord *record) { DestroyWindow(record->handle); });
 }

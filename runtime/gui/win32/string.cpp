@@ -3,6 +3,7 @@
 // control's notifications reach the window and are posted with their code;
 // the field's own procedure adds focus-in and focus-out events.
 #include "win32_private.h"
+#include "internal/gadget_create.h"
 
 namespace {
 
@@ -43,20 +44,18 @@ LRESULT CALLBACK string_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
 
 } // namespace
 
-std::intptr_t gadget_create_string(ObjectId number, std::int32_t x, std::int32_t y,
+std::intptr_t string_native_create(ObjectId number, std::int32_t x, std::int32_t y,
                                    std::int32_t width, std::int32_t height, const WideText &text,
                                    std::int32_t flags) {
-    return on_gui_thread([&] {
-        ObjectId id = 0;
-        const DWORD extended = flags & no_border ? 0 : WS_EX_CLIENTEDGE;
-        GadgetRecord *record =
-            gadget_create(number, &id, &string_class, L"Edit", text,
-                          static_cast<DWORD>(flags) | string_style, extended, x, y, width, height);
-        if (record) {
-            colour_words_init(record);
-            SetWindowLongPtrW(record->handle, GWLP_WNDPROC,
-                              reinterpret_cast<LONG_PTR>(string_procedure));
-        }
-        return gadget_result(number, id, record);
-    });
+    ObjectId id = 0;
+    const DWORD extended = flags & no_border ? 0 : WS_EX_CLIENTEDGE;
+    GadgetRecord *record =
+        gadget_create(number, &id, &string_class, L"Edit", text,
+                      static_cast<DWORD>(flags) | string_style, extended, x, y, width, height);
+    if (record) {
+        colour_words_init(record);
+        SetWindowLongPtrW(record->handle, GWLP_WNDPROC,
+                          reinterpret_cast<LONG_PTR>(string_procedure));
+    }
+    return gadget_result(number, id, record);
 }

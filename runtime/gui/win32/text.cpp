@@ -1,6 +1,7 @@
 // Static text labels (kind 3) on the "Static" control. They raise no events:
 // the control is created without SS_NOTIFY.
 #include "win32_private.h"
+#include "internal/gadget_create.h"
 
 namespace {
 
@@ -20,19 +21,17 @@ constexpr GadgetClass text_class{
 
 } // namespace
 
-std::intptr_t gadget_create_text(ObjectId number, std::int32_t x, std::int32_t y,
+std::intptr_t text_native_create(ObjectId number, std::int32_t x, std::int32_t y,
                                  std::int32_t width, std::int32_t height, const WideText &text,
                                  std::int32_t flags) {
-    return on_gui_thread([&] {
-        ObjectId id = 0;
-        const DWORD extended = flags & sunken_border ? WS_EX_CLIENTEDGE : 0;
-        GadgetRecord *record =
-            gadget_create(number, &id, &text_class, L"Static", text,
-                          static_cast<DWORD>(flags) | text_style, extended, x, y, width, height);
-        if (record)
-            colour_words_init(record);
-        return gadget_result(number, id, record);
-    });
+    ObjectId id = 0;
+    const DWORD extended = flags & sunken_border ? WS_EX_CLIENTEDGE : 0;
+    GadgetRecord *record =
+        gadget_create(number, &id, &text_class, L"Static", text,
+                      static_cast<DWORD>(flags) | text_style, extended, x, y, width, height);
+    if (record)
+        colour_words_init(record);
+    return gadget_result(number, id, record);
 }
 
 // Windows' accessibility names an edit or combo box after the static text

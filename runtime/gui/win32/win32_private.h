@@ -297,7 +297,10 @@ void gadget_images_release(GadgetRecord *record);
 
 // Lists (list_items.cpp): the operations beyond the ones the editor uses,
 // and what list_icon.cpp hands them.
-void list_fill_item_slots(GadgetClass &gadget_class);
+// The list operations both back-ends have take texts and images as these.
+using ItemText = const WideText &;
+using ItemImage = HANDLE;
+#include "internal/list_operations.h"
 // Piece n of the line-feed separated text goes to column start + n; returns
 // the column after the last piece.
 int list_set_cells(GadgetRecord *record, int row, int start, const WideText &text);

@@ -1,12 +1,14 @@
 // Numbered top-level windows, each with a window class of its own, and the
 // window procedure that turns their messages into queued events.
 #include "win32_private.h"
+#include "internal/numbered.h"
+#include "internal/window_native.h"
 
 #include <algorithm>
 
 namespace {
 
-ObjectRegistry *window_registry = nullptr;
+Numbered<WindowRecord> windows;
 HICON class_icon = nullptr;
 HCURSOR class_cursor = nullptr;
 
@@ -95,12 +97,10 @@ void build_accelerators(WindowRecord *record) {
 std::intptr_t open_window(ObjectId number, std::int32_t x, std::int32_t y, std::int32_t width,
                           std::int32_t height, const WideText &title, std::int32_t flags,
                           HWND parent) {
-    if (!window_registry || number < ANY)
-        return 0;
-    auto *record = static_cast<WindowRecord *>(registry_allocate(window_registry, number));
+    ObjectId id = 0;
+    WindowRecord *record = windows.allocate(number, &id);
     if (!record)
         return 0;
-    const ObjectId id = number == ANY ? reinterpret_cast<ObjectId>(record) : number;
     const std::wstring class_name = class_name_of(id);
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     const WNDCLASSEXW window_class{sizeof(WNDCLASSEXW),
@@ -133,7 +133,7 @@ std::intptr_t open_window(ObjectId number, std::int32_t x, std::int32_t y, std::
                                 nullptr, instance, nullptr);
     if (!hwnd) {
         UnregisterClassW(class_name.c_str(), instance);
-        registry_free(window_registry, id);
+        windows.forget(id);
         return 0;
     }
     record->handle = hwnd;
@@ -148,29 +148,22 @@ std::intptr_t open_window(ObjectId number, std::int32_t x, std::int32_t y, std::
     if (!(flags & keep_gadget_list))
         gadget_list_use(hwnd);
     record->ready = 1;
-    return number == ANY ? id : reinterpret_cast<std::intptr_t>(hwnd);
-}
-
-void close_window(ObjectId window) {
-    if (!window_registry)
-        return;
-    if (window == ANY) {
-        registry_free_all(window_registry);
-        return;
-    }
-    WindowRecord *record = window_lookup(window);
-    if (!record)
-        return;
-    HWND hwnd = record->handle;
-    if (HWND owner = GetWindow(hwnd, GW_OWNER))
-        SetActiveWindow(owner);
-    DestroyWindow(hwnd);
-    // The class outlives its window's last message, so it goes afterwards.
-    UnregisterClassW(class_name_of(window).c_str(), GetModuleHandleW(nullptr));
-    event_purge_window(window);
+    return creation_answer(number, id, hwnd);
 }
 
 } // namespace
+
+void window_native_close(ObjectId window) {
+    windows.end(window, [&](WindowRecord *record) {
+        HWND hwnd = record->handle;
+        if (HWND owner = GetWindow(hwnd, GW_OWNER))
+            SetActiveWindow(owner);
+        DestroyWindow(hwnd);
+        // The class outlives its window's last message, so it goes afterwards.
+        UnregisterClassW(class_name_of(window).c_str(), GetModuleHandleW(nullptr));
+        event_purge_window(window);
+    });
+}
 
 // The rest of a window's end: everything the window held, and its number.
 void window_destroyed(HWND hwnd, WindowRecord *record, ObjectId id) {
@@ -181,21 +174,19 @@ void window_destroyed(HWND hwnd, WindowRecord *record, ObjectId id) {
     delete[] record->accelerator_entries;
     window_release_extras(record);
     gadget_list_forget(hwnd);
-    registry_free(window_registry, id);
+    windows.forget(id);
     event_purge_window(id);
 }
 
 void window_system_init() {
-    if (!window_registry)
-        window_registry = registry_create(sizeof(WindowRecord), 16, window_close);
+    windows.init(window_close);
     class_icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
     class_cursor = LoadCursorW(nullptr, IDC_ARROW);
 }
 
-WindowRecord *window_lookup(ObjectId window) {
-    return window_registry ? static_cast<WindowRecord *>(registry_get(window_registry, window))
-                           : nullptr;
-}
+WindowRecord *window_lookup(ObjectId window) { return windows.lookup(window); }
+
+void *window_handle_of(const WindowRecord *record) { return record->handle; }
 
 ObjectId window_number_of(HWND hwnd) {
     for (HWND walk = hwnd; walk; walk = GetParent(walk)) {
@@ -220,49 +211,26 @@ WideText window_text(HWND hwnd) {
     return from_wide(text.c_str());
 }
 
-std::intptr_t window_open(ObjectId number, std::int32_t x, std::int32_t y, std::int32_t width,
-                          std::int32_t height, const WideText &title, std::int32_t flags) {
-    return window_open_child(number, x, y, width, height, title, flags, nullptr);
-}
-
 // A parent handle that names no window is left out rather than passed on.
-std::intptr_t window_open_child(ObjectId number, std::int32_t x, std::int32_t y, std::int32_t width,
-                                std::int32_t height, const WideText &title, std::int32_t flags,
-                                void *parent) {
-    return on_gui_thread([&] {
-        auto owner = static_cast<HWND>(parent);
-        return open_window(number, x, y, width, height, title, flags,
-                           owner && IsWindow(owner) ? owner : nullptr);
-    });
+std::intptr_t window_native_open(ObjectId number, std::int32_t x, std::int32_t y,
+                                 std::int32_t width, std::int32_t height, const WideText &title,
+                                 std::int32_t flags, void *parent) {
+    auto owner = static_cast<HWND>(parent);
+    return open_window(number, x, y, width, height, title, flags,
+                       owner && IsWindow(owner) ? owner : nullptr);
 }
 
-void window_set_state(ObjectId window, std::int32_t state) {
-    on_gui_thread([&] {
-        WindowRecord *record = window_lookup(window);
-        if (!record)
-            return;
-        if (state & WINDOW_STATE_MAXIMIZED)
-            ShowWindow(record->handle, SW_MAXIMIZE);
-        else if (state & WINDOW_STATE_MINIMIZED)
-            ShowWindow(record->handle, SW_MINIMIZE);
-        else
-            ShowWindow(record->handle, SW_RESTORE);
-    });
+void window_native_set_state(WindowRecord *record, std::int32_t state) {
+    if (state & WINDOW_STATE_MAXIMIZED)
+        ShowWindow(record->handle, SW_MAXIMIZE);
+    else if (state & WINDOW_STATE_MINIMIZED)
+        ShowWindow(record->handle, SW_MINIMIZE);
+    else
+        ShowWindow(record->handle, SW_RESTORE);
 }
 
-void *window_native_handle(ObjectId window) {
-    return on_gui_thread([&]() -> void * {
-        WindowRecord *record = window_lookup(window);
-        return record ? record->handle : nullptr;
-    });
-}
-
-void window_close(ObjectId window) {
-    on_gui_thread([&] { close_window(window); });
-}
-
-void window_close_all() {
-    window_close(ANY);
+// The window class's icon goes once no window of it is left.
+void window_native_close_all() {
     if (class_icon)
         DestroyIcon(class_icon);
     class_icon = nullptr;

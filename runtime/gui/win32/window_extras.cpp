@@ -2,6 +2,7 @@
 // first (its own, else the one every window shares), a background colour and
 // client-size limits for resizing.
 #include "win32_private.h"
+#include "internal/window_native.h"
 
 #include <algorithm>
 
@@ -68,27 +69,19 @@ void window_set_callback(ObjectId window, WindowCallback callback) {
     });
 }
 
-void window_set_color(ObjectId window, std::int32_t colour) {
-    on_gui_thread([&] {
-        WindowRecord *record = window_lookup(window);
-        if (!record)
-            return;
-        window_release_extras(record);
-        if (colour != -1)
-            record->background = CreateSolidBrush(static_cast<COLORREF>(colour & 0xFFFFFF));
-        InvalidateRect(record->handle, nullptr, TRUE);
-    });
+void window_native_set_color(WindowRecord *record, std::int32_t colour) {
+    window_release_extras(record);
+    if (colour != -1)
+        record->background = CreateSolidBrush(static_cast<COLORREF>(colour & 0xFFFFFF));
+    InvalidateRect(record->handle, nullptr, TRUE);
 }
 
 // Negative limits count as none; the next resize applies them.
-void window_set_size_limits(ObjectId window, std::int32_t min_width, std::int32_t min_height,
-                            std::int32_t max_width, std::int32_t max_height) {
-    on_gui_thread([&] {
-        if (WindowRecord *record = window_lookup(window)) {
-            record->min_width = std::max(min_width, 0);
-            record->min_height = std::max(min_height, 0);
-            record->max_width = std::max(max_width, 0);
-            record->max_height = std::max(max_height, 0);
-        }
-    });
+void window_native_set_size_limits(WindowRecord *record, std::int32_t min_width,
+                                   std::int32_t min_height, std::int32_t max_width,
+                                   std::int32_t max_height) {
+    record->min_width = std::max(min_width, 0);
+    record->min_height = std::max(min_height, 0);
+    record->max_width = std::max(max_width, 0);
+    record->max_height = std::max(max_height, 0);
 }
