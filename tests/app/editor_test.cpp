@@ -33,11 +33,6 @@ std::vector<std::intptr_t> transfer_controls() {
             app.write_button,  app.load_button,  app.save_button};
 }
 
-bool all_controls(bool enabled) {
-    return std::ranges::all_of(transfer_controls(),
-                               [&](std::intptr_t gadget) { return is_enabled(gadget) == enabled; });
-}
-
 // How many of them are enabled, when those are the first ones in that order; else -1.
 int controls_enabled_in_order() {
     const std::vector<std::intptr_t> controls = transfer_controls();
@@ -47,6 +42,8 @@ int controls_enabled_in_order() {
         return -1;
     return static_cast<int>(first_dead - controls.begin());
 }
+
+bool all_controls(bool enabled) { return controls_enabled_in_order() == (enabled ? 7 : 0); }
 
 std::vector<std::string> all_rows() {
     std::vector<std::string> rows;
@@ -59,23 +56,6 @@ std::vector<std::string> all_rows() {
 std::string fields() {
     return shown_text(app.channel_field) + "|" + shown_text(app.frequency_field) + "|" +
            shown_text(app.mode_combo) + "|" + shown_text(app.preatt_combo);
-}
-
-// A set as the editor writes it back: an empty channel goes out as all "0",
-// a code without a name as "0".
-std::string written_back(const std::string &set) {
-    std::string out;
-    for (std::size_t at = 0; at < set.size(); at += 6) {
-        std::string bytes = set.substr(at, 6);
-        if (bytes.substr(0, 4) == std::string(4, '\0'))
-            bytes = record(0, '0', '0');
-        if (std::string("123457").find(bytes[4]) == std::string::npos)
-            bytes[4] = '0';
-        if (bytes[5] != '1' && bytes[5] != '2')
-            bytes[5] = '0';
-        out += bytes;
-    }
-    return out;
 }
 
 class Editor : public ::testing::Test {
@@ -199,7 +179,7 @@ TEST_F(Editor, ReadsEditsAndWritesBackEveryChannel) {
     EXPECT_EQ(take_seen(), NONE);
 
     EXPECT_EQ(exchange(app.write_button), NONE);
-    std::string expected = written_back(radio_);
+    std::string expected = as_saved(radio_);
     expected.replace(6 * 12, 6, record(7050000, '5', '1'));
     expected.replace(6 * 13, 6, record(3500000, '2', '2'));
     expected.replace(6 * 14, 6, record(7050000, '2', '0'));
@@ -323,7 +303,7 @@ TEST_F(Editor, SavesAndLoadsMemoryFiles) {
 
     // Saved under the name given plus ".mem" (or as given with ".MEM").
     edit(40, "21074000", 4, 0); // DIG is stored as USB
-    std::string expected = written_back(records);
+    std::string expected = as_saved(records);
     expected.replace(6 * 40, 6, record(21074000, '2', '0'));
     EXPECT_EQ(with_file(app.save_button, file("Kept set")), std::vector<Seen>{SAVE_CHOOSER});
     EXPECT_TRUE(wait_for_file(file("Kept set.mem"), expected, 3000));

@@ -71,3 +71,16 @@ inline std::string record(std::uint32_t frequency, char mode, char preatt) {
         bytes += static_cast<char>(frequency >> shift);
     return bytes + mode + preatt;
 }
+
+// A set as the editor saves it after taking it from a radio or a file: an
+// empty channel loses its codes, codes without a name become "0".
+inline std::string as_saved(std::string set) {
+    for (std::size_t at = 0; at + 6 <= set.size(); at += 6) {
+        const bool empty = set.compare(at, 4, std::string(4, '\0')) == 0;
+        if (empty || std::string("123457").find(set[at + 4]) == std::string::npos)
+            set[at + 4] = '0';
+        if (empty || (set[at + 5] != '1' && set[at + 5] != '2'))
+            set[at + 5] = '0';
+    }
+    return set;
+}

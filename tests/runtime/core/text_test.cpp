@@ -9,23 +9,15 @@
 namespace {
 
 TEST(Text, ValParsesSignsBasesAndWraps) {
-    const std::pair<WideText, std::int64_t> cases[] = {{u"  -42x", -42},
-                                                       {u"\t+17", 17},
-                                                       {u"$7fG", 127},
-                                                       {u"-$10", -16},
-                                                       {u"%1012", 5},
-                                                       {u"- 5", 0},
-                                                       {u"abc", 0},
-                                                       {u"9223372036854775807", INT64_MAX},
-                                                       {u"9223372036854775808", INT64_MIN},
-                                                       {u"18446744073709551617", 1},
-                                                       {u"$FFFFFFFFFFFFFFFF", -1},
-                                                       {WideText(u"12\0"
-                                                                 u"34",
-                                                                 5),
-                                                        12}};
+    const std::pair<WideText, std::int64_t> cases[] = {
+        {u"  -42x", -42}, {u"\t+17", 17}, {u"$7fG", 127}, {u"-$10", -16},
+        {u"%1012", 5},    {u"- 5", 0},    {u"abc", 0},    {u"$FFFFFFFFFFFFFFFF", -1}};
     for (const auto &[text, value] : cases)
         EXPECT_EQ(text_val(text), value) << text_to_utf8(text);
+    EXPECT_EQ(text_val(u"9223372036854775807"), INT64_MAX);
+    EXPECT_EQ(text_val(u"9223372036854775808"), INT64_MIN); // wraps
+    EXPECT_EQ(text_val(u"18446744073709551617"), 1);
+    EXPECT_EQ(text_val(WideText(u"12\0003", 4)), 12);
     EXPECT_EQ(text_str(INT64_MIN), u"-9223372036854775808");
 }
 
@@ -76,20 +68,15 @@ TEST(Text, LengthEqualityAndFormatting) {
 }
 
 TEST(TextUtf8, MalformedInputEndsTheConversion) {
-    EXPECT_EQ(text_from_utf8("ab\x80"
-                             "cd"),
-              u"ab");                                           // stray continuation
-    EXPECT_EQ(text_from_utf8("ab\xF8\x80\x80\x80\x80"), u"ab"); // lead above 0xF7
-    EXPECT_EQ(text_from_utf8("ab\xE2\x82"), u"ab");             // truncated
-    EXPECT_EQ(text_from_utf8("ab\xE2\x82z"), u"ab");            // continuation missing
-    EXPECT_EQ(text_from_utf8("ab\xF4\x90\x80\x80"
-                             "c"),
-              u"ab"); // above 0x10FFFF
-    EXPECT_EQ(text_from_utf8("\xC0\x81"
-                             "b"),
-              u"\x01"
-              u"b");                                      // overlong accepted
-    EXPECT_EQ(text_from_utf8("\xED\xB0\x80"), u"\xDC00"); // encoded lone surrogate
+    // A stray continuation, a lead above 0xF7, a truncated sequence, a missing
+    // continuation, a code above 0x10FFFF; an overlong form and an encoded
+    // lone surrogate are taken.
+    const std::pair<const char *, WideText> cases[] = {
+        {"ab\200cd", u"ab"},        {"ab\xF8\x80\x80\x80\x80", u"ab"}, {"ab\xE2\x82", u"ab"},
+        {"ab\xE2\x82z", u"ab"},     {"ab\xF4\x90\x80\x80z", u"ab"},    {"\xC0\x81z", u"\x01z"},
+        {"\xED\xB0\x80", u"\xDC00"}};
+    for (const auto &[bytes, text] : cases)
+        EXPECT_EQ(text_from_utf8(bytes), text) << bytes;
 }
 
 #ifndef _WIN32

@@ -100,50 +100,48 @@ TEST_F(WorkerCalls, ThousandsOfWorkerCallsStayCorrectBesideABusyLoop) {
     EXPECT_EQ(shown_row(list, 100), "");
 }
 
-TEST_F(WorkerCalls, WorkerRequesterBlocksOnlyTheWorker) {
-    std::atomic<std::intptr_t> answer{-1};
-    std::thread worker([&] {
-        answer = requester_message(u"Error", u"File exists, replace?", REQUESTER_QUESTION);
-    });
-    ASSERT_TRUE(wait_for_dialog());
-    // The event loop goes on while the worker waits for its answer...
-    event_post(EVENT_GADGET, 42, window, 0);
-    EXPECT_EQ(subtypes_of(pump_events(50), 42).size(), 1u);
-    // ...and so does the main window: its close box gets past the message.
-    press_close_box(window);
-    EXPECT_EQ(events_with_code(pump_events(100), EVENT_CLOSE_WINDOW).size(), 1u);
-    EXPECT_EQ(answer, -1);
-    answer_next_dialog(Reply::no);
-    for (int tries = 0; tries < 500 && answer == -1; ++tries)
-        pump_events(10);
-    worker.join();
-    EXPECT_EQ(answered_dialog().text, "File exists, replace?");
-    EXPECT_EQ(answer, REQUESTER_ANSWER_NO);
-    EXPECT_EQ(dialogs_showing(), 0);
-}
-
-// A file requester for a worker behaves like a message: only the worker
-// waits. The name it brings back is the file's own.
-TEST_F(WorkerCalls, WorkerFileRequesterBlocksOnlyTheWorker) {
+// A worker's message or file requester blocks only the worker: the event
+// loop goes on meanwhile (for a message, the main window's close box too).
+// The file requester is answered a second after it shows: should it run
+// inside the loop's hand-over, the loop is stuck in it until then, and sees
+// no requester. The name it brings back is the file's own.
+TEST_F(WorkerCalls, WorkerRequestersBlockOnlyTheWorker) {
     const std::string file = scratch_path(unusual_file_name(), true);
-    std::atomic<bool> done{false};
-    WideText chosen;
-    // Answered a second after it shows: should it run inside the loop's
-    // hand-over, the loop is stuck in it until then, and sees no requester.
-    answer_next_dialog(Reply::ok, {}, 1000);
-    std::thread worker([&] {
-        chosen = requester_open_file(u"Open", native_name(file), u"Memory (*.mem)|*.mem;", 0);
-        done = true;
-    });
-    EXPECT_TRUE(wait_for_dialog());
-    event_post(EVENT_GADGET, 42, window, 0);
-    EXPECT_EQ(subtypes_of(pump_events(50), 42).size(), 1u);
-    EXPECT_FALSE(done);
-    for (int tries = 0; tries < 500 && !done; ++tries)
-        pump_events(10);
-    worker.join();
-    answered_dialog();
-    EXPECT_EQ(from_native_name(chosen), file);
+    for (const bool file_requester : {false, true}) {
+        std::atomic<std::intptr_t> answer{-1};
+        std::atomic<bool> done{false};
+        WideText chosen;
+        if (file_requester)
+            answer_next_dialog(Reply::ok, {}, 1000);
+        std::thread worker([&] {
+            if (file_requester)
+                chosen = requester_open_file(u"Open", native_name(file), u"Memory|*.mem;", 0);
+            else
+                answer = requester_message(u"Error", u"File exists, replace?", REQUESTER_QUESTION);
+            done = true;
+        });
+        ASSERT_TRUE(wait_for_dialog()) << file_requester;
+        event_post(EVENT_GADGET, 42, window, 0);
+        EXPECT_EQ(subtypes_of(pump_events(50), 42).size(), 1u);
+        if (!file_requester) {
+            press_close_box(window);
+            EXPECT_EQ(events_with_code(pump_events(100), EVENT_CLOSE_WINDOW).size(), 1u);
+        }
+        EXPECT_FALSE(done);
+        if (!file_requester)
+            answer_next_dialog(Reply::no);
+        for (int tries = 0; tries < 500 && !done; ++tries)
+            pump_events(10);
+        worker.join();
+        const DialogSeen seen = answered_dialog();
+        EXPECT_EQ(dialogs_showing(), 0);
+        if (file_requester) {
+            EXPECT_EQ(from_native_name(chosen), file);
+        } else {
+            EXPECT_EQ(seen.text, "File exists, replace?");
+            EXPECT_EQ(answer, REQUESTER_ANSWER_NO);
+        }
+    }
 }
 
 // A post from another thread follows the queue's rules as the event loop's
