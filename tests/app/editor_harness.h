@@ -1,8 +1,7 @@
-// The editor in the test process on the real toolkit of the build: start-up,
-// the event loop in slices, the user's input through the toolkit's own
-// controls (one part per toolkit: editor_harness_gtk.cpp, win32/), answers to
-// its requesters. With the toolkit view (click, shown_text, ...) the suites
-// are written once for both toolkits.
+// The editor in the test process on the build's real toolkit: start-up, the
+// event loop in slices, the user's input through the toolkit's own controls
+// (editor_harness_gtk.cpp, win32/) and answers to its requesters. With the
+// toolkit view the suites are written once for both toolkits.
 #pragma once
 
 #include "kalvo.h"
@@ -37,8 +36,7 @@ std::vector<std::string> combo_items(std::intptr_t combo);
 inline std::string row(int r) { return shown_row(app.channel_list, r); }
 int selected_row();
 
-// A requester as the user saw it: its title and text ("file chooser" for a
-// file requester).
+// A requester's title and text as the user saw it ("file chooser" for a file requester).
 using Seen = std::pair<std::string, std::string>;
 // Answers taken in order by the next file requesters and questions: a path
 // chosen (then reply is not used), or Cancel, Yes, No (Cancel: Escape, the

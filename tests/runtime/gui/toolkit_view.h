@@ -1,8 +1,7 @@
-// The toolkit suites are written once for both back-ends against these
-// functions: the user's input given through the native controls, and what
-// the controls really show, read back from GTK (toolkit_view_gtk.cpp) or with
-// Win32 messages (win32/toolkit_view_win32.cpp). Each part also starts the
-// runtime once per test program.
+// The toolkit suites are written once for both back-ends against these: the
+// user's input through the native controls, and what the controls show, read
+// back from GTK (toolkit_view_gtk.cpp) or with Win32 messages
+// (win32/toolkit_view_win32.cpp). Each part starts the runtime once.
 #pragma once
 
 #include "gui/gui.h"
@@ -24,11 +23,10 @@ struct SeenEvent {
 std::vector<SeenEvent> pump_events(int ms);
 // Fetches and drops everything queued or pending.
 void drain_events();
-// Sub-types of the gadget events of one gadget among the events seen.
+// Sub-types of one gadget's events, and the events of one code, among those seen.
 std::vector<std::intptr_t> subtypes_of(const std::vector<SeenEvent> &events, std::intptr_t gadget);
 std::vector<SeenEvent> events_with_code(const std::vector<SeenEvent> &events, std::int32_t code);
-// Whether a code event_wait_timeout returned is a toolkit event (Win32 also
-// hands out plain window messages).
+// Whether a code event_wait_timeout returned is a toolkit event (not a Win32 message).
 bool is_toolkit_event(std::int32_t code);
 
 // The sub-type of a user's change (text typed, another row chosen, a box checked).
@@ -84,18 +82,16 @@ struct DialogSeen {
     bool in_front = false; // Win32: kept above every other window
 };
 enum class Reply { ok, yes, no, cancel };
-// How a requester is answered, once it has been up for after_ms, as the user
-// would: file is the name to choose in a file requester, in the scratch
-// folder, or a whole path.
+// How a requester is answered once up for after_ms: file is the name to choose
+// in a file requester (in the scratch folder, or a whole path).
 struct DialogAnswer {
     Reply reply = Reply::ok;
     std::string file;
     int after_ms = 0;
 };
-// From now on every requester that shows up, whichever thread asked for it,
-// is answered with what decide returns for what it shows; one left without
-// an answer is offered again. decide runs on the answering thread. The event
-// loop must be served meanwhile.
+// From now on every requester, whichever thread asked for it, is answered with
+// what decide (run on the answering thread) returns for what it shows; one
+// left without an answer is offered again. The event loop must be served.
 void answer_every_dialog(std::function<std::optional<DialogAnswer>(const DialogSeen &)> decide);
 // Answers the next requester to show up (answer_every_dialog answering once).
 void answer_next_dialog(Reply reply, std::string file = "", int after_ms = 0);

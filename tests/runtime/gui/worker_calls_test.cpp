@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <iterator>
 #include <thread>
 #include <vector>
 
@@ -162,15 +164,13 @@ TEST_F(WorkerCalls, PostsFromAnotherThreadFollowTheQueuesRules) {
         posted = true;
     });
     std::vector<SeenEvent> seen;
+    const auto pump = [&](int ms) { std::ranges::copy(pump_events(ms), std::back_inserter(seen)); };
     for (int tries = 0; tries < 200 && !posted; ++tries)
-        for (const SeenEvent &event : pump_events(10))
-            seen.push_back(event);
+        pump(10);
     poster.join();
-    for (const SeenEvent &event : pump_events(50))
-        seen.push_back(event);
+    pump(50);
     event_queue_resume();
-    for (const SeenEvent &event : pump_events(50))
-        seen.push_back(event);
+    pump(50);
     EXPECT_EQ(subtypes_of(seen, 42).size(), 0u);
     EXPECT_EQ(subtypes_of(seen, 43).size(), 1u);
     EXPECT_EQ(released, dropped_payload + kept_payload);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <tuple>
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -202,11 +203,9 @@ TEST_F(SerialTest, LineSettingsReachTheTerminal) {
         EXPECT_EQ(line.c_lflag & (ICANON | ECHO | ISIG), 0u);
     }
     const std::intptr_t kept = next_free_handle();
-    EXPECT_EQ(serial_open(1, name, 134, 0, 8, 1.0f, 0, 64, 64), 0);
-    EXPECT_EQ(serial_open(1, name, 230400, 0, 8, 1.0f, 0, 64, 64), 0);
-    EXPECT_EQ(serial_open(1, name, 9600, 0, 4, 1.0f, 0, 64, 64), 0);
-    EXPECT_EQ(serial_open(1, name, 9600, 0, 8, 1.0f, 4, 64, 64), 0);
-    EXPECT_EQ(serial_open(1, name, 9600, 0, 8, 1.0f, -1, 64, 64), 0);
+    for (const auto &[baud, bits, handshake] :
+         {std::tuple{134, 8, 0}, {230400, 8, 0}, {9600, 4, 0}, {9600, 8, 4}, {9600, 8, -1}})
+        EXPECT_EQ(serial_open(1, name, baud, 0, bits, 1.0f, handshake, 64, 64), 0) << baud;
     EXPECT_EQ(next_free_handle(), kept);
 }
 

@@ -74,14 +74,12 @@ TEST_F(Win32, ChildWindowsStatesLimitsColoursAndCallbacks) {
     HWND child_hwnd = static_cast<HWND>(window_native_handle(child));
     ASSERT_NE(child_hwnd, nullptr);
     EXPECT_EQ(GetWindow(child_hwnd, GW_OWNER), hwnd);
-    window_set_state(child, WINDOW_STATE_MINIMIZED);
-    EXPECT_TRUE(IsIconic(child_hwnd));
-    window_set_state(child, WINDOW_STATE_NORMAL);
-    EXPECT_FALSE(IsIconic(child_hwnd));
-    window_set_state(child, WINDOW_STATE_MAXIMIZED);
-    EXPECT_TRUE(IsZoomed(child_hwnd));
-    window_set_state(child, WINDOW_STATE_NORMAL);
-    EXPECT_FALSE(IsZoomed(child_hwnd));
+    for (const std::int32_t state : {WINDOW_STATE_MINIMIZED, WINDOW_STATE_NORMAL,
+                                     WINDOW_STATE_MAXIMIZED, WINDOW_STATE_NORMAL}) {
+        window_set_state(child, state);
+        EXPECT_EQ(IsIconic(child_hwnd) != 0, state == WINDOW_STATE_MINIMIZED) << state;
+        EXPECT_EQ(IsZoomed(child_hwnd) != 0, state == WINDOW_STATE_MAXIMIZED) << state;
+    }
 
     window_set_size_limits(child, 150, 80, 400, 0);
     MINMAXINFO limits{};
