@@ -11,12 +11,6 @@
 
 namespace {
 
-template <class T> T property(gpointer object, const char *name) {
-    T value{};
-    g_object_get(object, name, &value, nullptr);
-    return value;
-}
-
 GList *dialog_windows() {
     GList *windows = gtk_window_list_toplevels();
     GList *dialogs = nullptr;
@@ -32,7 +26,8 @@ DialogSeen what_shows(GtkWidget *dialog) {
     seen.title = gtk_window_get_title(GTK_WINDOW(dialog)) ?: "";
     seen.file_requester = GTK_IS_FILE_CHOOSER(dialog);
     if (GTK_IS_MESSAGE_DIALOG(dialog)) {
-        gchar *text = property<gchar *>(dialog, "text");
+        gchar *text = nullptr;
+        g_object_get(dialog, "text", &text, nullptr);
         seen.text = text ? text : "";
         g_free(text);
         seen.yes_no = gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), GTK_RESPONSE_YES);
