@@ -12,16 +12,23 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-std::atomic<int> finished{0};
+std::atomic<int> finished{0}, ended{0};
 std::atomic<bool> started{false}, release{false};
 
 void count_up(std::intptr_t argument) { finished.fetch_add(static_cast<int>(argument)); }
+void count_end() { ended.fetch_add(1); }
 
 void hold(std::intptr_t) {
     started = true;
     while (!release.load())
         delay_ms(1);
     finished.fetch_add(1);
+}
+
+bool wait_until(bool (*done)()) {
+    for (int i = 0; i < 5000 && !done(); ++i)
+        delay_ms(1);
+    return done();
 }
 
 // Waits until count procedures have returned.
@@ -33,13 +40,17 @@ bool wait_for_finished(int count) {
 
 TEST(Threads, ProceduresRunAndShutdownDoesNotWaitForThem) {
     thread_init();
+    thread_set_end_hook(count_end);
     EXPECT_EQ(thread_create(nullptr, 0), 0);
     for (int i = 0; i < 20; ++i)
         ASSERT_NE(thread_create(count_up, 1), 0);
     ASSERT_TRUE(wait_for_finished(20));
+    EXPECT_TRUE(wait_until([] { return ended.load() == 20; })) << ended.load();
+    thread_set_end_hook(nullptr);
     ASSERT_NE(thread_create(hold, 0), 0);
     while (!started.load())
         delay_ms(1);
+    EXPECT_GE(thread_count(), 1); // the held worker's record is kept
 #ifndef _WIN32
     std::raise(SIGUSR1); // once a worker has started, SIGUSR1 no longer ends the process
 #endif
@@ -48,6 +59,8 @@ TEST(Threads, ProceduresRunAndShutdownDoesNotWaitForThem) {
     EXPECT_LT(Clock::now() - start, milliseconds(1000)); // not waiting for the held worker
     release = true;
     ASSERT_TRUE(wait_for_finished(21)); // it ran on to its end
+    EXPECT_TRUE(wait_until([] { return thread_count() == 0; })) << thread_count();
+    EXPECT_EQ(ended.load(), 20); // no hook set any more
     thread_init();
     EXPECT_NE(thread_create(count_up, 1), 0);
     EXPECT_TRUE(wait_for_finished(22));

@@ -100,6 +100,19 @@ TEST_F(FileTest, FailedOpensAndUnknownIdsAreHarmless) {
     EXPECT_EQ(outsider[0], 1);
 }
 
+// A rename replaces its target whole; a missing source or file changes nothing.
+TEST_F(FileTest, RenamesOverATargetAndDeletes) {
+    put("source", "new");
+    put("target", "old");
+    EXPECT_EQ(file_rename(name("source"), name("target")), 1);
+    EXPECT_EQ(contents("target"), "new");
+    EXPECT_EQ(file_rename(name("source"), name("target")), 0);
+    EXPECT_EQ(contents("target"), "new");
+    EXPECT_EQ(file_delete(name("target")), 1);
+    EXPECT_EQ(file_delete(name("target")), 0);
+    EXPECT_EQ(files_in_folder(), 0);
+}
+
 #ifndef _WIN32
 // A pipe cannot seek; with nothing read ahead a write needs no seek.
 TEST_F(FileTest, PipesTakeWrites) {

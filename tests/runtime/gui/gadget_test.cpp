@@ -33,6 +33,16 @@ TEST_F(Gadgets, ButtonsAndLabelsShowTheirTextAndClicksPostEvents) {
     const std::intptr_t label = gadget_create_text(ANY, 100, 10, 60, 20, u"PORT:");
     EXPECT_EQ(shown_text(button), "Read TRX");
     EXPECT_EQ(shown_text(label), "PORT:");
+    // A field made before its label is still read out by the label's text.
+    const std::intptr_t field = gadget_create_string(ANY, 170, 10, 60, 20, u"");
+    const std::intptr_t caption = gadget_create_text(ANY, 240, 10, 60, 20, u"Freq");
+    EXPECT_NE(name_read_aloud(field), "Freq");
+    gadget_set_label(field, caption);
+    EXPECT_EQ(name_read_aloud(field), "Freq");
+    gadget_set_text(caption, u"Freq (Hz)");
+    EXPECT_EQ(name_read_aloud(field), "Freq (Hz)");
+    gadget_free(field);
+    gadget_free(caption);
     click(button);
     EXPECT_EQ(subtypes_of(pump_events(50), button), Subtypes{0});
     gadget_disable(button, 1);

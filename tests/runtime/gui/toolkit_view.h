@@ -62,6 +62,8 @@ bool window_usable(ObjectId window);
 // A button's caption, a label, a field's text, the chosen item of a combo.
 std::string shown_text(ObjectId gadget);
 bool is_enabled(ObjectId gadget);
+// The name a screen reader announces for a control.
+std::string name_read_aloud(ObjectId gadget);
 
 // A list's cells as drawn, joined by "|" ("" for a row that is not there).
 std::string shown_row(ObjectId list, int row);

@@ -207,6 +207,11 @@ bool window_usable(ObjectId window) {
     return widget && gtk_widget_get_visible(widget) && gtk_widget_get_sensitive(widget);
 }
 
+std::string name_read_aloud(ObjectId gadget) {
+    const char *name = atk_object_get_name(gtk_widget_get_accessible(widget_of(gadget)));
+    return name ? name : "";
+}
+
 std::string shown_text(ObjectId gadget) {
     GtkWidget *widget = widget_of(gadget);
     if (GTK_IS_COMBO_BOX(widget)) {

@@ -221,6 +221,13 @@ std::string shown_text(ObjectId gadget) {
                : "";
 }
 
+// Windows names an edit or combo box after the static text just before it
+// among its siblings.
+std::string name_read_aloud(ObjectId gadget) {
+    HWND before = GetWindow(control(gadget), GW_HWNDPREV);
+    return before && class_of(before) == L"Static" ? text_of(before) : "";
+}
+
 bool is_enabled(ObjectId gadget) { return IsWindowEnabled(control(gadget)); }
 
 std::string shown_row(ObjectId list, int row) {
