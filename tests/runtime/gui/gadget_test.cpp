@@ -240,6 +240,7 @@ TEST_F(ChannelList, ItemAndColumnOperationsShowInTheList) {
     EXPECT_EQ(gadget_get_item_color(list, 7, GADGET_COLOR_TEXT, 1), 0x0000FF);
     EXPECT_EQ(gadget_get_item_color(list, 7, GADGET_COLOR_TEXT, 2), GADGET_COLOR_DEFAULT);
 
+    gadget_set_attribute(list, LIST_ATTRIBUTE_COLUMN_COUNT, 9); // the count is the list's own
     EXPECT_EQ(gadget_get_attribute(list, LIST_ATTRIBUTE_COLUMN_COUNT), 4);
     gadget_set_item_attribute(list, 0, LIST_ATTRIBUTE_COLUMN_WIDTH, 77, 2);
     pump_events(50); // the width shown, once the list is laid out again
