@@ -79,6 +79,19 @@ TEST(TextUtf8, MalformedInputEndsTheConversion) {
         EXPECT_EQ(text_from_utf8(bytes), text) << bytes;
 }
 
+// Through the terminator with a count of -1; a sequence is never split.
+TEST(TextUtf8, EncodingMeasuresAndFillsTheRoomGiven) {
+    const char16_t text[] = u"a\u00E9\U0001F600z";
+    EXPECT_EQ(text_encode(CODE_PAGE_UTF8, text, -1, nullptr, 0), 9);
+    char bytes[9] = {};
+    EXPECT_EQ(text_encode(CODE_PAGE_UTF8, text, -1, bytes, 9), 9);
+    EXPECT_EQ(std::string(bytes, 9), std::string("a\xC3\xA9\xF0\x9F\x98\x80z", 9));
+    EXPECT_EQ(text_encode(CODE_PAGE_UTF8, text, -1, bytes, 6), 3);
+    EXPECT_EQ(text_encode(CODE_PAGE_8BIT, u"\u00E9\u00FF", 2, bytes, 9), 2);
+    EXPECT_EQ(std::string(bytes, 2), "\xE9\xFF");
+    EXPECT_EQ(text_encode(CODE_PAGE_UTF8, nullptr, -1, bytes, 9), 0);
+}
+
 #ifndef _WIN32
 // Decoding measures first, then fills at most the room given; a count of -1
 // takes the terminator along. 8-bit bytes become the units of the same value.
