@@ -275,42 +275,37 @@ bool Program::choose_file(const std::string &path) {
              "--sync"});
     if (!wait_until([&] { return now(chooser.get(), ATSPI_STATE_ACTIVE); }, 5000))
         return false;
-    if (path.empty()) {
-        xdotool({"key", "Escape"});
-    } else {
-        // The load chooser shows its name box on Ctrl+L; the save chooser has one.
-        if (title.find("load") != std::string::npos)
-            xdotool({"key", "ctrl+l"});
-        Accessible entry;
-        const auto name_box = [&] {
-            entry = find(chooser.get(), [&](AtspiAccessible *item) {
-                return role_of(item) == "text" && now(item, ATSPI_STATE_FOCUSED);
-            });
-            return entry != nullptr;
-        };
-        const auto typed = [&] {
-            const Owned<AtspiText> text(atspi_accessible_get_text_iface(entry.get()));
-            return text && take(atspi_text_get_text(text.get(), 0, -1, nullptr)) == path;
-        };
-        if (!wait_until(name_box, 5000))
-            return false;
-        xdotool({"key", "ctrl+a", "type", "--delay", "5", "--", path});
-        if (!wait_until(typed, 5000))
-            return false;
-        // The chooser completes names from the folder it loads meanwhile, and
-        // takes a Return that meets its completion list as the choice of a
-        // completion; the user then sees the name still there and presses
-        // Return once more.
-        for (int key = 0; key < 3; ++key) {
-            xdotool({"key", "Return"});
-            if (wait_until([&] { return !window("file chooser"); }, 3000))
-                return true;
-            if (!typed())
-                return false;
-        }
+    // The load chooser shows its name box on Ctrl+L; the save chooser has one.
+    if (title.find("load") != std::string::npos)
+        xdotool({"key", "ctrl+l"});
+    Accessible entry;
+    const auto name_box = [&] {
+        entry = find(chooser.get(), [&](AtspiAccessible *item) {
+            return role_of(item) == "text" && now(item, ATSPI_STATE_FOCUSED);
+        });
+        return entry != nullptr;
+    };
+    const auto typed = [&] {
+        const Owned<AtspiText> text(atspi_accessible_get_text_iface(entry.get()));
+        return text && take(atspi_text_get_text(text.get(), 0, -1, nullptr)) == path;
+    };
+    if (!wait_until(name_box, 5000))
         return false;
+    xdotool({"key", "ctrl+a", "type", "--delay", "5", "--", path});
+    if (!wait_until(typed, 5000))
+        return false;
+    // The chooser completes names from the folder it loads meanwhile, and
+    // takes a Return that meets its completion list as the choice of a
+    // completion; the user then sees the name still there and presses
+    // Return once more.
+    for (int key = 0; key < 3; ++key) {
+        xdotool({"key", "Return"});
+        if (wait_until([&] { return !window("file chooser"); }, 3000))
+            return true;
+        if (!typed())
+            return false;
     }
-    return wait_until([&] { return !window("file chooser"); }, 10000);
+    return false;
 }
 
 void Program::request_close() {

@@ -50,8 +50,7 @@ public:
     // Presses a button ("OK", "Yes", "No") of the message box up now, or
     // Escape on the keyboard with the pointer over it ("Escape").
     bool answer(const std::string &button);
-    // Types a full path into the file chooser up now and confirms it; an
-    // empty path cancels it with Escape.
+    // Types a full path into the file chooser up now and confirms it.
     bool choose_file(const std::string &path);
 
     void request_close(); // WM_DELETE_WINDOW, as a window manager's close box sends it

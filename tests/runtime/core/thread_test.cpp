@@ -31,20 +31,13 @@ bool wait_until(bool (*done)()) {
     return done();
 }
 
-// Waits until count procedures have returned.
-bool wait_for_finished(int count) {
-    for (int i = 0; i < 5000 && finished.load() < count; ++i)
-        delay_ms(1);
-    return finished.load() == count;
-}
-
 TEST(Threads, ProceduresRunAndShutdownDoesNotWaitForThem) {
     thread_init();
     thread_set_end_hook(count_end);
     EXPECT_EQ(thread_create(nullptr, 0), 0);
     for (int i = 0; i < 20; ++i)
         ASSERT_NE(thread_create(count_up, 1), 0);
-    ASSERT_TRUE(wait_for_finished(20));
+    ASSERT_TRUE(wait_until([] { return finished.load() == 20; }));
     EXPECT_TRUE(wait_until([] { return ended.load() == 20; })) << ended.load();
     thread_set_end_hook(nullptr);
     ASSERT_NE(thread_create(hold, 0), 0);
@@ -58,12 +51,12 @@ TEST(Threads, ProceduresRunAndShutdownDoesNotWaitForThem) {
     thread_shutdown();
     EXPECT_LT(Clock::now() - start, milliseconds(1000)); // not waiting for the held worker
     release = true;
-    ASSERT_TRUE(wait_for_finished(21)); // it ran on to its end
+    ASSERT_TRUE(wait_until([] { return finished.load() == 21; })); // it ran on to its end
     EXPECT_TRUE(wait_until([] { return thread_count() == 0; })) << thread_count();
     EXPECT_EQ(ended.load(), 20); // no hook set any more
     thread_init();
     EXPECT_NE(thread_create(count_up, 1), 0);
-    EXPECT_TRUE(wait_for_finished(22));
+    EXPECT_TRUE(wait_until([] { return finished.load() == 22; }));
 }
 
 TEST(Delay, SleepsTheGivenTimeAndReturnsAtOnceForZeroAndNegativeValues) {

@@ -272,6 +272,17 @@ TEST_F(Gadgets, ThreeStateCheckBoxesKeepTheirState) {
     gadget_free(list);
 }
 
+// A row's image is the one its list shows; none takes it away again.
+TEST_F(Gadgets, ListRowsShowTheirImage) {
+    const std::intptr_t list = gadget_create_list_icon(ANY, 10, 10, 200, 100, u"Name", 80);
+    gadget_add_item(list, -1, u"a");
+    gadget_set_item_image(list, 0, test_image());
+    EXPECT_TRUE(row_shows_image(list, 0));
+    gadget_set_item_image(list, 0, nullptr);
+    EXPECT_FALSE(row_shows_image(list, 0));
+    gadget_free(list);
+}
+
 TEST_F(ChannelList, AClickOnARowSelectsItAndPostsTheChange) {
     pump_events(50);
     click_row(list, 2);

@@ -146,30 +146,6 @@ TEST(Gtk, FontsFocusAndFreedStatusBars) {
     window_close(window);
 }
 
-// A row's image is the one its list shows; none takes it away again.
-TEST(Gtk, ListRowsShowTheirImage) {
-    const std::intptr_t window = window_open(ANY, 0, 0, 300, 200, u"images", EDITOR_WINDOW);
-    const std::intptr_t list = gadget_create_list_icon(ANY, 10, 10, 200, 100, u"Name", 80);
-    gadget_add_item(list, -1, u"a");
-    GdkPixbuf *dot = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, 4, 4);
-    const auto row_image = [&] {
-        GtkTreeModel *model = gtk_tree_view_get_model(GTK_TREE_VIEW(widget_of(list)));
-        GtkTreeIter row;
-        GdkPixbuf *shown = nullptr;
-        if (gtk_tree_model_get_iter_first(model, &row))
-            gtk_tree_model_get(model, &row, 3, &shown, -1); // the rows' image column
-        if (shown)
-            g_object_unref(shown);
-        return shown;
-    };
-    gadget_set_item_image(list, 0, dot);
-    EXPECT_EQ(row_image(), dot);
-    gadget_set_item_image(list, 0, nullptr);
-    EXPECT_EQ(row_image(), nullptr);
-    g_object_unref(dot);
-    window_close(window);
-}
-
 // An 80-pixel port combo shows where "/dev/ttyUSB0" and "/dev/ttyUSB57"
 // differ, their end, and the whole name as a tooltip.
 TEST(Gtk, ComboCutsALongItemAtItsStartAndShowsItAllAsATooltip) {

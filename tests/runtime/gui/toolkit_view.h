@@ -65,6 +65,9 @@ bool is_enabled(ObjectId gadget);
 // The name a screen reader announces for a control.
 std::string name_read_aloud(ObjectId gadget);
 
+// A small image of the toolkit's own kind, and whether a list row shows it.
+void *test_image();
+bool row_shows_image(ObjectId list, int row);
 // A list's cells as drawn, joined by "|" ("" for a row that is not there).
 std::string shown_row(ObjectId list, int row);
 std::vector<int> selected_rows(ObjectId list);

@@ -239,6 +239,22 @@ std::string shown_row(ObjectId list, int row) {
     return cells;
 }
 
+void *test_image() {
+    static GdkPixbuf *const dot = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, 4, 4);
+    return dot;
+}
+
+bool row_shows_image(ObjectId list, int row) {
+    GtkTreeModel *model = gtk_tree_view_get_model(GTK_TREE_VIEW(widget_of(list)));
+    GtkTreeIter iter;
+    GdkPixbuf *shown = nullptr;
+    if (gtk_tree_model_iter_nth_child(model, &iter, nullptr, row))
+        gtk_tree_model_get(model, &iter, 3, &shown, -1); // the rows' image column
+    if (shown)
+        g_object_unref(shown);
+    return shown && shown == test_image();
+}
+
 std::vector<int> selected_rows(ObjectId list) {
     GList *paths = gtk_tree_selection_get_selected_rows(
         gtk_tree_view_get_selection(GTK_TREE_VIEW(widget_of(list))), nullptr);

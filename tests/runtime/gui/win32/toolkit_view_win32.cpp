@@ -247,6 +247,27 @@ std::string shown_row(ObjectId list, int row) {
     return cells;
 }
 
+void *test_image() {
+    static const HBITMAP dot = [] {
+        HDC screen = GetDC(nullptr);
+        HBITMAP made = CreateCompatibleBitmap(screen, 16, 16);
+        ReleaseDC(nullptr, screen);
+        return made;
+    }();
+    return dot;
+}
+
+// The row's image is one of the list's small images.
+bool row_shows_image(ObjectId list, int row) {
+    LVITEMW item{};
+    item.mask = LVIF_IMAGE;
+    item.iItem = row;
+    send(control(list), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    const auto images =
+        reinterpret_cast<HIMAGELIST>(send(control(list), LVM_GETIMAGELIST, LVSIL_SMALL));
+    return item.iImage >= 0 && item.iImage < ImageList_GetImageCount(images);
+}
+
 std::vector<int> selected_rows(ObjectId list) {
     std::vector<int> rows;
     for (int row = -1;

@@ -133,31 +133,6 @@ TEST_F(Win32, FontsAndFocus) {
     EXPECT_EQ(GetFocus(), control(combo));
 }
 
-// A row's image is the one its list shows; none takes it away again.
-TEST_F(Win32, ListRowsShowTheirImage) {
-    const ObjectId list = gadget_create_list_icon(ANY, 10, 10, 200, 100, u"Name", 80);
-    gadget_add_item(list, -1, u"a");
-    HDC screen = GetDC(nullptr);
-    HBITMAP dot = CreateCompatibleBitmap(screen, 16, 16);
-    ReleaseDC(nullptr, screen);
-    const auto row_image = [&] {
-        LVITEMW row{};
-        row.mask = LVIF_IMAGE;
-        SendMessageW(control(list), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&row));
-        return row.iImage;
-    };
-    gadget_set_item_image(list, 0, dot);
-    const int shown = row_image();
-    EXPECT_GE(shown, 0);
-    auto images =
-        reinterpret_cast<HIMAGELIST>(SendMessageW(control(list), LVM_GETIMAGELIST, LVSIL_SMALL, 0));
-    EXPECT_GT(ImageList_GetImageCount(images), shown);
-    gadget_set_item_image(list, 0, nullptr);
-    EXPECT_LT(row_image(), 0);
-    gadget_free(list);
-    DeleteObject(dot);
-}
-
 // An editable combo answers with the text typed into it, image combo or not.
 TEST_F(Win32, EditableCombosAnswerWithTheTypedText) {
     constexpr std::int32_t editable = CBS_DROPDOWN, with_images = 0x10000000;
