@@ -1,18 +1,9 @@
 #include "vtrx_exchange.h"
 
+#include "radios.h"
 #include "serial/serial.h"
 
-#include <cstdlib>
-#include <sstream>
-
-std::vector<std::string> test_ports() {
-    const char *names = std::getenv("KALVO_TEST_PORTS");
-    std::istringstream words(names ? names : "");
-    std::vector<std::string> ports;
-    for (std::string name; words >> name;)
-        ports.push_back(name);
-    return ports;
-}
+std::vector<std::string> test_ports() { return radio_setup().ports; }
 
 bool open_exchange_port(const std::string &path) {
     if (!serial_open(0, text_from_utf8(path.c_str()), 9600, 0, 8, 1.0f, 0, 64, 64))
