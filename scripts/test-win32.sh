@@ -56,6 +56,14 @@ for built in build/win32/app/kalvo-win32.exe build/win32/app/mem/kalvo-mem.exe; 
   echo "test-win32: running $shipped ($(file -b "$shipped" | cut -d, -f1))"
 done
 
+# On a kernel that cannot run 32-bit programs the loader runs under qemu's
+# user emulation, which passes no TIOCSBRK/TIOCCBRK on: there a line break
+# cannot be set, and the serial suite expects that failure to be reported.
+if grep -qsx enabled /proc/sys/fs/binfmt_misc/qemu-i386; then
+  export KALVO_LINE_BREAK_UNSUPPORTED=1
+  echo "test-win32: 32-bit programs run under qemu; line breaks are reported as not set"
+fi
+
 kalvo_wine_prefix
 status=0
 timeout 2400 ctest --preset win32 -j "$(nproc)" --timeout 300 || status=$?

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <tuple>
 #ifdef _WIN32
 #include <windows.h>
@@ -107,8 +108,11 @@ TEST_F(SerialTest, OutputDrainsAndLineChangesReportTheirOutcome) {
     // way to meet the next case.
     ASSERT_TRUE(reply_waits(0));
     EXPECT_EQ(serial_output_pending(0), 0);
-    EXPECT_EQ(serial_set_line(0, SERIAL_LINE_BREAK, 1), 1);
-    EXPECT_EQ(serial_set_line(0, SERIAL_LINE_BREAK, 0), 1);
+    // Where the system cannot send a break on the terminal (the 32-bit stage
+    // under an emulator, see scripts/test-win32.sh), the failure is reported.
+    const std::int32_t breaks = std::getenv("KALVO_LINE_BREAK_UNSUPPORTED") ? 0 : 1;
+    EXPECT_EQ(serial_set_line(0, SERIAL_LINE_BREAK, 1), breaks);
+    EXPECT_EQ(serial_set_line(0, SERIAL_LINE_BREAK, 0), breaks);
     EXPECT_EQ(serial_set_line(0, SERIAL_LINE_XON, 0x111), 1);
     EXPECT_EQ(serial_set_line(0, SERIAL_LINE_XOFF, 0x13), 1);
     EXPECT_EQ(serial_set_line(0, 5, 1), 0);
