@@ -164,9 +164,9 @@ std::intptr_t open_window(ObjectId number, std::int32_t x, std::int32_t y, std::
     g_object_set_data(G_OBJECT(window), "kw_accelerators", record->accelerators);
     gtk_window_add_accel_group(GTK_WINDOW(window), record->accelerators);
     if (flags & WINDOW_STATE_MAXIMIZED)
-        apply_window_state(window, 512);
+        apply_window_state(window, WINDOW_STATE_MAXIMIZED);
     else if (flags & WINDOW_STATE_MINIMIZED)
-        apply_window_state(window, 1024);
+        apply_window_state(window, WINDOW_STATE_MINIMIZED);
     if (!(flags & WINDOW_INVISIBLE)) {
         if (flags & no_activate) {
             gtk_window_set_accept_focus(GTK_WINDOW(window), FALSE);

@@ -10,6 +10,8 @@
 #include <gdk/gdkx.h>
 
 #include <clocale>
+#include <functional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -74,16 +76,77 @@ std::int32_t pixel_at(ObjectId window, int x, int y) {
     return colour;
 }
 
-// A child window stays in front of its parent; size limits reach the window
-// manager's hints; the gadget area takes its colour; closing all windows
-// leaves none.
-TEST(Gtk, ChildWindowsLimitsColoursAndClosingAll) {
+// What a window asks of the window manager: the message's type and its first
+// number (the action of a state change, the state wanted by an iconify).
+struct StateRequest {
+    std::string type;
+    long first;
+    std::string state; // the state a _NET_WM_STATE request adds or removes
+    bool operator==(const StateRequest &) const = default;
+};
+void PrintTo(const StateRequest &request, std::ostream *out) {
+    *out << request.type << ' ' << request.first << ' ' << request.state;
+}
+
+// The state changes the window asks for while `act` runs, as a window
+// manager would receive them: client messages sent to the root window, seen
+// here on a connection of the test's own (the display has no window manager
+// that would act on them).
+std::vector<StateRequest> state_requests_for(ObjectId window, const std::function<void()> &act) {
+    Display *display = XOpenDisplay(nullptr);
+    const Window root = DefaultRootWindow(display);
+    XSelectInput(display, root, SubstructureNotifyMask);
+    XSync(display, False);
+    act();
+    XSync(display, False);
+    const Window target =
+        GDK_WINDOW_XID(gtk_widget_get_window(GTK_WIDGET(window_native_handle(window))));
+    std::vector<StateRequest> requests;
+    while (XPending(display)) {
+        XEvent event;
+        XNextEvent(display, &event);
+        if (event.type != ClientMessage || event.xclient.window != target)
+            continue;
+        char *name = XGetAtomName(display, event.xclient.message_type);
+        const Atom property = static_cast<Atom>(event.xclient.data.l[1]);
+        char *changed = property && std::string(name) == "_NET_WM_STATE"
+                            ? XGetAtomName(display, property)
+                            : nullptr;
+        requests.push_back({name, event.xclient.data.l[0], changed ? changed : ""});
+        XFree(name);
+        if (changed)
+            XFree(changed);
+    }
+    XCloseDisplay(display);
+    return requests;
+}
+
+// A child window stays in front of its parent; its state changes reach the
+// window manager as requests and its size limits as hints; the gadget area
+// takes its colour; closing all windows leaves none.
+TEST(Gtk, ChildWindowsStatesLimitsColoursAndClosingAll) {
     const std::intptr_t parent = window_open(ANY, 0, 0, 300, 200, u"parent", EDITOR_WINDOW);
     const std::intptr_t child =
         window_open_child(ANY, 0, 0, 200, 100, u"child", WINDOW_SIZEABLE | WINDOW_PARENT_CENTERED,
                           window_native_handle(parent));
     EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(window_native_handle(child))),
               GTK_WINDOW(window_native_handle(parent)));
+    pump_events(50);
+    const std::vector<StateRequest> requests = state_requests_for(child, [&] {
+        for (const std::int32_t state :
+             {WINDOW_STATE_MAXIMIZED, WINDOW_STATE_NORMAL, WINDOW_STATE_MINIMIZED}) {
+            window_set_state(child, state);
+            pump_events(50);
+        }
+    });
+    // Maximising and restoring also take back a minimised state.
+    const std::vector<StateRequest> expected = {
+        {"_NET_WM_STATE", 1, "_NET_WM_STATE_MAXIMIZED_VERT"}, // 1: add
+        {"_NET_WM_STATE", 0, "_NET_WM_STATE_HIDDEN"},         // 0: remove
+        {"_NET_WM_STATE", 0, "_NET_WM_STATE_MAXIMIZED_VERT"},
+        {"_NET_WM_STATE", 0, "_NET_WM_STATE_HIDDEN"},
+        {"WM_CHANGE_STATE", IconicState, ""}};
+    EXPECT_EQ(requests, expected);
     window_set_size_limits(child, 150, 80, 400, 0);
     XSizeHints hints{};
     long supplied = 0;
@@ -104,8 +167,23 @@ TEST(Gtk, ChildWindowsLimitsColoursAndClosingAll) {
     EXPECT_EQ(window_native_handle(child), nullptr);
 }
 
+// The first image widget inside a widget, or null.
+GtkWidget *image_in(GtkWidget *widget) {
+    if (GTK_IS_IMAGE(widget))
+        return widget;
+    if (!GTK_IS_CONTAINER(widget))
+        return nullptr;
+    GList *children = gtk_container_get_children(GTK_CONTAINER(widget));
+    GtkWidget *found = nullptr;
+    for (GList *child = children; child && !found; child = child->next)
+        found = image_in(static_cast<GtkWidget *>(child->data));
+    g_list_free(children);
+    return found;
+}
+
 // A font given to a gadget is its own copy; the focus goes where it is given;
-// a freed status bar leaves the window.
+// a status field shows an image and gives it up again; a freed status bar
+// leaves the window.
 TEST(Gtk, FontsFocusAndFreedStatusBars) {
     const std::intptr_t window = window_open(ANY, 0, 0, 300, 200, u"fonts", EDITOR_WINDOW);
     const std::intptr_t field = gadget_create_string(ANY, 10, 10, 100, 24, u"7050000");
@@ -140,6 +218,13 @@ TEST(Gtk, FontsFocusAndFreedStatusBars) {
     statusbar_add_field(300);
     statusbar_progress(bar, 0, 50);
     EXPECT_NEAR(progress_shown(window), 0.5, 0.05);
+    statusbar_image(bar, 0, test_image(), STATUSBAR_IMAGE_RIGHT);
+    GtkWidget *image = image_in(GTK_WIDGET(window_native_handle(window)));
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(gtk_image_get_pixbuf(GTK_IMAGE(image)), test_image());
+    EXPECT_EQ(gtk_widget_get_halign(image), GTK_ALIGN_END);
+    statusbar_image(bar, 0, nullptr, 0);
+    EXPECT_EQ(image_in(GTK_WIDGET(window_native_handle(window))), nullptr);
     statusbar_free(bar);
     EXPECT_EQ(progress_shown(window), 0.0); // no progress bar left
     statusbar_progress(bar, 0, 10);         // gone: nothing happens

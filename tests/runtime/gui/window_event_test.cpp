@@ -79,6 +79,8 @@ TEST(EventQueue, MergesFetchesInOrderSuspendsAndPurges) {
     EXPECT_EQ(event_gadget(), 2);
     event_purge_window(window);
     EXPECT_EQ(event_peek_type(), 0);
+    event_post(EVENT_CLOSE_WINDOW, 0, window, 0);
+    EXPECT_EQ(event_wait(), EVENT_CLOSE_WINDOW); // a queued event ends the wait
 
     const auto start = std::chrono::steady_clock::now();
     EXPECT_LE(event_wait_timeout(0), 0);
