@@ -91,10 +91,18 @@ add_backports() {
     "${as_root[@]}" tee /etc/apt/sources.list.d/kalvo-backports.list >/dev/null
 }
 
+# An index that apt-get update cannot fetch (a source the packages do not
+# come from, or an archive caught mid-sync) need not stop the install: apt
+# goes on with the indices it has. When the install then fails, the failed
+# update is named as the likely cause.
 apt_install() {
+  local updated=yes
   echo "setup-wine32: installing $*"
-  apt_get update -q || fail "apt-get update failed"
-  apt_get install -y -q --no-install-recommends "$@" || fail "apt-get could not install $*"
+  apt_get update -q || updated=no
+  apt_get install -y -q --no-install-recommends "$@" && return
+  [ "$updated" = yes ] || fail "apt-get could not install $*: apt-get update could not fetch" \
+    "every package index (see above), and the ones it has do not make $* installable"
+  fail "apt-get could not install $*"
 }
 
 install_wine32() {
