@@ -133,6 +133,8 @@ struct GadgetRecord;
 
 // Operation table of one gadget kind: the kind number and the table size,
 // then 39 slots in fixed order, null where the kind has no such operation.
+// No operation of gui.h dispatches to slot 11 (resize), so every kind leaves
+// it null.
 using UnusedSlot = void (*)();
 using Item = std::intptr_t;
 struct GadgetClass {
