@@ -94,6 +94,8 @@ void PrintTo(const StateRequest &request, std::ostream *out) {
 // that would act on them).
 std::vector<StateRequest> state_requests_for(ObjectId window, const std::function<void()> &act) {
     Display *display = XOpenDisplay(nullptr);
+    if (!display)
+        return {}; // no requests seen: the comparison fails
     const Window root = DefaultRootWindow(display);
     XSelectInput(display, root, SubstructureNotifyMask);
     XSync(display, False);
