@@ -1,10 +1,17 @@
 #!/usr/bin/env bash
 # Makes this machine run the shipped 32-bit Windows build for the tests:
-# wine's 32-bit loader (wine32:i386) beside wine64, and, where the kernel
-# cannot start 32-bit x86 programs itself, qemu's i386 user-mode emulator
-# registered for them through binfmt_misc. Bookworm's own qemu takes about
-# a minute to start each process, so qemu comes from the release's
-# backports suite, found from the machine's own apt sources.
+# - wine's 32-bit loader (wine32 for i386 and what it depends on) unpacked
+#   into a folder of its own (kalvo_wine32_root in scripts/wine.sh), from
+#   the machine's own apt sources and checked against their signatures as
+#   apt checks every download. The machine itself gets no i386 packages: an
+#   i386 twin must carry the very version of the amd64 package installed,
+#   which an archive that serves its i386 index out of step with its
+#   Release file (or a later security update) puts out of reach.
+# - qemu's i386 user-mode emulator registered for 32-bit x86 programs
+#   through binfmt_misc; scripts/wine32.sh tells it to find their libraries
+#   in that folder. Bookworm's own qemu takes about a minute to start each
+#   process, so qemu comes from the release's backports suite, found from
+#   the machine's own apt sources.
 # Safe to run again: each step is taken only when it is missing. When a step
 # cannot be taken, it says why and exits 1.
 set -euo pipefail
@@ -20,7 +27,8 @@ apt_get() {
   DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get -o DPkg::Lock::Timeout=600 "$@"
 }
 
-loader=/usr/lib/wine/wine
+. "$(dirname "$0")/wine.sh"
+wine32=$(dirname "$0")/wine32.sh
 binfmt=/proc/sys/fs/binfmt_misc
 # qemu-user's own registration of i386 programs (Debian leaves it out of
 # what qemu-user-binfmt registers on amd64).
@@ -105,11 +113,66 @@ apt_install() {
   fail "apt-get could not install $*"
 }
 
-install_wine32() {
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    "${as_root[@]}" dpkg --add-architecture i386
+# apt for a system of i386 alone whose state lives in $1 (an empty dpkg
+# status: nothing installed), reading the machine's own sources and keys.
+# Needs no root (and, as root, downloads as root: the state may be in a
+# home that apt's own download user cannot enter).
+apt_i386() {
+  local state=$1
+  shift
+  apt-get -o APT::Architecture=i386 -o APT::Architectures::=i386 \
+    -o Dir::State::lists="$state/lists" -o Dir::State::status="$state/status" \
+    -o Dir::Cache="$state/cache" -o Dir::Cache::archives="$state/archives" \
+    -o Debug::NoLocking=true -o APT::Sandbox::User=root -o APT::Install-Recommends=false "$@"
+}
+
+# wine32 and everything it depends on, unpacked into a new folder that
+# takes the place of $root only when complete (so a run cut short, or one
+# beside it, never leaves a half-made root in use).
+make_wine32_root() {
+  local root=$1 work updated=yes deb
+  work=$(mktemp -d "$(dirname "$root")/.wine32-i386.XXXXXX")
+  trap 'rm -rf "$work"' EXIT
+  mkdir -p "$work/apt/lists/partial" "$work/apt/archives/partial" "$work/root"
+  : >"$work/apt/status"
+  echo "setup-wine32: fetching wine32 for i386 into $root"
+  apt_i386 "$work/apt" update -q || updated=no
+  if ! apt_i386 "$work/apt" install -y -q --download-only wine32; then
+    [ "$updated" = yes ] || fail "apt-get could not fetch wine32 for i386: apt-get update could" \
+      "not fetch every package index (see above), and the ones it has do not hold it"
+    fail "apt-get could not fetch wine32 for i386"
   fi
-  installed wine32:i386 || apt_install wine32:i386
+  [ "$updated" = yes ] || echo "setup-wine32: the i386 root goes without the packages" \
+    "of the indices apt-get update could not fetch (see above)"
+  for deb in "$work"/apt/archives/*.deb; do
+    dpkg-deb -x "$deb" "$work/root"
+  done
+  # What the packages' own configuration would add: wine's copy of the
+  # mingw zlib, marked as one of its built-in DLLs (user32 imports it), and
+  # a dynamic linker cache of its own: an empty one, so the i386 linker
+  # searches the root's library folders rather than reading the machine's
+  # cache, whose /lib32 entries name the machine's own 32-bit libraries.
+  local dlls=$work/root/usr/lib/i386-linux-gnu/wine/i386-windows zlib=$work/root/usr/i686-w64-mingw32/lib/zlib1.dll
+  {
+    head -c 64 "$zlib"
+    printf 'Wine builtin DLL'
+    head -c 16 /dev/zero
+    tail -c +97 "$zlib"
+  } >"$dlls/zlib1.dll"
+  mkdir -p "$work/root/etc"
+  : >"$work/root/etc/ld.so.cache"
+  mv -T "$work/root" "$root" 2>/dev/null || [ -x "$root/usr/lib/wine/wine" ] ||
+    fail "cannot put the i386 root in place at $root"
+  rm -rf "$work"
+  trap - EXIT
+}
+
+install_wine32() {
+  local root
+  root=$(kalvo_wine32_root)
+  [ -x "$root/usr/lib/wine/wine" ] && return
+  mkdir -p "$(dirname "$root")"
+  make_wine32_root "$root"
 }
 
 # qemu-user of at least version 9, from backports.
@@ -122,18 +185,23 @@ install_qemu() {
   apt_install "qemu-user/$backports"
 }
 
-# qemu-i386 as the interpreter of 32-bit x86 programs, unless the kernel
-# runs them already (natively or through an earlier registration). Its F
-# flag opens the interpreter now, so it serves in every mount namespace.
+# qemu-i386 as the interpreter of 32-bit x86 programs, unless an earlier
+# registration does that already. Its F flag opens the interpreter now, so
+# it serves in every mount namespace. Registered on a kernel that runs
+# 32-bit programs itself too: the root's programs need qemu to find their
+# libraries there, and the machine's own 32-bit programs go through qemu
+# as well until the entry is removed (echo -1 >$binfmt/qemu-i386) or the
+# machine restarts.
 register_qemu() {
-  "$loader" --version >/dev/null 2>&1 && return
+  grep -qsx enabled "$binfmt/qemu-i386" && return
   install_qemu
   [ -f "$registration" ] || fail "$registration is missing (package qemu-user)"
   if [ ! -e "$binfmt/register" ]; then
     "${as_root[@]}" mount -t binfmt_misc binfmt_misc "$binfmt" ||
       fail "cannot mount binfmt_misc on $binfmt, so 32-bit programs cannot be handed to qemu"
   fi
-  # An entry of this name left over with another interpreter goes first.
+  # An entry of this name left over, disabled or with another interpreter,
+  # goes first.
   if [ -e "$binfmt/qemu-i386" ]; then
     echo -1 | "${as_root[@]}" tee "$binfmt/qemu-i386" >/dev/null
   fi
@@ -144,6 +212,6 @@ register_qemu() {
 
 install_wine32
 register_qemu
-version=$("$loader" --version 2>&1) ||
-  fail "the 32-bit wine loader $loader does not start: $version"
-echo "setup-wine32: $loader runs ($version)"
+version=$("$wine32" --version 2>&1) ||
+  fail "the 32-bit wine loader does not start ($wine32): $version"
+echo "setup-wine32: the 32-bit wine loader in $(kalvo_wine32_root) runs ($version)"
