@@ -92,7 +92,6 @@ TEST(TextUtf8, EncodingMeasuresAndFillsTheRoomGiven) {
     EXPECT_EQ(text_encode(CODE_PAGE_UTF8, nullptr, -1, bytes, 9), 0);
 }
 
-#ifndef _WIN32
 // Decoding measures first, then fills at most the room given; a count of -1
 // takes the terminator along. 8-bit bytes become the units of the same value.
 TEST(TextUtf8, DecodingMeasuresAndFillsTheRoomGiven) {
@@ -107,6 +106,17 @@ TEST(TextUtf8, DecodingMeasuresAndFillsTheRoomGiven) {
     EXPECT_EQ(WideText(units, 2), u"\u00E9\u00FF");
     EXPECT_EQ(text_decode(CODE_PAGE_UTF8, nullptr, -1, units, 8), 0);
 }
-#endif
+
+// A file name's bytes that are no UTF-8 (a Latin-1 letter, an encoded
+// surrogate, an overlong form) are carried as 0xDC00 + byte and come back
+// as they were; a lone leading surrogate has no bytes at all.
+TEST(TextFileName, BytesThatAreNoUtf8ComeBackUnchanged) {
+    const std::string odd = "caf\xE9 \xED\xB2\x80 \xC0\x80.mem";
+    const WideText name = text_from_file_name(odd.c_str());
+    EXPECT_EQ(name, WideText(u"caf\xDCE9 \xDCED\xDCB2\xDC80 \xDCC0\xDC80.mem"));
+    EXPECT_EQ(text_to_file_name(name), odd);
+    EXPECT_EQ(text_from_file_name("a\xC3\xA9"), WideText(u"a\u00E9"));
+    EXPECT_EQ(text_to_file_name(u"a\xD800y"), "");
+}
 
 } // namespace
