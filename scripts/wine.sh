@@ -29,7 +29,8 @@ kalvo_wine_loader() {
 
 # One per user, kept between runs (KALVO_WINE32_ROOT names another).
 kalvo_wine32_root() {
-  echo "${KALVO_WINE32_ROOT:-${XDG_CACHE_HOME:-$HOME/.cache}/kalvo/wine32-i386}"
+  local home=~ # $HOME, or the account's own home where HOME is not set
+  echo "${KALVO_WINE32_ROOT:-${XDG_CACHE_HOME:-$home/.cache}/kalvo/wine32-i386}"
 }
 
 kalvo_wine_prefix() {
