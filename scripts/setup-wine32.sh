@@ -28,7 +28,7 @@ apt_get() {
 }
 
 . "$(dirname "$0")/wine.sh"
-wine32=$(dirname "$0")/wine32.sh
+wine32=$(KALVO_WINE_BITS=32 kalvo_wine_loader)
 binfmt=/proc/sys/fs/binfmt_misc
 # qemu-user's own registration of i386 programs (Debian leaves it out of
 # what qemu-user-binfmt registers on amd64).
@@ -103,14 +103,24 @@ add_backports() {
 # come from, or an archive caught mid-sync) need not stop the install: apt
 # goes on with the indices it has. When the install then fails, the failed
 # update is named as the likely cause.
+# $1: how apt-get is run (apt_get, apt_i386 STATE); then what install takes.
+apt_update_install() {
+  local updated=yes run=("$1")
+  [ "$1" != apt_i386 ] || { run+=("$2"); shift; }
+  shift
+  "${run[@]}" update -q || updated=no
+  if ! "${run[@]}" install -y -q "$@"; then
+    [ "$updated" = yes ] || fail "apt-get could not install $*: apt-get update could not fetch" \
+      "every package index (see above), and the ones it has do not make $* installable"
+    fail "apt-get could not install $*"
+  fi
+  [ "$updated" = yes ] || echo "setup-wine32: went on without the package indices apt-get" \
+    "update could not fetch (see above)"
+}
+
 apt_install() {
-  local updated=yes
   echo "setup-wine32: installing $*"
-  apt_get update -q || updated=no
-  apt_get install -y -q --no-install-recommends "$@" && return
-  [ "$updated" = yes ] || fail "apt-get could not install $*: apt-get update could not fetch" \
-    "every package index (see above), and the ones it has do not make $* installable"
-  fail "apt-get could not install $*"
+  apt_update_install apt_get --no-install-recommends "$@"
 }
 
 # apt for a system of i386 alone whose state lives in $1 (an empty dpkg
@@ -130,20 +140,13 @@ apt_i386() {
 # takes the place of $root only when complete (so a run cut short, or one
 # beside it, never leaves a half-made root in use).
 make_wine32_root() {
-  local root=$1 work updated=yes deb
+  local root=$1 work deb
   work=$(mktemp -d "$(dirname "$root")/.wine32-i386.XXXXXX")
   trap 'rm -rf "$work"' EXIT
   mkdir -p "$work/apt/lists/partial" "$work/apt/archives/partial" "$work/root"
   : >"$work/apt/status"
   echo "setup-wine32: fetching wine32 for i386 into $root"
-  apt_i386 "$work/apt" update -q || updated=no
-  if ! apt_i386 "$work/apt" install -y -q --download-only wine32; then
-    [ "$updated" = yes ] || fail "apt-get could not fetch wine32 for i386: apt-get update could" \
-      "not fetch every package index (see above), and the ones it has do not hold it"
-    fail "apt-get could not fetch wine32 for i386"
-  fi
-  [ "$updated" = yes ] || echo "setup-wine32: the i386 root goes without the packages" \
-    "of the indices apt-get update could not fetch (see above)"
+  apt_update_install apt_i386 "$work/apt" --download-only wine32
   for deb in "$work"/apt/archives/*.deb; do
     dpkg-deb -x "$deb" "$work/root"
   done
@@ -161,7 +164,7 @@ make_wine32_root() {
   } >"$dlls/zlib1.dll"
   mkdir -p "$work/root/etc"
   : >"$work/root/etc/ld.so.cache"
-  mv -T "$work/root" "$root" 2>/dev/null || [ -x "$root/usr/lib/wine/wine" ] ||
+  mv -T "$work/root" "$root" 2>/dev/null || [ -x "$(kalvo_wine32_loader)" ] ||
     fail "cannot put the i386 root in place at $root"
   rm -rf "$work"
   trap - EXIT
@@ -169,8 +172,8 @@ make_wine32_root() {
 
 install_wine32() {
   local root
+  [ -x "$(kalvo_wine32_loader)" ] && return
   root=$(kalvo_wine32_root)
-  [ -x "$root/usr/lib/wine/wine" ] && return
   mkdir -p "$(dirname "$root")"
   make_wine32_root "$root"
 }

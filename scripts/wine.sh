@@ -7,6 +7,7 @@
 #   kalvo_wine_com N /dev/pts/M  make COMN of the prefix the given pseudo-terminal
 #   kalvo_wine_loader            the wine loader of the stage (KALVO_WINE_BITS 32 or 64)
 #   kalvo_wine32_root            the folder holding the 32-bit loader and its libraries
+#   kalvo_wine32_loader          that loader (there only once the folder is complete)
 #   kalvo_wine_stop              end the prefix's wineserver and wait for it
 
 export WINEDEBUG=-all
@@ -31,6 +32,10 @@ kalvo_wine_loader() {
 kalvo_wine32_root() {
   local home=~ # $HOME, or the account's own home where HOME is not set
   echo "${KALVO_WINE32_ROOT:-${XDG_CACHE_HOME:-$home/.cache}/kalvo/wine32-i386}"
+}
+
+kalvo_wine32_loader() {
+  echo "$(kalvo_wine32_root)/usr/lib/wine/wine"
 }
 
 kalvo_wine_prefix() {

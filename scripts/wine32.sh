@@ -7,10 +7,10 @@
 # serves 32-bit programs as well.
 set -euo pipefail
 . "$(dirname "$0")/wine.sh"
-root=$(kalvo_wine32_root)
-if [ ! -x "$root/usr/lib/wine/wine" ]; then
-  echo "wine32: no 32-bit wine loader in $root (scripts/setup-wine32.sh puts it there)" >&2
+loader=$(kalvo_wine32_loader)
+if [ ! -x "$loader" ]; then
+  echo "wine32: no 32-bit wine loader at $loader (scripts/setup-wine32.sh puts it there)" >&2
   exit 1
 fi
-export QEMU_LD_PREFIX=$root WINEARCH=win32
-exec "$root/usr/lib/wine/wine" "$@"
+export QEMU_LD_PREFIX=$(kalvo_wine32_root) WINEARCH=win32
+exec "$loader" "$@"
